@@ -1,0 +1,104 @@
+#include "app/Gbk.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace gbk {
+
+QByteArray encode(const QString& text, bool* ok)
+{
+    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
+    QByteArray bytes = encoder.encode(text);
+    if (ok)
+        *ok = encoder.isValid() && !encoder.hasError();
+    return bytes;
+}
+
+QString decode(const QByteArray& bytes, bool* ok)
+{
+    QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (ok)
+        *ok = decoder.isValid() && !decoder.hasError();
+    return text;
+}
+
+bool canEncode(const QString& text)
+{
+    bool ok = false;
+    encode(text, &ok);
+    return ok;
+}
+
+namespace {
+// GBK length of one code point: ASCII is one byte, anything else two (or four for GB18030-only
+// characters, which GBK cannot hold; those count as one replacement byte).
+int codePointBytes(char32_t cp)
+{
+    if (cp < 0x80)
+        return 1;
+    const QString one = QString::fromUcs4(&cp, 1);
+    bool ok = false;
+    const QByteArray bytes = encode(one, &ok);
+    return ok ? int(bytes.size()) : 1;
+}
+}  // namespace
+
+int byteLength(const QString& text)
+{
+    int total = 0;
+    for (char32_t cp : text.toUcs4())
+        total += codePointBytes(cp);
+    return total;
+}
+
+QString prefix(const QString& text, int maxBytes)
+{
+    QString out;
+    int used = 0;
+    const QList<uint> points = text.toUcs4();
+    for (uint cp : points) {
+        if (cp == 0)
+            break;
+        const int n = codePointBytes(char32_t(cp));
+        if (used + n > maxBytes)
+            break;
+        used += n;
+        const char32_t c = char32_t(cp);
+        out += QString::fromUcs4(&c, 1);
+    }
+    return out;
+}
+
+}  // namespace gbk
+
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    QString current;
+    const int n = int(text.size());
+    for (int i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            lines.append(current);
+            current.clear();
+            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+        } else {
+            current += c;
+        }
+    }
+    if (!current.isEmpty())
+        lines.append(current);
+    return lines;
+}
+
+QString joinLinesCrLf(const QStringList& lines)
+{
+    QString out;
+    for (const QString& line : lines) {
+        out += line;
+        out += QStringLiteral("\r\n");
+    }
+    return out;
+}

@@ -1,0 +1,4 @@
+// Opening the options dialog.
+#include "app/TMainForm.h"
+
+void TMainForm::OpenOption() {}

@@ -1,0 +1,17 @@
+#pragma once
+// The item format of the material list and the hidden search-result list: caption, image index
+// (0 folder with children, 1 folder without, 3 kind root, 4 text material, 5 example material)
+// and the indent field holding a material's id (0 for other items).
+#include <QString>
+
+class QListWidget;
+class QListWidgetItem;
+
+namespace listitems {
+QListWidgetItem* add(QListWidget* list, const QString& caption, int image, qint64 id = 0);
+int image(const QListWidgetItem* item);
+qint64 id(const QListWidgetItem* item);  // the indent field
+bool isMaterial(const QListWidgetItem* item);  // image 4 or 5
+// The single selected item of list, or nullptr.
+QListWidgetItem* selected(const QListWidget* list);
+}  // namespace listitems

@@ -1,0 +1,34 @@
+// Program entry: one instance per program directory; a second start wakes the first and ends.
+#include "app/SingleInstance.h"
+#include "app/TMainForm.h"
+#include "store/TMainData.h"
+
+#include <QApplication>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillstash"));
+    QApplication::setQuitOnLastWindowClosed(false);  // hidden to the tray is still running
+
+    SingleInstance instance(QCoreApplication::applicationFilePath());
+    if (!instance.becomeFirst()) {
+        instance.askFirstToShow();
+        return 0;
+    }
+
+    const QString programDir = QCoreApplication::applicationDirPath();
+    TMainForm form(programDir);
+    QObject::connect(&instance, &SingleInstance::showRequested, &form, &TMainForm::secondInstanceRequest);
+    form.FormCreate();
+    if (form.terminateRequested())
+        return 1;
+    auto data = std::make_unique<TMainData>(programDir);
+    MainData = data.get();
+    data->setStatusWidgets(form.MainStatus, form.MainProgressBar);
+    form.showMaximized();
+    const int rc = QApplication::exec();
+    MainData = nullptr;
+    return rc;
+}

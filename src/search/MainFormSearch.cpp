@@ -1,0 +1,4 @@
+// Opening the search dialog.
+#include "app/TMainForm.h"
+
+void TMainForm::SerchFormPop() {}

@@ -1,0 +1,66 @@
+#pragma once
+// Material records: the abstract base TFile with the class-level statement runners,
+// and the program-wide outcome text of the last record operation.
+#include "store/Statements.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Outcome of the last record operation ("添加成功！你可以继续操作！", "操作成功！" or
+// "数据库操作失败！ 原因：" + error text).
+extern QString ResultMessage;
+
+// Creation time text: "yyyy-MM-dd HH:mm:ss", or "yyyy-MM-dd" alone at exactly midnight.
+QString creationTimeText(const QDateTime& when);
+
+class TFile {
+public:
+    TFile();
+    virtual ~TFile() = default;
+    TFile(const TFile&) = default;
+    TFile& operator=(const TFile&) = default;
+
+    QString title;
+    QString writer;
+    QString classname;
+    QString bigclassname;
+    QString createtime;
+
+    virtual void InsertNew() = 0;
+    virtual void LoadById(qint64 id) = 0;
+    virtual void UpdateById(qint64 id) = 0;
+
+    // Runs a statement that returns no rows, reporting on the main window's status and progress bar.
+    // Returns whether it succeeded.
+    static bool ExecuteStatement(const Statement& st);
+    // Runs a select and sets count to its number of rows; on failure count is left as given.
+    static bool OpenAndCount(const Statement& st, int& count);
+    // Category cascades (category form, or subcategory form when subcategory is given).
+    static bool RenameClassRows(const QString& category, const std::optional<QString>& subcategory,
+                                const QString& kind, const QString& newName);
+    static bool DeleteClassRows(const QString& category, const std::optional<QString>& subcategory,
+                                const QString& kind);
+};
+
+class TFileText final : public TFile {
+public:
+    QStringList main;  // body lines
+    QString mainText() const;  // each line followed by CR LF
+
+    void InsertNew() override;
+    void LoadById(qint64 id) override;
+    void UpdateById(qint64 id) override;
+};
+
+class TFileExe final : public TFile {
+public:
+    QStringList about;  // description lines
+    QString fpath;
+    QString aboutText() const;  // each line followed by CR LF
+
+    void InsertNew() override;
+    void LoadById(qint64 id) override;
+    void UpdateById(qint64 id) override;
+};

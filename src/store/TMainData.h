@@ -1,0 +1,49 @@
+#pragma once
+// The data module: one named SQLite connection and one query through which every database access
+// runs. Each operation connects, runs one statement and disconnects, on success and failure alike.
+#include "store/Statements.h"
+
+#include <QString>
+#include <functional>
+
+class QProgressBar;
+class QSqlQuery;
+class QStatusBar;
+
+class TMainData final {
+public:
+    // programDir: the directory holding Data.QSD (the executable's directory in the program).
+    explicit TMainData(const QString& programDir);
+    ~TMainData();
+    TMainData(const TMainData&) = delete;
+    TMainData& operator=(const TMainData&) = delete;
+
+    const QString& programDir() const { return m_programDir; }
+    // "Data.QSD" (resolved against the current directory) until the first record construction,
+    // then the absolute path beside the program.
+    QString databasePath() const;
+    void useAbsolutePath() { m_absolute = true; }
+    bool usesAbsolutePath() const { return m_absolute; }
+
+    // Runs a statement that returns no rows. On failure returns false and sets error.
+    bool execute(const Statement& st, QString* error, int* rowsAffected = nullptr);
+    // Runs a select and calls row() for each result row, in order, until it returns false.
+    // On failure (open, read, or an error thrown by row() as QString) returns false and sets error;
+    // rows handled before the failure stay handled.
+    bool select(const Statement& st, const std::function<bool(const QSqlQuery&)>& row, QString* error);
+
+    // The main window's status bar and progress bar, written by the statement runners and listings.
+    void setStatusWidgets(QStatusBar* status, QProgressBar* progress);
+    QStatusBar* MainStatus = nullptr;
+    QProgressBar* MainProgressBar = nullptr;
+    void setStatus(const QString& text);
+    void setProgress(int position);  // clamps to the bar's range; -1 means its maximum
+
+private:
+    QString m_programDir;
+    QString m_connectionName;
+    bool m_absolute = false;
+};
+
+// The program-wide data module (null until created).
+extern TMainData* MainData;

@@ -1,0 +1,155 @@
+#include "tree/CategoryTreeFile.h"
+
+#include "app/Gbk.h"
+#include "tree/TreeNodes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QTreeWidget>
+
+namespace {
+bool isValidUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    (void)decoder.decode(bytes);
+    return !decoder.hasError();
+}
+}  // namespace
+
+QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
+{
+    bool ok = false;
+    QString text = gbk::decode(bytes, &ok);
+    if (!ok) {
+        if (!isValidUtf8(bytes))
+            throw EOpenFileError{QStringLiteral("not a GBK or UTF-8 text file")};
+        text = QString::fromUtf8(bytes);
+    }
+    const QStringList lines = splitLines(text);
+
+    QList<TreeNodeData> tops;
+    // The cursor: index of the current top node and of the current category under it (-1 none).
+    int top = -1;
+    int category = -1;
+    bool any = false;
+    for (const QString& line : lines) {
+        if (line.isEmpty())
+            continue;
+        if (line.startsWith(QLatin1String("++"))) {
+            if (top < 0)
+                continue;
+            TreeNodeData node{line.mid(2, line.size() - 3), 2, {}};
+            TreeNodeData& parent = category >= 0 ? tops[top].children[category] : tops[top];
+            parent.children.append(node);
+        } else if (line.startsWith(QLatin1Char('+'))) {
+            if (top < 0)
+                continue;
+            tops[top].children.append(TreeNodeData{line.mid(1, line.size() - 2), 1, {}});
+            category = int(tops[top].children.size()) - 1;
+        } else {
+            tops.append(TreeNodeData{line.left(line.size() - 1), 0, {}});
+            top = int(tops.size()) - 1;
+            category = -1;
+        }
+        any = true;
+    }
+    if (!any)
+        throw EOpenFileError{QStringLiteral("the file holds no line")};
+    return tops;
+}
+
+QList<TreeNodeData> loadTreeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EOpenFileError{file.errorString()};
+    return parseTreeFile(file.readAll());
+}
+
+namespace {
+void appendLines(QString& out, const TreeNodeData& node, int depth)
+{
+    out += depth == 0 ? QString() : depth == 1 ? QStringLiteral("+") : QStringLiteral("++");
+    out += node.text;
+    out += QString::number(node.image);
+    out += QStringLiteral("\r\n");
+    for (const TreeNodeData& child : node.children)
+        appendLines(out, child, qMin(depth + 1, 2));
+}
+}  // namespace
+
+QByteArray treeFileBytes(const QList<TreeNodeData>& topNodes)
+{
+    QString text;
+    for (const TreeNodeData& node : topNodes)
+        appendLines(text, node, 0);
+    return gbk::encode(text);
+}
+
+bool saveTreeFile(const QString& path, const QList<TreeNodeData>& topNodes, QString* error)
+{
+    const QByteArray bytes = treeFileBytes(topNodes);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+namespace {
+QTreeWidgetItem* makeItem(const TreeNodeData& node, int depth)
+{
+    auto* item = new QTreeWidgetItem(QStringList{node.text});
+    // Images come from the level, never from the digit read.
+    const int image = depth == 0 ? 0 : (depth == 1 ? (node.image == 2 ? 2 : 1) : 2);
+    treenodes::setImages(item, image, image);
+    QList<QTreeWidgetItem*> children;
+    children.reserve(node.children.size());
+    for (const TreeNodeData& child : node.children)
+        children.append(makeItem(child, depth + 1));
+    item->addChildren(children);
+    return item;
+}
+
+TreeNodeData fromItem(const QTreeWidgetItem* item)
+{
+    TreeNodeData node{item->text(0), treenodes::image(item), {}};
+    node.children.reserve(item->childCount());
+    for (int i = 0; i < item->childCount(); ++i)
+        node.children.append(fromItem(item->child(i)));
+    return node;
+}
+}  // namespace
+
+void fillTreeWidget(QTreeWidget* tree, const QList<TreeNodeData>& topNodes)
+{
+    QList<QTreeWidgetItem*> items;
+    items.reserve(topNodes.size());
+    for (const TreeNodeData& node : topNodes)
+        items.append(makeItem(node, 0));
+    tree->addTopLevelItems(items);
+    tree->collapseAll();
+    tree->clearSelection();
+    tree->setCurrentItem(nullptr);
+}
+
+QList<TreeNodeData> treeFromWidget(const QTreeWidget* tree)
+{
+    QList<TreeNodeData> out;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        out.append(fromItem(tree->topLevelItem(i)));
+    return out;
+}
+
+bool canWriteTreeName(const QString& name)
+{
+    if (name.startsWith(QLatin1Char('+')))
+        return false;
+    if (name.contains(QLatin1Char('\r')) || name.contains(QLatin1Char('\n')))
+        return false;
+    return gbk::canEncode(name);
+}

@@ -1,0 +1,90 @@
+#pragma once
+// Browser-like navigation history: location keys and the bounded five-slot histories.
+#include <QString>
+#include <QList>
+#include <array>
+
+// A tree place: kind root text, category text and subcategory text. The text form joins them with
+// "-" and writes "null" for a missing level; the parts are kept so that names holding "-" or equal
+// to "null" still navigate correctly.
+struct LocationKey {
+    QString kind;
+    QString category;     // empty when the place is a kind root
+    QString subcategory;  // empty when the place is a kind root or a category
+    int depth = 0;        // 0 none (empty key), 1 kind root, 2 category, 3 subcategory
+
+    static LocationKey root(const QString& kind) { return {kind, QString(), QString(), 1}; }
+    static LocationKey category_(const QString& kind, const QString& cat) { return {kind, cat, QString(), 2}; }
+    static LocationKey subcategory_(const QString& kind, const QString& cat, const QString& sub)
+    {
+        return {kind, cat, sub, 3};
+    }
+    bool isEmpty() const { return depth == 0; }
+    // 文字资料-算法-排序, 实例资料-null-null
+    QString text() const
+    {
+        if (depth == 0)
+            return QString();
+        const QString null = QStringLiteral("null");
+        return kind + QLatin1Char('-') + (depth >= 2 ? category : null) + QLatin1Char('-')
+            + (depth >= 3 ? subcategory : null);
+    }
+    bool operator==(const LocationKey& o) const
+    {
+        return depth == o.depth && kind == o.kind && category == o.category && subcategory == o.subcategory;
+    }
+    bool operator!=(const LocationKey& o) const { return !(*this == o); }
+};
+
+// Five key slots numbered 1 to 5 and the next-free slot number (1 to 5).
+class TNavHistory final {
+public:
+    void Reset()
+    {
+        for (auto& s : m_slots)
+            s = LocationKey();
+        m_nextFree = 1;
+    }
+    void Push(const LocationKey& key)
+    {
+        if (!m_slots[4].isEmpty()) {  // full: drop the oldest
+            for (int i = 0; i < 4; ++i)
+                m_slots[i] = m_slots[i + 1];
+        }
+        m_slots[m_nextFree - 1] = key;
+        if (m_nextFree < 5)
+            ++m_nextFree;
+    }
+    // Only called on a history that is not empty.
+    LocationKey Pop()
+    {
+        LocationKey result;
+        if (!m_slots[4].isEmpty()) {
+            result = m_slots[4];
+            m_slots[4] = LocationKey();
+        } else if (m_nextFree > 1) {
+            result = m_slots[m_nextFree - 2];
+            m_slots[m_nextFree - 2] = LocationKey();
+            --m_nextFree;
+        }
+        return result;
+    }
+    bool isEmpty() const { return m_nextFree == 1 && m_slots[4].isEmpty(); }
+    int nextFree() const { return m_nextFree; }
+    // Slot n, 1 to 5.
+    const LocationKey& slot(int n) const { return m_slots[n - 1]; }
+    // Number of keys held.
+    int count() const { return !m_slots[4].isEmpty() ? 5 : m_nextFree - 1; }
+    // Keys most recent first (the order of the drop-down menus).
+    QList<LocationKey> mostRecentFirst() const
+    {
+        QList<LocationKey> out;
+        for (int n = count(); n >= 1; --n)
+            out.append(slot(n));
+        return out;
+    }
+
+private:
+    std::array<LocationKey, 5> m_slots{};
+    int m_nextFree = 1;
+};
