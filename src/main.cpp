@@ -4,6 +4,7 @@
 #include "store/TMainData.h"
 
 #include <QApplication>
+#include <QDir>
 #include <memory>
 
 int main(int argc, char** argv)
@@ -19,6 +20,8 @@ int main(int argc, char** argv)
     }
 
     const QString programDir = QCoreApplication::applicationDirPath();
+    // The data files are named relative to the program directory before the first record exists.
+    QDir::setCurrent(programDir);
     TMainForm form(programDir);
     QObject::connect(&instance, &SingleInstance::showRequested, &form, &TMainForm::secondInstanceRequest);
     form.FormCreate();
