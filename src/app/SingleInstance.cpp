@@ -79,7 +79,11 @@ bool SingleInstance::askFirstToShow(int timeoutMs)
         return false;
     socket.write("show\n");
     socket.flush();
-    const bool written = socket.waitForBytesWritten(timeoutMs);
-    socket.waitForDisconnected(timeoutMs);
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(timeoutMs)) {
+    }
+    const bool written = socket.bytesToWrite() == 0;
+    // Give the first instance the moment it needs to read the request before we go.
+    if (written && socket.state() == QLocalSocket::ConnectedState)
+        socket.waitForDisconnected(timeoutMs);
     return written;
 }

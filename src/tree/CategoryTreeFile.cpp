@@ -9,23 +9,15 @@
 #include <QStringDecoder>
 #include <QTreeWidget>
 
-namespace {
-bool isValidUtf8(const QByteArray& bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    (void)decoder.decode(bytes);
-    return !decoder.hasError();
-}
-}  // namespace
-
 QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
 {
-    bool ok = false;
-    QString text = gbk::decode(bytes, &ok);
-    if (!ok) {
-        if (!isValidUtf8(bytes))
-            throw EOpenFileError{QStringLiteral("not a GBK or UTF-8 text file")};
-        text = QString::fromUtf8(bytes);
+    QString text;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        text = QString::fromUtf8(bytes.mid(3));  // saved by an editor as UTF-8 with a signature
+    } else {
+        // Bytes that are not GBK decode to replacement characters; one more round through GBK
+        // turns them into what a save writes, so loading a saved tree gives the same names.
+        text = gbk::decode(gbk::encode(gbk::decode(bytes)));
     }
     const QStringList lines = splitLines(text);
 

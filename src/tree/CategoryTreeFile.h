@@ -24,8 +24,8 @@ struct EOpenFileError {
 // of every line (the image digit) is dropped unread and images come from the level.
 // Two choices of ours: an empty line is skipped (the program never writes one), and a "+" or "++"
 // line before any top node has no node to hang under and is skipped as well.
-// Bytes that are not valid GBK are read as UTF-8 when they are valid UTF-8 (a file saved by an
-// editor); otherwise the file counts as damaged. Throws EOpenFileError when no line is left.
+// A file starting with the UTF-8 signature is read as UTF-8; bytes that are not GBK load as the
+// characters a save would write for them. Throws EOpenFileError when no line is left.
 QList<TreeNodeData> parseTreeFile(const QByteArray& bytes);
 // Reads and parses the file; throws EOpenFileError when it cannot be opened or holds no line.
 QList<TreeNodeData> loadTreeFile(const QString& path);

@@ -1,0 +1,198 @@
+// Start-up order, the resize rule, shutdown writing the tree once, and a second start.
+#include "TestData.h"
+#include "TestMain.h"
+#include "ScriptedPrompts.h"
+
+#include "app/Gbk.h"
+#include "app/SettingsFile.h"
+#include "browse/ListItems.h"
+#include "tree/TreeNodes.h"
+
+#include <QAction>
+#include <QFile>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+}  // namespace
+
+class StartupTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { resetInMemorySettings(); }
+
+    void formCreateLeavesTheInitialState()
+    {
+        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        ScriptedPrompts prompts;
+        TestApp app(dir);
+        TMainForm& form = app.form();
+        QCOMPARE(form.windowTitle(), QStringLiteral("Quillstash "));
+        QVERIFY(form.N121->isChecked());
+        QCOMPARE(form.MainList->count(), 2);
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(listitems::image(form.MainList->item(i)), 3);
+        QCOMPARE(form.MainList->item(0)->text(), QStringLiteral("文字资料"));
+        QCOMPARE(form.MainList->item(1)->text(), QStringLiteral("实例资料"));
+        QCOMPARE(treenodes::allNodes(form.MainTreeView).size(), 4);
+        QCOMPARE(TMainForm::buttonImage(form.BackTBtn), 17);
+        QCOMPARE(TMainForm::buttonImage(form.PreTBtn), 18);
+        QCOMPARE(TMainForm::buttonImage(form.UpTBtn), 19);
+        QVERIFY(form.ThisFrmViewer->isHidden());
+        QVERIFY(form.MainStatus->currentMessage().isEmpty());
+        QVERIFY(form.BackHistory.isEmpty());
+        QVERIFY(form.ForwardHistory.isEmpty());
+        QVERIFY(prompts.shown.isEmpty());
+        // The floating window is created once the event loop runs, then its tray item is checked.
+        QTRY_VERIFY(form.N341->isChecked());
+    }
+
+    void everyControlAndCommandIsInPlace()
+    {
+        TestDataDir dir;
+        ScriptedPrompts prompts;
+        TestApp app(dir);
+        const QList<QPair<QToolButton*, QPair<QString, int>>> buttons = {
+            {app->BackTBtn, {QStringLiteral("后退"), 17}},       {app->PreTBtn, {QStringLiteral("前进"), 18}},
+            {app->UpTBtn, {QStringLiteral("向上"), 19}},         {app->ToolButton1, {QStringLiteral("在当前分类添加新的子分类"), 0}},
+            {app->ToolButton2, {QStringLiteral("修改分类名"), 1}}, {app->ToolButton3, {QStringLiteral("删除子分类"), 2}},
+            {app->ToolButton4, {QStringLiteral("在当前分类添加新的资料"), 3}}, {app->ToolButton6, {QStringLiteral("删除选定资料"), 5}},
+            {app->ToolButton7, {QStringLiteral("修改选定的资料"), 6}}, {app->ToolButton9, {QStringLiteral("搜索"), 10}},
+            {app->ToolButton10, {QStringLiteral("选项"), 7}},    {app->ToolButton13, {QStringLiteral("帮助"), 11}},
+            {app->ToolButton12, {QStringLiteral("退出"), 4}},
+        };
+        for (const auto& b : buttons) {
+            QCOMPARE(b.first->toolTip(), b.second.first);
+            QCOMPARE(TMainForm::buttonImage(b.first), b.second.second);
+        }
+        auto captions = [](QMenu* menu) {
+            QStringList out;
+            for (QAction* a : menu->actions())
+                out.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+            return out;
+        };
+        QCOMPARE(captions(app->FileMenu), (QStringList{QStringLiteral("添加新的子分类"), QStringLiteral("修改分类名"),
+                                                       QStringLiteral("删除当前选定的分类"), QStringLiteral("-"),
+                                                       QStringLiteral("在当前分类添加新的资料"), QStringLiteral("-"), QStringLiteral("退出")}));
+        QCOMPARE(captions(app->EditMenu), (QStringList{QStringLiteral("删除选定的资料"), QStringLiteral("修改选定的资料"), QStringLiteral("-"),
+                                                       QStringLiteral("资料转移功能")}));
+        QCOMPARE(captions(app->ViewMenu), (QStringList{QStringLiteral("大图标"), QStringLiteral("小图标"), QStringLiteral("列表"),
+                                                       QStringLiteral("资料排序"), QStringLiteral("-"), QStringLiteral("搜索"),
+                                                       QStringLiteral("-"), QStringLiteral("选项")}));
+        QCOMPARE(captions(app->HelpMenu), (QStringList{QStringLiteral("主题"), QStringLiteral("-"), QStringLiteral("来信"),
+                                                       QStringLiteral("访问网站"), QStringLiteral("-"), QStringLiteral("关于")}));
+        QCOMPARE(captions(app->MainTreePopupMenu).mid(0, 6),
+                 (QStringList{QStringLiteral("在当前分类添加新的子分类"), QStringLiteral("修改分类名"), QStringLiteral("-"),
+                              QStringLiteral("删除当前选定的分类"), QStringLiteral("-"), QStringLiteral("在当前分类添加新的资料")}));
+        QCOMPARE(captions(app->MainListPopupMenu).mid(0, 6),
+                 (QStringList{QStringLiteral("添加新的资料"), QStringLiteral("删除资料"), QStringLiteral("修改资料"), QStringLiteral("-"),
+                              QStringLiteral("查看"), QStringLiteral("资料排序")}));
+        QCOMPARE(captions(app->TrayPopMenu), (QStringList{QStringLiteral("显示主窗口"), QStringLiteral("显示悬浮窗口"), QStringLiteral("-"),
+                                                          QStringLiteral("关于"), QStringLiteral("退出")}));
+        QVERIFY(app->N121->isCheckable());
+        QVERIFY(app->N341->isCheckable());
+    }
+
+    void damagedTreeFileEndsTheProgramWithoutWritingIt()
+    {
+        for (const QByteArray& content : {QByteArray(), QByteArray("\r\n")}) {
+            TestDataDir dir;
+            QFile f(dir.file(QStringLiteral("MTS.qs")));
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(content);
+            f.close();
+            ScriptedPrompts prompts;
+            TMainForm form(dir.path());
+            form.FormCreate();
+            QVERIFY(form.terminateRequested());
+            QCOMPARE(prompts.shown.size(), 1);
+            QCOMPARE(prompts.shown.first().text, QStringLiteral("文件MTS.qs已经被损坏，请重新安装！"));
+            QCOMPARE(prompts.shown.first().caption, QStringLiteral("Quillstash"));
+            QVERIFY(prompts.shown.first().icon == Prompts::Icon::Error);
+            form.FormClose();
+            QCOMPARE(readAll(dir.file(QStringLiteral("MTS.qs"))), content);
+        }
+        TestDataDir missing;
+        QFile::remove(missing.file(QStringLiteral("MTS.qs")));
+        ScriptedPrompts prompts;
+        TMainForm form(missing.path());
+        form.FormCreate();
+        QVERIFY(form.terminateRequested());
+        form.FormClose();
+        QVERIFY(!QFile::exists(missing.file(QStringLiteral("MTS.qs"))));
+    }
+
+    void resizeGivesTheListAQuarter()
+    {
+        TestDataDir dir;
+        ScriptedPrompts prompts;
+        TestApp app(dir, true);
+        app->panel->resize(app->panel->width(), 387);
+        QCOMPARE(app->MainList->height(), 96);
+        app->panel->resize(app->panel->width(), 403);
+        QCOMPARE(app->MainList->height(), 100);
+    }
+
+    void resizeWhileClosingDoesNotList()
+    {
+        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        ScriptedPrompts prompts;
+        TestApp app(dir, true);
+        treenodes::select(app->MainTreeView, findNode(app.form(), {QStringLiteral("文字资料")}));
+        app->Closing = true;
+        app->panel->resize(app->panel->width(), 300);
+        // The start-up items are still there: no listing ran.
+        QCOMPARE(app->MainList->count(), 2);
+        QCOMPARE(listitems::image(app->MainList->item(0)), 3);
+        QVERIFY(app->MainStatus->currentMessage().isEmpty());
+    }
+
+    void quitWritesTheTreeOnce()
+    {
+        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        ScriptedPrompts prompts;
+        TestApp app(dir, true);
+        // Change the tree in memory the way a command would.
+        auto* node = new QTreeWidgetItem(QStringList{QStringLiteral("网络")});
+        treenodes::setImages(node, 1, 4);
+        findNode(app.form(), {QStringLiteral("文字资料")})->addChild(node);
+        app->QuitProgram();
+        QCOMPARE(app->treeSaveCount, 1);
+        QVERIFY(app->Closing);
+        app->FormClose();
+        QCOMPARE(app->treeSaveCount, 1);
+        QCOMPARE(readAll(dir.file(QStringLiteral("MTS.qs"))),
+                 gbk::encode(QStringLiteral("文字资料0\r\n+算法1\r\n+网络1\r\n实例资料0\r\n搜索结果0\r\n")));
+    }
+
+    void secondStartShowsTheWindow()
+    {
+        TestDataDir dir;
+        ScriptedPrompts prompts;
+        TestApp app(dir, true);
+        // Hidden in the tray: the request checks item 0 and shows the window.
+        app->hide();
+        app->N121->setChecked(false);
+        app->secondInstanceRequest();
+        QVERIFY(app->N121->isChecked());
+        QVERIFY(app->isVisible());
+        // Minimised: restored.
+        app->showMinimized();
+        app->secondInstanceRequest();
+        QTRY_VERIFY(!app->isMinimized());
+        QVERIFY(app->N121->isChecked());
+    }
+};
+
+QS_TEST_CLASS(StartupTest)
+#include "test_startup.moc"

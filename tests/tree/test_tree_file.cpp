@@ -1,0 +1,178 @@
+// The category tree file: loading, saving byte for byte, images, and names the file cannot hold.
+#include "TestData.h"
+#include "TestMain.h"
+#include "ScriptedPrompts.h"
+
+#include "app/Gbk.h"
+#include "tree/CategoryTreeFile.h"
+#include "tree/TreeNodes.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+QByteArray crlf(const QStringList& lines) { return gbk::encode(joinLinesCrLf(lines)); }
+
+// "text/image" for every node in absolute order, with "+" per level.
+QStringList describe(const QTreeWidget& tree)
+{
+    QStringList out;
+    for (QTreeWidgetItem* node : treenodes::allNodes(&tree)) {
+        out.append(QString(treenodes::level(node), QLatin1Char('+')) + node->text(0) + QLatin1Char('/')
+                   + QString::number(treenodes::image(node)) + QLatin1Char('/')
+                   + QString::number(treenodes::selectedImage(node)));
+    }
+    return out;
+}
+}  // namespace
+
+class TreeFileTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void loadsLevelsAndIgnoresDigits()
+    {
+        QTreeWidget tree;
+        fillTreeWidget(&tree, parseTreeFile(crlf({QStringLiteral("文字资料3"), QStringLiteral("+网络1"), QStringLiteral("++协议4"),
+                                                  QStringLiteral("+1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")})));
+        QCOMPARE(describe(tree), (QStringList{QStringLiteral("文字资料/0/0"), QStringLiteral("+网络/1/1"), QStringLiteral("++协议/2/2"),
+                                              QStringLiteral("+/1/1"), QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
+        for (QTreeWidgetItem* node : treenodes::allNodes(&tree))
+            QVERIFY(!node->isExpanded());
+        QVERIFY(tree.selectedItems().isEmpty());
+    }
+
+    void edgeLines()
+    {
+        // "++" right after a top node hangs a level-1 node with image 2 under it; empty lines and
+        // category lines before any top node are skipped; LF and CR ends are read too.
+        const QByteArray bytes = gbk::encode(QStringLiteral("+orphan1\n\n文字资料0\r++直接2\r\n+算法1\n++排序2\r实例资料0\r\n搜索结果0"));
+        QTreeWidget tree;
+        fillTreeWidget(&tree, parseTreeFile(bytes));
+        QCOMPARE(describe(tree), (QStringList{QStringLiteral("文字资料/0/0"), QStringLiteral("+直接/2/2"), QStringLiteral("+算法/1/1"),
+                                              QStringLiteral("++排序/2/2"), QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
+    }
+
+    void damagedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("only line ends") << QByteArray("\r\n\r\n\n");
+        QTest::newRow("only orphans") << QByteArray("+a1\r\n++b2\r\n");
+    }
+    void damagedFiles()
+    {
+        QFETCH(QByteArray, bytes);
+        bool thrown = false;
+        try {
+            parseTreeFile(bytes);
+        } catch (const EOpenFileError&) {
+            thrown = true;
+        }
+        QVERIFY(thrown);
+    }
+
+    void otherEncodings()
+    {
+        // A UTF-8 file with a signature reads as UTF-8.
+        const QList<TreeNodeData> nodes =
+            parseTreeFile("\xEF\xBB\xBF" + QStringLiteral("文字资料0\r\n+算法1\r\n实例资料0\r\n搜索结果0\r\n").toUtf8());
+        QCOMPARE(nodes.size(), 3);
+        QCOMPARE(nodes.at(0).text, QStringLiteral("文字资料"));
+        QCOMPARE(nodes.at(0).children.at(0).text, QStringLiteral("算法"));
+        // Bytes that are not GBK load, and what a save writes loads as the same tree.
+        const QByteArray junk("\xff\xfe\x00\x81\x30\xff\x80" "0\r\n+\x81\xff" "1\r\n", 16);
+        const QList<TreeNodeData> loaded = parseTreeFile(junk);
+        QCOMPARE(loaded.size(), 1);
+        QCOMPARE(loaded.at(0).children.size(), 1);
+        QCOMPARE(parseTreeFile(treeFileBytes(loaded)), loaded);
+    }
+
+    void savesByteForByte()
+    {
+        // The example tree: 文字资料 expanded, 算法 collapsed with 排序, then 实例资料 and 搜索结果.
+        QTreeWidget tree;
+        fillTreeWidget(&tree, parseTreeFile(crlf({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
+                                                  QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")})));
+        treenodes::setImages(tree.topLevelItem(0), 3, 3);
+        const QByteArray expected = crlf({QStringLiteral("文字资料3"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
+                                          QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        QCOMPARE(treeFileBytes(treeFromWidget(&tree)), expected);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("MTS.qs"));
+        QString error;
+        QVERIFY(saveTreeFile(path, treeFromWidget(&tree), &error));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), expected);
+        // Loading it again gives the same names, all collapsed.
+        QTreeWidget again;
+        fillTreeWidget(&again, loadTreeFile(path));
+        QCOMPARE(describe(again), (QStringList{QStringLiteral("文字资料/0/0"), QStringLiteral("+算法/1/1"), QStringLiteral("++排序/2/2"),
+                                               QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
+        // An empty category name writes "+" and its digit alone.
+        QVERIFY(treeFileBytes({TreeNodeData{QStringLiteral("x"), 0, {TreeNodeData{QString(), 1, {}}}}}).contains("\r\n+1\r\n"));
+    }
+
+    void expandCollapseImagesAndSavedDigits()
+    {
+        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"), QStringLiteral("+网络1"),
+                         QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        ScriptedPrompts prompts;
+        TestApp app(dir);
+        QTreeWidgetItem* root = findNode(app.form(), {QStringLiteral("文字资料")});
+        QTreeWidgetItem* algo = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
+        root->setExpanded(true);
+        algo->setExpanded(true);
+        QCOMPARE(treenodes::image(root), 3);
+        QCOMPARE(treenodes::image(algo), 4);
+        QCOMPARE(treenodes::selectedImage(algo), 4);
+        QCOMPARE(treenodes::selected(app->MainTreeView), algo);  // expanding selects the node
+        QVERIFY(app->saveCategoryTree());
+        QFile f(dir.file(QStringLiteral("MTS.qs")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), crlf({QStringLiteral("文字资料3"), QStringLiteral("+算法4"), QStringLiteral("++排序2"), QStringLiteral("+网络1"),
+                                    QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")}));
+        algo->setExpanded(false);
+        QCOMPARE(treenodes::image(algo), 1);
+        // A subcategory never changes its image.
+        QTreeWidgetItem* sub = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
+        app->MainTreeViewExpanded(sub);
+        QCOMPARE(treenodes::image(sub), 2);
+    }
+
+    void writableNames()
+    {
+        QVERIFY(canWriteTreeName(QStringLiteral("算法")));
+        QVERIFY(canWriteTreeName(QString()));
+        QVERIFY(canWriteTreeName(QStringLiteral("a+b")));
+        QVERIFY(canWriteTreeName(QStringLiteral("it's - null")));
+        QVERIFY(!canWriteTreeName(QStringLiteral("+lead")));
+        QVERIFY(!canWriteTreeName(QStringLiteral("two\nlines")));
+        QVERIFY(!canWriteTreeName(QStringLiteral("cr\r")));
+        QVERIFY(!canWriteTreeName(QStringLiteral("emoji 😀")));
+        QVERIFY(!canWriteTreeName(QStringLiteral("한국어")));
+    }
+
+    void largeFilesLoad()
+    {
+        // Tens of thousands of lines and very long names load (speed is measured in bench/).
+        QStringList lines{QStringLiteral("文字资料0")};
+        for (int c = 0; c < 200; ++c) {
+            lines.append(QStringLiteral("+类别%1").arg(c) + QString(c == 0 ? 5000 : 1, QChar(0x5b57)) + QStringLiteral("1"));
+            for (int s = 0; s < 200; ++s)
+                lines.append(QStringLiteral("++子类%1-%2").arg(c).arg(s) + QStringLiteral("2"));
+        }
+        lines << QStringLiteral("实例资料0") << QStringLiteral("搜索结果0");
+        QTreeWidget tree;
+        fillTreeWidget(&tree, parseTreeFile(crlf(lines)));
+        QCOMPARE(treenodes::allNodes(&tree).size(), lines.size());
+        QCOMPARE(tree.topLevelItem(0)->child(0)->text(0).size(), 5000 + 3);
+        QCOMPARE(treeFileBytes(treeFromWidget(&tree)), crlf(lines));
+    }
+};
+
+QS_TEST_CLASS(TreeFileTest)
+#include "test_tree_file.moc"
