@@ -41,8 +41,29 @@ run: build
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-test-asan:
-	$(MAKE) test BUILD_DIR=build-asan BUILD_TYPE=Debug CMAKE_EXTRA=-DQS_SANITIZE=ON
+# Tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQS_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Each fuzz target runs for FUZZ_SECONDS from the small corpus in tests/fuzz/corpus; a crash, a hang,
+# a sanitizer report or a round-trip violation fails the run (the input is left in build-fuzz/).
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := tree settings escape
+fuzz: deps
+	@command -v clang++ >/dev/null || { [ "$$(id -u)" = "0" ] && apt-get install -y -q clang libclang-rt-dev; }
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQS_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz -j $(JOBS)
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/work-$$t build-fuzz/artifacts-$$t && \
+	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s" && \
+	  ASAN_OPTIONS=detect_leaks=0 build-fuzz/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -artifact_prefix=build-fuzz/artifacts-$$t/ -print_final_stats=1 build-fuzz/work-$$t tests/fuzz/corpus/$$t \
+	    > build-fuzz/fuzz_$$t.log 2>&1 || { tail -40 build-fuzz/fuzz_$$t.log; echo "fuzz_$$t FAILED"; exit 1; }; \
+	  grep -E "stat::number_of_executed_units" build-fuzz/fuzz_$$t.log; \
+	done; echo "fuzz: all targets clean"
 
 clean:
 	rm -rf $(BUILD_DIR)

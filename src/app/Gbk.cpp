@@ -72,24 +72,28 @@ QString prefix(const QString& text, int maxBytes)
 
 }  // namespace gbk
 
+QString decodeCodePageText(const QByteArray& bytes)
+{
+    return gbk::decode(gbk::encode(gbk::decode(bytes)));
+}
+
 QStringList splitLines(const QString& text)
 {
     QStringList lines;
-    QString current;
-    const int n = int(text.size());
-    for (int i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            lines.append(current);
-            current.clear();
-            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-        } else {
-            current += c;
-        }
+    const qsizetype n = text.size();
+    const QChar* data = text.constData();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = data[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < n && data[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
     }
-    if (!current.isEmpty())
-        lines.append(current);
+    if (start < n)
+        lines.append(text.mid(start));
     return lines;
 }
 

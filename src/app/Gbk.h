@@ -18,6 +18,10 @@ int byteLength(const QString& text);
 QString prefix(const QString& text, int maxBytes);
 }  // namespace gbk
 
+// Text of a GBK file as the program reads it. Bytes that are not GBK are brought to what a GBK save
+// writes for them, so reading what was saved gives the same text.
+QString decodeCodePageText(const QByteArray& bytes);
+
 // Splits text into lines at CR LF, lone CR or lone LF; a break at the very end starts no further line.
 QStringList splitLines(const QString& text);
 // The lines as one text, each followed by CR LF (the empty list gives the empty text).

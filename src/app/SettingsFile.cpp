@@ -79,12 +79,19 @@ SettingsReader::SettingsReader(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw SettingsError{QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString())};
-    bool ok = false;
-    const QByteArray bytes = file.readAll();
-    QString text = gbk::decode(bytes, &ok);
-    if (!ok)
-        text = QString::fromUtf8(bytes);  // a file saved by a UTF-8 editor still reads
-    m_lines = splitLines(text);
+    setBytes(file.readAll());
+}
+
+SettingsReader SettingsReader::fromBytes(const QByteArray& bytes)
+{
+    SettingsReader reader;
+    reader.setBytes(bytes);
+    return reader;
+}
+
+void SettingsReader::setBytes(const QByteArray& bytes)
+{
+    m_lines = splitLines(decodeCodePageText(bytes));
 }
 
 const QString& SettingsReader::lineAt(int line) const

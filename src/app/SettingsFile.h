@@ -47,6 +47,8 @@ class SettingsReader final {
 public:
     // Opens and splits the file (CR LF, CR or LF); throws SettingsError if it cannot be opened.
     explicit SettingsReader(const QString& path);
+    // Reads the bytes of a settings file (no file involved).
+    static SettingsReader fromBytes(const QByteArray& bytes);
     // The single digit at column (counted from 1) of line.
     int digitAt(int line, int column) const;
     // The integer made of everything from column (from 1) to the end of line.
@@ -56,6 +58,8 @@ public:
     int lineCount() const { return int(m_lines.size()); }
 
 private:
+    SettingsReader() = default;
+    void setBytes(const QByteArray& bytes);
     const QString& lineAt(int line) const;
     QStringList m_lines;
 };

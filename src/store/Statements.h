@@ -28,4 +28,15 @@ Statement moveMaterial(const QString& table, const QString& category, const QStr
 Statement renameClassRows(const QString& table, const QString& category, const std::optional<QString>& subcategory,
                           const QString& newName);
 Statement deleteClassRows(const QString& table, const QString& category, const std::optional<QString>& subcategory);
+// Material records: the whole row of one material ("select *": values are read by column position).
+Statement selectMaterialById(const QString& table, qint64 id);
+Statement insertText(const QString& title, const QString& classname, const QString& bigclassname,
+                     const QString& writer, const QString& createtime, const QString& mainText);
+Statement updateText(const QString& title, const QString& classname, const QString& bigclassname,
+                     const QString& writer, const QString& createtime, const QString& mainText, qint64 id);
+Statement insertExe(const QString& title, const QString& classname, const QString& bigclassname,
+                    const QString& writer, const QString& createtime, const QString& aboutText, const QString& fpath);
+Statement updateExe(const QString& title, const QString& classname, const QString& bigclassname,
+                    const QString& writer, const QString& createtime, const QString& aboutText, const QString& fpath,
+                    qint64 id);
 }  // namespace sql

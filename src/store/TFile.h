@@ -6,7 +6,10 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
+
+class QSqlQuery;
 
 // Outcome of the last record operation ("添加成功！你可以继续操作！", "操作成功！" or
 // "数据库操作失败！ 原因：" + error text).
@@ -42,6 +45,15 @@ public:
                                 const QString& kind, const QString& newName);
     static bool DeleteClassRows(const QString& category, const std::optional<QString>& subcategory,
                                 const QString& kind);
+
+protected:
+    // Runs an insert or update for a record; ResultMessage takes successText or the failure text.
+    static void runRecordStatement(const Statement& st, const QString& successText);
+    // Reads the one row of a load through read(); ResultMessage takes "操作成功！" or the failure text.
+    // read() throws the error text (QString) when a value cannot be read.
+    static void loadRecordRow(const Statement& st, qint64 id, const std::function<void(const QSqlQuery&)>& read);
+    // The value at a column position as text; a missing column or a NULL throws the error text.
+    static QString columnText(const QSqlQuery& row, int position, qint64 id);
 };
 
 class TFileText final : public TFile {

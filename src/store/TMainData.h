@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QProgressBar;
 class QSqlQuery;
@@ -40,9 +41,16 @@ public:
     void setProgress(int position);  // clamps to the bar's range; -1 means its maximum
 
 private:
+    // Opens the connection on the current path; never creates a missing file.
+    bool connect(QString* error);
+    // Releases the query's result and closes the connection.
+    void disconnect();
+
     QString m_programDir;
     QString m_connectionName;
     bool m_absolute = false;
+    std::unique_ptr<QSqlQuery> m_query;
+    bool m_busy = false;  // an operation is running: refuse a nested one
 };
 
 // The program-wide data module (null until created).

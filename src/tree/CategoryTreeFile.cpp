@@ -11,15 +11,7 @@
 
 QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
 {
-    QString text;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        text = QString::fromUtf8(bytes.mid(3));  // saved by an editor as UTF-8 with a signature
-    } else {
-        // Bytes that are not GBK decode to replacement characters; one more round through GBK
-        // turns them into what a save writes, so loading a saved tree gives the same names.
-        text = gbk::decode(gbk::encode(gbk::decode(bytes)));
-    }
-    const QStringList lines = splitLines(text);
+    const QStringList lines = splitLines(decodeCodePageText(bytes));
 
     QList<TreeNodeData> tops;
     // The cursor: index of the current top node and of the current category under it (-1 none).
@@ -33,8 +25,16 @@ QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
             if (top < 0)
                 continue;
             TreeNodeData node{line.mid(2, line.size() - 3), 2, {}};
-            TreeNodeData& parent = category >= 0 ? tops[top].children[category] : tops[top];
-            parent.children.append(node);
+            if (category >= 0) {
+                tops[top].children[category].children.append(node);
+            } else {
+                // A subcategory line right after a top node hangs under the top node itself. Such a
+                // node is saved as a category line, which cannot start with "+": drop those so the
+                // name reads back the same.
+                while (node.text.startsWith(QLatin1Char('+')))
+                    node.text.remove(0, 1);
+                tops[top].children.append(node);
+            }
         } else if (line.startsWith(QLatin1Char('+'))) {
             if (top < 0)
                 continue;

@@ -23,9 +23,10 @@ struct EOpenFileError {
 // Parses the bytes of a tree file into top nodes. Lines end at CR LF, CR or LF; the last character
 // of every line (the image digit) is dropped unread and images come from the level.
 // Two choices of ours: an empty line is skipped (the program never writes one), and a "+" or "++"
-// line before any top node has no node to hang under and is skipped as well.
-// A file starting with the UTF-8 signature is read as UTF-8; bytes that are not GBK load as the
-// characters a save would write for them. Throws EOpenFileError when no line is left.
+// line before any top node has no node to hang under and is skipped as well; a "++" line right after
+// a top node hangs under it with its leading "+" characters dropped (it is saved as a "+" line).
+// Bytes that are not GBK load as the characters a save would write for them. Throws
+// EOpenFileError when no line is left.
 QList<TreeNodeData> parseTreeFile(const QByteArray& bytes);
 // Reads and parses the file; throws EOpenFileError when it cannot be opened or holds no line.
 QList<TreeNodeData> loadTreeFile(const QString& path);

@@ -83,7 +83,7 @@ qint64 TestDataDir::addText(const QString& title, const QString& category, const
         QSqlQuery q(db);
         q.prepare(QStringLiteral("insert into textfile(title,classname,bigclassname,writer,createtime,main) values(?,?,?,?,?,?)"));
         for (const QString& v : {title, subcategory, category, writer, createtime, body})
-            q.addBindValue(v);
+            q.addBindValue(v.isNull() ? QStringLiteral("") : v);  // a null QString would bind as NULL
         return q.exec() ? q.lastInsertId().toLongLong() : -1;
     });
 }
@@ -96,7 +96,7 @@ qint64 TestDataDir::addExe(const QString& title, const QString& category, const 
         q.prepare(QStringLiteral(
             "insert into exefile(title,classname,bigclassname,writer,createtime,about,fpath) values(?,?,?,?,?,?,?)"));
         for (const QString& v : {title, subcategory, category, writer, createtime, about, path})
-            q.addBindValue(v);
+            q.addBindValue(v.isNull() ? QStringLiteral("") : v);  // a null QString would bind as NULL
         return q.exec() ? q.lastInsertId().toLongLong() : -1;
     });
 }

@@ -1,0 +1,132 @@
+#include "store/TFile.h"
+
+#include "store/TMainData.h"
+
+#include <QLocale>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+QString ResultMessage;
+
+namespace {
+const QString kFailurePrefix = QStringLiteral("数据库操作失败！ 原因：");
+const QString kLoadSucceeded = QStringLiteral("操作成功！");
+const QString kSeriousSuffix = QStringLiteral("   严重错误，请重新安装程序");
+const QString kNoDataModule = QStringLiteral("数据模块尚未创建，无法访问数据库");
+
+// Reports a failed statement run on the main window.
+void reportRunFailure(const QString& error)
+{
+    MainData->setStatus(error + kSeriousSuffix);
+    MainData->setProgress(0);
+}
+}  // namespace
+
+QString creationTimeText(const QDateTime& when)
+{
+    // A fixed, zero-padded form so the database sorts and compares creation times as times.
+    const QTime time = when.time();
+    const bool midnight = time.hour() == 0 && time.minute() == 0 && time.second() == 0;
+    return QLocale::c().toString(when, midnight ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+TFile::TFile()
+{
+    ResultMessage.clear();
+    createtime = creationTimeText(QDateTime::currentDateTime());
+    if (MainData)
+        MainData->useAbsolutePath();
+}
+
+bool TFile::ExecuteStatement(const Statement& st)
+{
+    if (!MainData)
+        return false;
+    MainData->setProgress(3);
+    MainData->setStatus(QStringLiteral("正在操作数据库！"));
+    QString error;
+    if (!MainData->execute(st, &error)) {
+        reportRunFailure(error);
+        return false;
+    }
+    MainData->setProgress(-1);
+    MainData->setStatus(QStringLiteral("数据库操作成功！"));
+    return true;
+}
+
+bool TFile::OpenAndCount(const Statement& st, int& count)
+{
+    if (!MainData)
+        return false;
+    int rows = 0;
+    QString error;
+    const bool ok = MainData->select(
+        st,
+        [&rows](const QSqlQuery&) {
+            ++rows;
+            return true;
+        },
+        &error);
+    if (!ok) {
+        reportRunFailure(error);
+        return false;
+    }
+    count = rows;
+    return true;
+}
+
+bool TFile::RenameClassRows(const QString& category, const std::optional<QString>& subcategory, const QString& kind,
+                            const QString& newName)
+{
+    return ExecuteStatement(sql::renameClassRows(tableForKind(kind), category, subcategory, newName));
+}
+
+bool TFile::DeleteClassRows(const QString& category, const std::optional<QString>& subcategory, const QString& kind)
+{
+    return ExecuteStatement(sql::deleteClassRows(tableForKind(kind), category, subcategory));
+}
+
+void TFile::runRecordStatement(const Statement& st, const QString& successText)
+{
+    ResultMessage.clear();
+    if (!MainData) {
+        ResultMessage = kFailurePrefix + kNoDataModule;
+        return;
+    }
+    QString error;
+    ResultMessage = MainData->execute(st, &error) ? successText : kFailurePrefix + error;
+}
+
+void TFile::loadRecordRow(const Statement& st, qint64 id, const std::function<void(const QSqlQuery&)>& read)
+{
+    if (!MainData) {
+        ResultMessage = kFailurePrefix + kNoDataModule;
+        return;
+    }
+    bool found = false;
+    QString error;
+    bool ok = MainData->select(
+        st,
+        [&](const QSqlQuery& row) {
+            found = true;
+            read(row);
+            return false;  // only the first row is read
+        },
+        &error);
+    if (ok && !found) {
+        ok = false;
+        error = QStringLiteral("数据库中没有编号为 %1 的资料").arg(id);
+    }
+    ResultMessage = ok ? kLoadSucceeded : kFailurePrefix + error;
+}
+
+QString TFile::columnText(const QSqlQuery& row, int position, qint64 id)
+{
+    const QSqlRecord record = row.record();
+    if (position >= record.count())
+        throw QStringLiteral("编号为 %1 的资料缺少第 %2 列").arg(id).arg(position);
+    if (row.isNull(position))
+        throw QStringLiteral("编号为 %1 的资料的 %2 列没有值（NULL）").arg(id).arg(record.fieldName(position));
+    return row.value(position).toString();
+}

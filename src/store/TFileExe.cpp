@@ -1,0 +1,35 @@
+#include "app/Gbk.h"
+#include "store/Escaping.h"
+#include "store/TFile.h"
+
+#include <QSqlQuery>
+
+QString TFileExe::aboutText() const { return joinLinesCrLf(about); }
+
+void TFileExe::InsertNew()
+{
+    runRecordStatement(sql::insertExe(title, classname, bigclassname, writer, createtime, aboutText(), fpath),
+                       QStringLiteral("添加成功！你可以继续操作！"));
+}
+
+void TFileExe::UpdateById(qint64 id)
+{
+    runRecordStatement(sql::updateExe(title, classname, bigclassname, writer, createtime, aboutText(), fpath, id),
+                       QStringLiteral("操作成功！"));
+}
+
+void TFileExe::LoadById(qint64 id)
+{
+    ResultMessage.clear();
+    about = QStringList();
+    // Fields are assigned as they are read, so a failure leaves the earlier ones loaded.
+    loadRecordRow(sql::selectMaterialById(QStringLiteral("exefile"), id), id, [this, id](const QSqlQuery& row) {
+        title = UnescapeTitleText(columnText(row, 1, id));
+        writer = columnText(row, 4, id);
+        bigclassname = columnText(row, 3, id);
+        classname = columnText(row, 2, id);
+        about = splitLines(UnescapeBodyText(columnText(row, 6, id)));
+        fpath = columnText(row, 7, id);
+        createtime = columnText(row, 5, id);
+    });
+}

@@ -1,0 +1,34 @@
+#include "app/Gbk.h"
+#include "store/Escaping.h"
+#include "store/TFile.h"
+
+#include <QSqlQuery>
+
+QString TFileText::mainText() const { return joinLinesCrLf(main); }
+
+void TFileText::InsertNew()
+{
+    runRecordStatement(sql::insertText(title, classname, bigclassname, writer, createtime, mainText()),
+                       QStringLiteral("添加成功！你可以继续操作！"));
+}
+
+void TFileText::UpdateById(qint64 id)
+{
+    runRecordStatement(sql::updateText(title, classname, bigclassname, writer, createtime, mainText(), id),
+                       QStringLiteral("操作成功！"));
+}
+
+void TFileText::LoadById(qint64 id)
+{
+    ResultMessage.clear();
+    main = QStringList();
+    // Fields are assigned as they are read, so a failure leaves the earlier ones loaded.
+    loadRecordRow(sql::selectMaterialById(QStringLiteral("textfile"), id), id, [this, id](const QSqlQuery& row) {
+        title = UnescapeTitleText(columnText(row, 1, id));
+        writer = columnText(row, 4, id);
+        bigclassname = columnText(row, 3, id);
+        classname = columnText(row, 2, id);
+        main = splitLines(UnescapeBodyText(columnText(row, 6, id)));
+        createtime = columnText(row, 5, id);
+    });
+}
