@@ -45,8 +45,11 @@ public:
             s = LocationKey();
         m_nextFree = 1;
     }
+    // An empty key is never stored: an empty slot 5 is what tells a full history from one with room.
     void Push(const LocationKey& key)
     {
+        if (key.isEmpty())
+            return;
         if (!m_slots[4].isEmpty()) {  // full: drop the oldest
             for (int i = 0; i < 4; ++i)
                 m_slots[i] = m_slots[i + 1];
@@ -68,6 +71,18 @@ public:
             --m_nextFree;
         }
         return result;
+    }
+    // Removes the key n places from the most recent one (0 = the most recent), closing the gap.
+    void removeRecent(int n)
+    {
+        const int total = count();
+        if (n < 0 || n >= total)
+            return;
+        QList<LocationKey> keys = mostRecentFirst();
+        keys.removeAt(n);
+        Reset();
+        for (int i = keys.size() - 1; i >= 0; --i)
+            Push(keys.at(i));
     }
     bool isEmpty() const { return m_nextFree == 1 && m_slots[4].isEmpty(); }
     int nextFree() const { return m_nextFree; }

@@ -1,0 +1,513 @@
+// The navigation history, Back, Forward, their menus, and Up.
+#include "common/ScriptedPrompts.h"
+#include "common/TestData.h"
+#include "common/TestMain.h"
+
+#include "browse/ListItems.h"
+#include "tree/NavHistory.h"
+#include "tree/TreeNodes.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+Q_DECLARE_METATYPE(LocationKey)
+
+namespace {
+
+QStringList keyTexts(const TNavHistory& history)
+{
+    QStringList out;
+    for (const LocationKey& key : history.mostRecentFirst())
+        out.append(key.text());
+    return out;
+}
+
+LocationKey textKey(const QString& cat = QString(), const QString& sub = QString())
+{
+    const QString kind = QStringLiteral("文字资料");
+    if (cat.isEmpty())
+        return LocationKey::root(kind);
+    return sub.isEmpty() ? LocationKey::category_(kind, cat) : LocationKey::subcategory_(kind, cat, sub);
+}
+
+QStringList captions(const QMenu* menu)
+{
+    QStringList out;
+    for (const QAction* a : menu->actions())
+        out.append(a->text());
+    return out;
+}
+
+QStringList listCaptions(const QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
+    return out;
+}
+
+QString selectedText(TMainForm& form)
+{
+    const QTreeWidgetItem* node = treenodes::selected(form.MainTreeView);
+    return node ? node->text(0) : QString();
+}
+
+const QStringList kTree = {
+    QStringLiteral("文字资料0"), QStringLiteral("+算法1"),  QStringLiteral("++排序2"),   QStringLiteral("++查找2"),
+    QStringLiteral("+网络1"),    QStringLiteral("+a-b1"),   QStringLiteral("++null2"),   QStringLiteral("+null1"),
+    QStringLiteral("+R&D1"),     QStringLiteral("实例资料0"), QStringLiteral("+工具1"), QStringLiteral("搜索结果0"),
+};
+
+// The seven places visited by visitSeven(), in order.
+const QList<QStringList> kSeven = {
+    {QStringLiteral("文字资料")},
+    {QStringLiteral("文字资料"), QStringLiteral("算法")},
+    {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")},
+    {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")},
+    {QStringLiteral("文字资料"), QStringLiteral("网络")},
+    {QStringLiteral("实例资料")},
+    {QStringLiteral("实例资料"), QStringLiteral("工具")},
+};
+const QStringList kSevenKeys = {
+    QStringLiteral("文字资料-null-null"), QStringLiteral("文字资料-算法-null"), QStringLiteral("文字资料-算法-排序"),
+    QStringLiteral("文字资料-算法-查找"), QStringLiteral("文字资料-网络-null"), QStringLiteral("实例资料-null-null"),
+    QStringLiteral("实例资料-工具-null"),
+};
+
+void visitSeven(TMainForm& form)
+{
+    for (const QStringList& path : kSeven)
+        clickNode(form, path);
+}
+
+}  // namespace
+
+class TestNavHistory final : public QObject {
+    Q_OBJECT
+private slots:
+    void keyText_data()
+    {
+        QTest::addColumn<LocationKey>("key");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("root") << LocationKey::root(QStringLiteral("实例资料")) << QStringLiteral("实例资料-null-null");
+        QTest::newRow("category") << textKey(QStringLiteral("算法")) << QStringLiteral("文字资料-算法-null");
+        QTest::newRow("subcategory") << textKey(QStringLiteral("算法"), QStringLiteral("排序"))
+                                     << QStringLiteral("文字资料-算法-排序");
+        QTest::newRow("dash") << textKey(QStringLiteral("a-b")) << QStringLiteral("文字资料-a-b-null");
+        QTest::newRow("empty") << LocationKey() << QString();
+    }
+    void keyText()
+    {
+        QFETCH(LocationKey, key);
+        QFETCH(QString, text);
+        QCOMPARE(key.text(), text);
+    }
+
+    void keysCompareByParts()
+    {
+        // Same text, different places: a category "a-b" and the subcategory "b" of a category "a".
+        const LocationKey dashed = LocationKey::subcategory_(QStringLiteral("文字资料"), QStringLiteral("a-b"), QStringLiteral("null"));
+        const LocationKey nested = LocationKey::subcategory_(QStringLiteral("文字资料"), QStringLiteral("a"), QStringLiteral("b-null"));
+        QCOMPARE(dashed.text(), nested.text());
+        QVERIFY(dashed != nested);
+        QVERIFY(textKey(QStringLiteral("null")) != textKey());
+    }
+
+    void sevenPushesKeepFive()
+    {
+        TNavHistory h;
+        QVERIFY(h.isEmpty());
+        for (int i = 1; i <= 7; ++i)
+            h.Push(textKey(QString::number(i)));
+        QCOMPARE(h.count(), 5);
+        QCOMPARE(h.nextFree(), 5);
+        QCOMPARE(h.slot(1).category, QStringLiteral("3"));
+        QCOMPARE(h.slot(5).category, QStringLiteral("7"));
+        QCOMPARE(keyTexts(h).first(), QStringLiteral("文字资料-7-null"));
+        QCOMPARE(keyTexts(h).last(), QStringLiteral("文字资料-3-null"));
+    }
+
+    void fullPopThenPush()
+    {
+        TNavHistory h;
+        for (int i = 1; i <= 5; ++i)
+            h.Push(textKey(QString::number(i)));
+        QCOMPARE(h.Pop().category, QStringLiteral("5"));
+        QCOMPARE(h.count(), 4);
+        QCOMPARE(h.nextFree(), 5);
+        QVERIFY(h.slot(5).isEmpty());
+        h.Push(textKey(QStringLiteral("x")));
+        QCOMPARE(h.count(), 5);
+        QCOMPARE(h.slot(1).category, QStringLiteral("1"));  // nothing dropped
+        QCOMPARE(h.slot(5).category, QStringLiteral("x"));
+        // Popping everything empties it in most-recent-first order.
+        QStringList popped;
+        while (!h.isEmpty())
+            popped.append(h.Pop().category);
+        QCOMPARE(popped, (QStringList{"x", "4", "3", "2", "1"}));
+        QCOMPARE(h.nextFree(), 1);
+    }
+
+    void emptyKeyIsNeverStored()
+    {
+        TNavHistory h;
+        for (int i = 1; i <= 4; ++i)
+            h.Push(textKey(QString::number(i)));
+        h.Push(LocationKey());
+        QCOMPARE(h.count(), 4);
+        h.Push(textKey(QStringLiteral("5")));
+        h.Push(textKey(QStringLiteral("6")));
+        QCOMPARE(h.count(), 5);
+        QCOMPARE(h.slot(1).category, QStringLiteral("2"));
+    }
+
+    void removeRecent()
+    {
+        TNavHistory h;
+        for (int i = 1; i <= 5; ++i)
+            h.Push(textKey(QString::number(i)));
+        h.removeRecent(1);  // "4"
+        QCOMPARE(keyTexts(h), (QStringList{"文字资料-5-null", "文字资料-3-null", "文字资料-2-null", "文字资料-1-null"}));
+        QCOMPARE(h.nextFree(), 5);
+        h.removeRecent(9);
+        QCOMPARE(h.count(), 4);
+    }
+};
+
+class TestNavigation final : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { prompts.shown.clear(); }
+
+    void firstListingAndRepeatRecordNothing()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 17);
+        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 18);
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
+        QVERIFY(app->BackHistory.isEmpty());
+        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-算法-null"));
+        QCOMPARE(app->PreviousKey, app->CurrentKey);
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
+        QVERIFY(app->BackHistory.isEmpty());
+        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 17);
+        QVERIFY(!app->HistoryFlag);
+    }
+
+    void emptyKindRootRecordsNothing()
+    {
+        TestDataDir dir;  // the three top nodes only
+        TestApp app(dir);
+        clickNode(app.form(), {QStringLiteral("文字资料")});
+        QVERIFY(app->CurrentKey.isEmpty());
+        QVERIFY(!app->HistoryFlag);
+        clickNode(app.form(), {QStringLiteral("实例资料")});
+        QVERIFY(app->CurrentKey.isEmpty());
+        QVERIFY(app->BackHistory.isEmpty());
+        QCOMPARE(app->MainList->count(), 0);
+    }
+
+    void sevenPlacesGiveFiveMenuItems()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        visitSeven(app.form());
+        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(6));
+        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 14);
+        app->BackMenuPopup();
+        const QStringList expected = {kSevenKeys.at(5), kSevenKeys.at(4), kSevenKeys.at(3), kSevenKeys.at(2),
+                                      kSevenKeys.at(1)};
+        QCOMPARE(captions(app->BackMenu), expected);
+        // Rebuilt, not appended to, on every opening.
+        app->BackMenuPopup();
+        QCOMPARE(app->BackMenu->actions().size(), 5);
+        // Empty forward history: empty menu (the designed separator is gone too).
+        app->PreMenuPopup();
+        QVERIFY(app->PreMenu->actions().isEmpty());
+    }
+
+    void emptyMenusAndInactiveButtons()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        app->BackMenuPopup();
+        app->PreMenuPopup();
+        QVERIFY(app->BackMenu->actions().isEmpty());
+        QVERIFY(app->PreMenu->actions().isEmpty());
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
+        const QStringList before = listCaptions(app->MainList);
+        app->BackTBtnClick();
+        app->PreTBtnClick();
+        app->BackMenuItemClick(0);
+        app->PreMenuItemClick(2);
+        QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
+        QCOMPARE(listCaptions(app->MainList), before);
+        QVERIFY(app->ForwardHistory.isEmpty());
+        QVERIFY(app->BackHistory.isEmpty());
+        // Back showing its inactive image does nothing even if a key was slipped in.
+        app->BackHistory.Push(textKey(QStringLiteral("算法")));
+        app->BackTBtnClick();
+        QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
+        QCOMPARE(app->BackHistory.count(), 1);
+    }
+
+    void backBackForward()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        visitSeven(app.form());
+        app->BackTBtnClick();
+        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(5));
+        QCOMPARE(selectedText(app.form()), QStringLiteral("实例资料"));
+        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 15);
+        app->BackTBtnClick();
+        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(4));
+        QCOMPARE(keyTexts(app->ForwardHistory), (QStringList{kSevenKeys.at(5), kSevenKeys.at(6)}));
+        app->PreTBtnClick();
+        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(5));
+        QCOMPARE(selectedText(app.form()), QStringLiteral("实例资料"));
+        app->PreMenuPopup();
+        QCOMPARE(captions(app->PreMenu), QStringList{kSevenKeys.at(6)});
+        QCOMPARE(keyTexts(app->BackHistory).first(), kSevenKeys.at(4));
+        // Moving through the history records no visit: forward survives.
+        QCOMPARE(app->ForwardHistory.count(), 1);
+        // A new visit clears forward and Forward goes inactive.
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
+        QVERIFY(app->ForwardHistory.isEmpty());
+        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 18);
+        QCOMPARE(keyTexts(app->BackHistory).first(), kSevenKeys.at(5));
+    }
+
+    void backToTheStartMakesBackInactive()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        clickNode(app.form(), kSeven.at(1));
+        clickNode(app.form(), kSeven.at(2));
+        app->BackTBtnClick();
+        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 17);
+        QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
+        QCOMPARE(listCaptions(app->MainList), (QStringList{"排序", "查找"}));
+        app->PreTBtnClick();
+        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 18);
+        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 14);
+        QCOMPARE(selectedText(app.form()), QStringLiteral("排序"));
+    }
+
+    void thirdBackMenuItem()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        visitSeven(app.form());
+        app->BackMenuPopup();
+        QList<QAction*> items = app->BackMenu->actions();
+        QCOMPARE(items.size(), 5);
+        items.at(2)->trigger();
+        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(3));
+        QCOMPARE(selectedText(app.form()), QStringLiteral("查找"));
+        QCOMPARE(keyTexts(app->BackHistory), (QStringList{kSevenKeys.at(2), kSevenKeys.at(1)}));
+        // The current key, then item 0, then item 1, the last one most recent.
+        QCOMPARE(keyTexts(app->ForwardHistory), (QStringList{kSevenKeys.at(4), kSevenKeys.at(5), kSevenKeys.at(6)}));
+        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 15);
+        // The same jump forward: item 1 of the forward menu.
+        app->PreMenuPopup();
+        app->PreMenu->actions().at(1)->trigger();
+        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(5));
+        QCOMPARE(keyTexts(app->ForwardHistory), QStringList{kSevenKeys.at(6)});
+        QCOMPARE(keyTexts(app->BackHistory),
+                 (QStringList{kSevenKeys.at(4), kSevenKeys.at(3), kSevenKeys.at(2), kSevenKeys.at(1)}));
+        // The last back item empties the back history.
+        app->BackMenuPopup();
+        app->BackMenu->actions().last()->trigger();
+        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(1));
+        QVERIFY(app->BackHistory.isEmpty());
+        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 17);
+        QCOMPARE(app->ForwardHistory.count(), 5);
+    }
+
+    void upAtEachLevel()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        QCOMPARE(TMainForm::buttonImage(app->UpTBtn), 19);
+        app->UpTBtnClick();  // inactive at start-up
+        QCOMPARE(listCaptions(app->MainList), (QStringList{"文字资料", "实例资料"}));
+
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
+        QCOMPARE(TMainForm::buttonImage(app->UpTBtn), 16);
+        app->UpTBtnClick();
+        QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
+        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-算法-null"));
+        QCOMPARE(keyTexts(app->BackHistory), QStringList{"文字资料-算法-排序"});
+        app->UpTBtnClick();
+        QCOMPARE(selectedText(app.form()), QStringLiteral("文字资料"));
+        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-null-null"));
+        QCOMPARE(app->BackHistory.count(), 2);
+        app->UpTBtnClick();
+        QCOMPARE(listCaptions(app->MainList), (QStringList{"文字资料", "实例资料"}));
+        QCOMPARE(listitems::image(app->MainList->item(1)), 3);
+        QCOMPARE(TMainForm::buttonImage(app->UpTBtn), 19);
+        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-null-null"));
+        QCOMPARE(app->BackHistory.count(), 2);
+        app->UpTBtnClick();  // inactive now
+        QCOMPARE(listCaptions(app->MainList), (QStringList{"文字资料", "实例资料"}));
+    }
+
+    void upOnSearchResultsDoesNothing()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        listitems::add(app->StoreItemView, QStringLiteral("找到的"), 4, 7);
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
+        clickNode(app.form(), {QStringLiteral("搜索结果")});
+        QCOMPARE(TMainForm::buttonImage(app->UpTBtn), 16);
+        app->UpTBtnClick();
+        QCOMPARE(selectedText(app.form()), QStringLiteral("搜索结果"));
+        QCOMPARE(listCaptions(app->MainList), QStringList{"找到的"});
+        // No node selected at all: nothing happens either.
+        treenodes::select(app->MainTreeView, nullptr);
+        app->UpTBtnClick();
+        QCOMPARE(listCaptions(app->MainList), QStringList{"找到的"});
+    }
+
+    void searchResultsLeaveNoFlagBehind()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("null")});
+        app->BackTBtnClick();
+        QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
+        clickNode(app.form(), {QStringLiteral("搜索结果")});
+        QVERIFY(!app->HistoryFlag);
+        app->BackTBtnClick();
+        QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
+        // Back after the search results must not be taken for a visit that wipes forward.
+        QCOMPARE(keyTexts(app->ForwardHistory), (QStringList{"文字资料-网络-null", "文字资料-null-null"}));
+        QVERIFY(app->BackHistory.isEmpty());
+    }
+
+    void awkwardNamesNavigate()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("a-b"), QStringLiteral("null")});
+        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-a-b-null"));
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("null")});
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("a-b")});
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("R&D")});
+        app->BackMenuPopup();
+        QCOMPARE(captions(app->BackMenu),
+                 (QStringList{"文字资料-a-b-null", "文字资料-null-null", "文字资料-a-b-null"}));
+        app->BackTBtnClick();
+        QCOMPARE(selectedText(app.form()), QStringLiteral("a-b"));
+        QCOMPARE(treenodes::level(treenodes::selected(app->MainTreeView)), 1);
+        app->BackTBtnClick();
+        QCOMPARE(selectedText(app.form()), QStringLiteral("null"));
+        QCOMPARE(treenodes::level(treenodes::selected(app->MainTreeView)), 1);
+        app->BackTBtnClick();
+        QCOMPARE(selectedText(app.form()), QStringLiteral("null"));
+        QCOMPARE(treenodes::level(treenodes::selected(app->MainTreeView)), 2);
+        // "&" is shown as typed, not taken as an accelerator.
+        app->PreMenuPopup();
+        QCOMPARE(captions(app->PreMenu).last(), QStringLiteral("文字资料-R&&D-null"));
+    }
+
+    void goToLocationResolvesByParts_data()
+    {
+        QTest::addColumn<LocationKey>("key");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QStringList>("path");
+        const QString text = QStringLiteral("文字资料");
+        QTest::newRow("root") << LocationKey::root(text) << true << QStringList{text};
+        QTest::newRow("example root") << LocationKey::root(QStringLiteral("实例资料")) << true
+                                      << QStringList{QStringLiteral("实例资料")};
+        QTest::newRow("sub of dashed") << LocationKey::subcategory_(text, "a-b", "null") << true
+                                       << QStringList{text, "a-b", "null"};
+        QTest::newRow("category null") << LocationKey::category_(text, "null") << true << QStringList{text, "null"};
+        QTest::newRow("wrong kind") << LocationKey::category_(QStringLiteral("实例资料"), "算法") << false << QStringList();
+        QTest::newRow("search node kind") << LocationKey::root(QStringLiteral("搜索结果")) << false << QStringList();
+        QTest::newRow("missing sub") << LocationKey::subcategory_(text, "算法", "图") << false << QStringList();
+        QTest::newRow("empty") << LocationKey() << false << QStringList();
+    }
+    void goToLocationResolvesByParts()
+    {
+        QFETCH(LocationKey, key);
+        QFETCH(bool, found);
+        QFETCH(QStringList, path);
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
+        const QStringList before = listCaptions(app->MainList);
+        QCOMPARE(app->GoToLocation(key), found);
+        QVERIFY(!app->HistoryFlag);
+        QVERIFY(app->BackHistory.isEmpty());
+        if (found) {
+            QCOMPARE(treenodes::selected(app->MainTreeView), findNode(app.form(), path));
+            QCOMPARE(app->PreviousKey, key);
+        } else {
+            QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
+            QCOMPARE(listCaptions(app->MainList), before);
+            QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-网络-null"));
+        }
+    }
+
+    void renamedOrDeletedPlacesAreSkipped()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        clickNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具")});
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
+        findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")})->setText(0, QStringLiteral("网络2"));
+        // Back passes over the renamed place to the one before it.
+        app->BackTBtnClick();
+        QCOMPARE(selectedText(app.form()), QStringLiteral("工具"));
+        QVERIFY(app->BackHistory.isEmpty());
+        QCOMPARE(keyTexts(app->ForwardHistory), QStringList{"文字资料-算法-null"});
+
+        // Only dead places behind: nothing moves at all.
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")});
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
+        QTreeWidgetItem* cat = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
+        delete findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")});
+        delete findNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具")});
+        QCOMPARE(cat->childCount(), 1);
+        const QStringList before = listCaptions(app->MainList);
+        app->BackTBtnClick();
+        QCOMPARE(selectedText(app.form()), QStringLiteral("排序"));
+        QCOMPARE(listCaptions(app->MainList), before);
+        QVERIFY(app->BackHistory.isEmpty());
+        QVERIFY(app->ForwardHistory.isEmpty());
+        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 17);
+        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 18);
+    }
+
+    void deadMenuTargetIsDropped()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        visitSeven(app.form());
+        delete findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")});
+        app->BackMenuPopup();
+        app->BackMenu->actions().at(2)->trigger();  // 文字资料-算法-查找, gone
+        QCOMPARE(selectedText(app.form()), QStringLiteral("工具"));
+        QCOMPARE(keyTexts(app->BackHistory),
+                 (QStringList{kSevenKeys.at(5), kSevenKeys.at(4), kSevenKeys.at(2), kSevenKeys.at(1)}));
+        QVERIFY(app->ForwardHistory.isEmpty());
+        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 18);
+    }
+
+private:
+    ScriptedPrompts prompts;
+};
+
+QS_TEST_CLASS(TestNavHistory)
+QS_TEST_CLASS(TestNavigation)
+#include "test_navigation.moc"
