@@ -1,4 +1,10 @@
 // Opening the options dialog.
 #include "app/TMainForm.h"
+#include "app/TOptionForm.h"
 
-void TMainForm::OpenOption() {}
+void TMainForm::OpenOption()
+{
+    auto* dialog = new TOptionForm(this);
+    dialog->exec();
+    delete dialog;
+}

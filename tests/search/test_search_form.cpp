@@ -1,0 +1,251 @@
+// The search dialog: initial state, the scope boxes filled from the tree, validation, results
+// stored in the hidden result list and shown under the search-results node.
+#include "TestData.h"
+#include "TestMain.h"
+#include "ScriptedPrompts.h"
+#include "browse/ListItems.h"
+#include "search/TSerchForm.h"
+#include "store/TMainData.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QtTest>
+
+namespace {
+const QStringList kTree = {
+    QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"), QStringLiteral("++查找2"),
+    QStringLiteral("+网络1"),    QStringLiteral("实例资料0"), QStringLiteral("+工具1"), QStringLiteral("+算法1"),
+    QStringLiteral("搜索结果0"),
+};
+
+QStringList itemsOf(const QComboBox* box)
+{
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
+
+// Chooses text in box as a user does and runs the box's change handler.
+bool choose(TSerchForm& form, QComboBox* box, const QString& text)
+{
+    const int index = box->findText(text);
+    if (index < 0)
+        return false;
+    box->setCurrentIndex(index);
+    if (box == form.FWComBox)
+        form.FWComBoxChange();
+    else if (box == form.BigComBox)
+        form.BigComBoxChange();
+    return true;
+}
+
+struct ListEntry {
+    QString caption;
+    int image;
+    qint64 id;
+    bool operator==(const ListEntry& o) const { return caption == o.caption && image == o.image && id == o.id; }
+};
+
+QList<ListEntry> entriesOf(const QListWidget* list)
+{
+    QList<ListEntry> out;
+    for (int i = 0; i < list->count(); ++i)
+        out.append({list->item(i)->text(), listitems::image(list->item(i)), listitems::id(list->item(i))});
+    return out;
+}
+}  // namespace
+
+namespace QTest {
+template <>
+char* toString(const ListEntry& e)
+{
+    return qstrdup(QStringLiteral("(%1, %2, %3)").arg(e.caption).arg(e.image).arg(e.id).toUtf8().constData());
+}
+}  // namespace QTest
+
+class SearchFormTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void initialState()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        TSerchForm form(&app.form());
+        QCOMPARE(form.windowTitle(), QStringLiteral("搜索窗口     提示：搜索结果存放在左边的树形目录下"));
+        QVERIFY(form.width() >= 513 && form.height() >= 186);
+        QCOMPARE(form.SerchLabel->text(), QStringLiteral("准备就绪"));
+        QVERIFY(!form.CheckBox1->isChecked());
+        QVERIFY(!form.BeginTime->isEnabled());
+        QVERIFY(!form.EndTime->isEnabled());
+        QCOMPARE(form.BeginTime->date(), QDate::currentDate());
+        QCOMPARE(form.EndTime->date(), QDate::currentDate());
+        QCOMPARE(itemsOf(form.FWComBox), (QStringList{QStringLiteral("文字资料"), QStringLiteral("实例资料")}));
+        QCOMPARE(form.FWComBox->currentIndex(), -1);
+        QCOMPARE(form.BigComBox->count(), 0);
+        QCOMPARE(form.SmallComBox->count(), 0);
+
+        form.CheckBox1->click();
+        QVERIFY(form.BeginTime->isEnabled());
+        QVERIFY(form.EndTime->isEnabled());
+        form.CheckBox1->click();
+        QVERIFY(!form.BeginTime->isEnabled());
+        QVERIFY(!form.EndTime->isEnabled());
+    }
+
+    void scopeBoxes()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        TSerchForm form(&app.form());
+        const QString all = QStringLiteral("全部类别");
+
+        QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
+        QCOMPARE(itemsOf(form.BigComBox), (QStringList{all, QStringLiteral("算法"), QStringLiteral("网络")}));
+        QCOMPARE(form.BigComBox->currentIndex(), -1);
+        QCOMPARE(form.SmallComBox->count(), 0);
+
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("算法")));
+        QCOMPARE(itemsOf(form.SmallComBox), (QStringList{all, QStringLiteral("排序"), QStringLiteral("查找")}));
+        QCOMPARE(form.SmallComBox->currentIndex(), -1);
+
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("网络")));
+        QCOMPARE(itemsOf(form.SmallComBox), QStringList{all});
+        QCOMPARE(form.SmallComBox->currentIndex(), -1);
+
+        QVERIFY(choose(form, form.BigComBox, all));
+        QCOMPARE(itemsOf(form.SmallComBox), QStringList{all});
+        QCOMPARE(form.SmallComBox->currentIndex(), -1);
+
+        // A kind change refills the categories and empties the subcategories.
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("算法")));
+        QVERIFY(choose(form, form.SmallComBox, QStringLiteral("排序")));
+        QVERIFY(choose(form, form.FWComBox, QStringLiteral("实例资料")));
+        QCOMPARE(itemsOf(form.BigComBox), (QStringList{all, QStringLiteral("工具"), QStringLiteral("算法")}));
+        QCOMPARE(form.BigComBox->currentIndex(), -1);
+        QCOMPARE(form.SmallComBox->count(), 0);
+        QCOMPARE(form.SmallComBox->currentText(), QString());
+
+        // The example kind's 算法 has no subcategories, unlike the text kind's category of that name.
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("算法")));
+        QCOMPARE(itemsOf(form.SmallComBox), QStringList{all});
+    }
+
+    void emptyKindRoot()
+    {
+        TestDataDir dir;
+        TestApp app(dir);
+        TSerchForm form(&app.form());
+        QVERIFY(choose(form, form.FWComBox, QStringLiteral("实例资料")));
+        QCOMPARE(itemsOf(form.BigComBox), QStringList{QStringLiteral("全部类别")});
+        QCOMPARE(form.BigComBox->currentIndex(), -1);
+    }
+
+    void validationMessages()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        ScriptedPrompts prompts;
+        listitems::add(app->StoreItemView, QStringLiteral("earlier result"), 4, 7);
+        TSerchForm form(&app.form());
+
+        form.SerchBtnClick();  // nothing chosen, nothing typed: the scope comes first
+        QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("全部类别")));
+        form.SerchBtnClick();  // the subcategory box still shows no choice
+        QVERIFY(choose(form, form.SmallComBox, QStringLiteral("全部类别")));
+        form.SerchBtnClick();
+        QCOMPARE(prompts.texts(), (QStringList{QStringLiteral("请选择搜索范围！"), QStringLiteral("请选择搜索范围！"),
+                                               QStringLiteral("标题关键字和作者至少填写一样！")}));
+        for (const ShownPrompt& p : prompts.shown)
+            QCOMPARE(p.kind, QStringLiteral("message"));
+        QCOMPARE(entriesOf(app->StoreItemView), (QList<ListEntry>{{QStringLiteral("earlier result"), 4, 7}}));
+        QCOMPARE(form.SerchLabel->text(), QStringLiteral("准备就绪"));
+    }
+
+    void resultsStoredAndListed()
+    {
+        TestDataDir dir(kTree);
+        const qint64 quick = dir.addText(QStringLiteral("快速排序"), QStringLiteral("算法"), QStringLiteral("排序"), {},
+                                         QStringLiteral("张三"));
+        dir.addText(QStringLiteral("堆排序"), QStringLiteral("算法"), QStringLiteral("排序"), {}, QStringLiteral("李四"));
+        const qint64 mine = dir.addText(QStringLiteral("it+(DYH)+s 排序"), QStringLiteral("网络"), QString(), {},
+                                        QStringLiteral("张三"));
+        const qint64 tool = dir.addExe(QStringLiteral("编辑器"), QStringLiteral("工具"), QString(), QStringLiteral("/bin/vi"),
+                                       {}, {}, QStringLiteral("2004-03-31 23:59:59"));
+        TestApp app(dir);
+        MainData->useAbsolutePath();
+        ScriptedPrompts prompts;
+        TSerchForm form(&app.form());
+
+        QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("全部类别")));
+        QVERIFY(choose(form, form.SmallComBox, QStringLiteral("全部类别")));
+        form.AuthorKey->setText(QStringLiteral("张三"));
+        form.SerchBtnClick();
+        QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.lastText()));
+        QCOMPARE(form.SerchLabel->text(), QStringLiteral("恭喜，共找到2个资料"));
+        QList<ListEntry> found = entriesOf(app->StoreItemView);
+        std::sort(found.begin(), found.end(), [](const ListEntry& a, const ListEntry& b) { return a.id < b.id; });
+        const QList<ListEntry> expected = {{QStringLiteral("快速排序"), 4, quick}, {QStringLiteral("it's 排序"), 4, mine}};
+        QCOMPARE(found, expected);
+
+        // The search-results node lists exactly the stored items.
+        clickNode(app.form(), {QStringLiteral("搜索结果")});
+        QList<ListEntry> listed = entriesOf(app->MainList);
+        std::sort(listed.begin(), listed.end(), [](const ListEntry& a, const ListEntry& b) { return a.id < b.id; });
+        QCOMPARE(listed, expected);
+
+        // Another search replaces the results; example materials carry image 5.
+        QVERIFY(choose(form, form.FWComBox, QStringLiteral("实例资料")));
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("工具")));
+        QVERIFY(choose(form, form.SmallComBox, QStringLiteral("全部类别")));
+        form.AuthorKey->clear();
+        form.TitleKey->setText(QStringLiteral("编辑"));
+        form.CheckBox1->click();
+        form.BeginTime->setDate(QDate(2004, 3, 31));
+        form.EndTime->setDate(QDate(2004, 3, 31));
+        form.SerchBtnClick();
+        QCOMPARE(form.SerchLabel->text(), QStringLiteral("恭喜，共找到1个资料"));
+        QCOMPARE(entriesOf(app->StoreItemView), (QList<ListEntry>{{QStringLiteral("编辑器"), 5, tool}}));
+
+        // No hits empties the store.
+        form.BeginTime->setDate(QDate(2004, 4, 1));
+        form.EndTime->setDate(QDate(2004, 4, 30));
+        form.SerchBtnClick();
+        QCOMPARE(form.SerchLabel->text(), QStringLiteral("很遗憾，没有找到"));
+        QCOMPARE(app->StoreItemView->count(), 0);
+        QVERIFY(prompts.shown.isEmpty());
+    }
+
+    void missingDatabase()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        MainData->useAbsolutePath();
+        ScriptedPrompts prompts;
+        listitems::add(app->StoreItemView, QStringLiteral("earlier result"), 4, 7);
+        QVERIFY(QFile::remove(dir.file(QStringLiteral("Data.QSD"))));
+        TSerchForm form(&app.form());
+        QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("算法")));
+        QVERIFY(choose(form, form.SmallComBox, QStringLiteral("排序")));
+        form.TitleKey->setText(QStringLiteral("it's"));
+        form.SerchBtnClick();
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown.first().kind, QStringLiteral("message"));
+        const QString prefix = QStringLiteral("发生错误，原因：");
+        QVERIFY2(prompts.lastText().startsWith(prefix) && prompts.lastText().size() > prefix.size(),
+                 qPrintable(prompts.lastText()));
+        QCOMPARE(form.SerchLabel->text(), QStringLiteral("正在搜索..."));
+        QCOMPARE(app->StoreItemView->count(), 0);
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("Data.QSD"))));
+    }
+};
+
+QS_TEST_CLASS(SearchFormTest)
+#include "test_search_form.moc"
