@@ -1,0 +1,400 @@
+// Adding, renaming and deleting categories and subcategories: refusals, the input boxes, the
+// images of new nodes, the cascades on both tables, the tree file after each operation, and a
+// failing database leaving the tree alone.
+#include "common/ScriptedPrompts.h"
+#include "common/TestData.h"
+#include "common/TestMain.h"
+
+#include "browse/ListItems.h"
+#include "tree/CategoryTreeFile.h"
+#include "tree/TreeNodes.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+const QStringList kTree = {
+    QStringLiteral("文字资料0"), QStringLiteral("+算法1"),  QStringLiteral("++排序2"), QStringLiteral("++查找2"),
+    QStringLiteral("++2"),       QStringLiteral("+网络1"),  QStringLiteral("实例资料0"), QStringLiteral("+工具1"),
+    QStringLiteral("搜索结果0"),
+};
+
+const QString kNoSelection = QStringLiteral("你还没有在左边的分类树中选择一个分类！");
+
+struct CategoryApp {
+    explicit CategoryApp(const TestDataDir& dir) : app(dir) { MainData->useAbsolutePath(); }
+    TMainForm& form() { return app.form(); }
+    TMainForm* operator->() { return &app.form(); }
+    TestApp app;
+};
+
+QStringList path(const QString& joined)
+{
+    return joined.isEmpty() ? QStringList() : joined.split(QLatin1Char('/'));
+}
+
+void selectPath(TMainForm& form, const QString& joined)
+{
+    treenodes::select(form.MainTreeView, joined.isEmpty() ? nullptr : findNode(form, path(joined)));
+}
+
+// "title@bigclassname/classname" of every row of a table, ordered by id.
+QStringList rows(const TestDataDir& dir, const QString& table)
+{
+    return dir.column(QStringLiteral("select title || '@' || bigclassname || '/' || classname from %1 order by id").arg(table));
+}
+
+// The tree file as it is on disk now, in the same form as the control's tree.
+QList<TreeNodeData> savedTree(const TestDataDir& dir) { return loadTreeFile(dir.file(QStringLiteral("MTS.qs"))); }
+
+// The control's tree with every image reduced to what a load would give.
+QList<TreeNodeData> asLoaded(QList<TreeNodeData> nodes, int depth = 0)
+{
+    for (TreeNodeData& n : nodes) {
+        n.image = depth == 0 ? 0 : depth == 1 ? 1 : 2;
+        n.children = asLoaded(n.children, depth + 1);
+    }
+    return nodes;
+}
+
+// A material in each place the tests touch, in both tables.
+void fill(const TestDataDir& dir)
+{
+    dir.addText(QStringLiteral("t-sort"), QStringLiteral("算法"), QStringLiteral("排序"));
+    dir.addText(QStringLiteral("t-find"), QStringLiteral("算法"), QStringLiteral("查找"));
+    dir.addText(QStringLiteral("t-direct"), QStringLiteral("算法"), QString());
+    dir.addText(QStringLiteral("t-net"), QStringLiteral("网络"), QString());
+    dir.addText(QStringLiteral("t-tool"), QStringLiteral("工具"), QString());
+    dir.addExe(QStringLiteral("e-tool"), QStringLiteral("工具"), QString(), QStringLiteral("/bin/ls"));
+    dir.addExe(QStringLiteral("e-algo"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("/bin/sh"));
+}
+
+}  // namespace
+
+class TestCategoryCommands final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("selection");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("icon");
+        const int none = int(Prompts::Icon::None);
+        const int warning = int(Prompts::Icon::Warning);
+        const QString ok = QStringLiteral("Quillstash");
+        QTest::newRow("add, nothing selected") << "add" << "" << "message" << kNoSelection << ok << none;
+        QTest::newRow("add, search results") << "add" << "搜索结果" << "message"
+                                             << QStringLiteral("不能在这里建立新的子分类！") << ok << none;
+        QTest::newRow("add, subcategory") << "add" << "文字资料/算法/排序" << "box"
+                                          << QStringLiteral("你已经到了分类的最低层，你不能在这个分类下再添加新的子分类了")
+                                          << QStringLiteral("提示信息") << warning;
+        QTest::newRow("rename, nothing selected") << "rename" << "" << "message" << kNoSelection << ok << none;
+        QTest::newRow("rename, kind root") << "rename" << "实例资料" << "box"
+                                           << QStringLiteral("这是软件定义的根目录，你不能修改！") << ok << warning;
+        QTest::newRow("rename, search results") << "rename" << "搜索结果" << "box"
+                                                << QStringLiteral("这是软件定义的根目录，你不能修改！") << ok << warning;
+        QTest::newRow("delete, nothing selected") << "delete" << "" << "message" << kNoSelection << ok << none;
+        QTest::newRow("delete, kind root") << "delete" << "文字资料" << "box"
+                                           << QStringLiteral("这是本软件定义的根目录，不能删除") << ok << warning;
+        QTest::newRow("delete, search results") << "delete" << "搜索结果" << "box"
+                                                << QStringLiteral("这是本软件定义的根目录，不能删除") << ok << warning;
+        QTest::newRow("add, input cancelled") << "add" << "文字资料/算法" << "input"
+                                              << QStringLiteral("请输入分类名：在\"算法\"里的子类")
+                                              << QStringLiteral("请输入分类名") << none;
+        QTest::newRow("rename, input cancelled") << "rename" << "文字资料/算法" << "input"
+                                                 << QStringLiteral("请输入新的名字：") << QStringLiteral("请输入新的名字")
+                                                 << none;
+        QTest::newRow("delete, answered No") << "delete" << "文字资料/算法" << "ask"
+                                             << QStringLiteral("删除分类“算法”，将删除他的子分类及所有属于他的资料，要继续吗？")
+                                             << ok << none;
+    }
+
+    void refusals()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, selection);
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        QFETCH(QString, caption);
+        QFETCH(int, icon);
+        TestDataDir dir(kTree);
+        fill(dir);
+        CategoryApp app(dir);
+        ScriptedPrompts prompts;  // every input is cancelled, every question answered No
+        selectPath(app.form(), selection);
+        const QList<TreeNodeData> before = treeFromWidget(app->MainTreeView);
+        const QStringList textRows = rows(dir, QStringLiteral("textfile"));
+
+        if (command == QLatin1String("add"))
+            app->AddNewItem();
+        else if (command == QLatin1String("rename"))
+            app->ReNameItem();
+        else
+            app->DelChildItem();
+
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown.at(0).kind, kind);
+        QCOMPARE(prompts.shown.at(0).text, text);
+        QCOMPARE(prompts.shown.at(0).caption, caption);
+        QCOMPARE(int(prompts.shown.at(0).icon), icon);
+        QCOMPARE(treeFromWidget(app->MainTreeView), before);
+        QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
+        QCOMPARE(app->treeSaveCount, 0);
+    }
+
+    void addNode_data()
+    {
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("image");
+        QTest::addColumn<int>("selectedImage");
+        QTest::newRow("category under the text root") << "文字资料" << "数据库" << 1 << 4;
+        QTest::newRow("category under the example root") << "实例资料" << "it's" << 1 << 4;
+        QTest::newRow("subcategory") << "文字资料/网络" << "a-b" << 2 << 2;
+        QTest::newRow("subcategory named null") << "文字资料/算法" << "null" << 2 << 2;
+        QTest::newRow("empty name") << "实例资料" << "" << 1 << 4;
+        QTest::newRow("name of a sibling") << "文字资料/算法" << "排序" << 2 << 2;
+    }
+
+    void addNode()
+    {
+        QFETCH(QString, parent);
+        QFETCH(QString, name);
+        QFETCH(int, image);
+        QFETCH(int, selectedImage);
+        TestDataDir dir(kTree);
+        CategoryApp app(dir);
+        ScriptedPrompts prompts;
+        prompts.inputs.enqueue(name);
+        clickNode(app.form(), path(parent));
+        QTreeWidgetItem* parentNode = findNode(app.form(), path(parent));
+        const int childrenBefore = parentNode->childCount();
+
+        app->AddNewItem();
+
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown.at(0).kind, QStringLiteral("input"));
+        QCOMPARE(prompts.shown.at(0).caption, QStringLiteral("请输入分类名"));
+        QCOMPARE(prompts.shown.at(0).text,
+                 QStringLiteral("请输入分类名：在\"") + path(parent).last() + QStringLiteral("\"里的子类"));
+        QCOMPARE(prompts.shown.at(0).initial, QString());
+        QCOMPARE(parentNode->childCount(), childrenBefore + 1);
+        QTreeWidgetItem* added = parentNode->child(childrenBefore);
+        QCOMPARE(added->text(0), name);
+        QCOMPARE(treenodes::image(added), image);
+        QCOMPARE(treenodes::selectedImage(added), selectedImage);
+        QCOMPARE(treenodes::selected(app->MainTreeView), parentNode);
+        QVERIFY(!parentNode->isExpanded());
+        // Saved at once: the file holds the new node.
+        QCOMPARE(app->treeSaveCount, 1);
+        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->MainTreeView)));
+        // The listed parent shows the new folder item.
+        QVERIFY(app->MainList->findItems(name, Qt::MatchExactly).size() >= 1);
+    }
+
+    // Names the tree file could not give back are refused before anything changes.
+    void unwritableNames_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("name");
+        for (const char* command : {"add", "rename"}) {
+            QTest::addRow("%s, leading plus", command) << command << QStringLiteral("+新");
+            QTest::addRow("%s, line break", command) << command << QStringLiteral("第一行\n第二行");
+            QTest::addRow("%s, carriage return", command) << command << QStringLiteral("a\rb");
+            QTest::addRow("%s, emoji", command) << command << QStringLiteral("工具😀");
+        }
+    }
+
+    void unwritableNames()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, name);
+        TestDataDir dir(kTree);
+        fill(dir);
+        CategoryApp app(dir);
+        ScriptedPrompts prompts;
+        prompts.inputs.enqueue(name);
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
+        const QList<TreeNodeData> before = treeFromWidget(app->MainTreeView);
+        const QStringList textRows = rows(dir, QStringLiteral("textfile"));
+        const QByteArray fileBefore = treeFileBytes(savedTree(dir));
+
+        if (command == QLatin1String("add"))
+            app->AddNewItem();
+        else
+            app->ReNameItem();
+
+        QCOMPARE(prompts.shown.size(), 2);
+        QCOMPARE(prompts.shown.at(1).kind, QStringLiteral("box"));
+        QCOMPARE(prompts.shown.at(1).icon, Prompts::Icon::Warning);
+        QCOMPARE(prompts.shown.at(1).caption, QStringLiteral("Quillstash"));
+        QVERIFY(!prompts.shown.at(1).text.isEmpty());
+        QCOMPARE(treeFromWidget(app->MainTreeView), before);
+        QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
+        QCOMPARE(app->treeSaveCount, 0);
+        QCOMPARE(treeFileBytes(savedTree(dir)), fileBefore);
+    }
+
+    void renameCascades_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("newName");
+        QTest::addColumn<QStringList>("textRows");
+        QTest::addColumn<QStringList>("exeRows");
+        const QStringList exeUntouched = {QStringLiteral("e-tool@工具/"), QStringLiteral("e-algo@算法/排序")};
+        QTest::newRow("category under the example root: exefile only")
+            << "实例资料/工具" << "it's 工具"
+            << QStringList{"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
+            << QStringList{"e-tool@it's 工具/", "e-algo@算法/排序"};
+        QTest::newRow("category under the text root: every subcategory follows")
+            << "文字资料/算法" << "null"
+            << QStringList{"t-sort@null/排序", "t-find@null/查找", "t-direct@null/", "t-net@网络/", "t-tool@工具/"}
+            << exeUntouched;
+        QTest::newRow("subcategory")
+            << "文字资料/算法/排序" << "a-b"
+            << QStringList{"t-sort@算法/a-b", "t-find@算法/查找", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
+            << exeUntouched;
+        QTest::newRow("subcategory with an empty name")
+            << "文字资料/算法/" << "直接"
+            << QStringList{"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/直接", "t-net@网络/", "t-tool@工具/"}
+            << exeUntouched;
+        QTest::newRow("same name again")
+            << "文字资料/网络" << "网络"
+            << QStringList{"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
+            << exeUntouched;
+    }
+
+    void renameCascades()
+    {
+        QFETCH(QString, node);
+        QFETCH(QString, newName);
+        QFETCH(QStringList, textRows);
+        QFETCH(QStringList, exeRows);
+        TestDataDir dir(kTree);
+        fill(dir);
+        CategoryApp app(dir);
+        ScriptedPrompts prompts;
+        prompts.inputs.enqueue(newName);
+        QStringList nodePath = node.split(QLatin1Char('/'));
+        clickNode(app.form(), nodePath);
+        QTreeWidgetItem* target = findNode(app.form(), nodePath);
+        QVERIFY(target);
+        const int children = target->childCount();
+
+        app->ReNameItem();
+
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown.at(0).initial, nodePath.last());
+        QCOMPARE(target->text(0), newName);
+        QCOMPARE(target->childCount(), children);
+        QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
+        QCOMPARE(rows(dir, QStringLiteral("exefile")), exeRows);
+        QCOMPARE(app->MainStatus->currentMessage(), QStringLiteral("数据库操作成功！"));
+        QCOMPARE(app->treeSaveCount, 1);
+        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->MainTreeView)));
+        QCOMPARE(treenodes::selected(app->MainTreeView), target);
+    }
+
+    void deleteCascades_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("selectedAfter");
+        QTest::addColumn<QStringList>("textRows");
+        QTest::addColumn<QStringList>("exeRows");
+        QTest::newRow("category with subcategories")
+            << "文字资料/算法" << "文字资料" << QStringList{"t-net@网络/", "t-tool@工具/"}
+            << QStringList{"e-tool@工具/", "e-algo@算法/排序"};
+        QTest::newRow("subcategory")
+            << "文字资料/算法/查找" << "文字资料/算法"
+            << QStringList{"t-sort@算法/排序", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
+            << QStringList{"e-tool@工具/", "e-algo@算法/排序"};
+        QTest::newRow("category under the example root")
+            << "实例资料/工具" << "实例资料"
+            << QStringList{"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
+            << QStringList{"e-algo@算法/排序"};
+    }
+
+    void deleteCascades()
+    {
+        QFETCH(QString, node);
+        QFETCH(QString, selectedAfter);
+        QFETCH(QStringList, textRows);
+        QFETCH(QStringList, exeRows);
+        TestDataDir dir(kTree);
+        fill(dir);
+        CategoryApp app(dir);
+        ScriptedPrompts prompts;
+        prompts.answers.enqueue(true);
+        clickNode(app.form(), path(node));
+        const int nodesBefore = treenodes::allNodes(app->MainTreeView).size();
+        const int removed = 1 + findNode(app.form(), path(node))->childCount();
+
+        app->DelChildItem();
+
+        QVERIFY(!findNode(app.form(), path(node)));
+        QCOMPARE(treenodes::allNodes(app->MainTreeView).size(), nodesBefore - removed);
+        QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
+        QCOMPARE(rows(dir, QStringLiteral("exefile")), exeRows);
+        QCOMPARE(treenodes::selected(app->MainTreeView), findNode(app.form(), path(selectedAfter)));
+        QCOMPARE(app->treeSaveCount, 1);
+        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->MainTreeView)));
+        // The list now shows the parent, without the deleted place.
+        QVERIFY(app->MainList->findItems(path(node).last(), Qt::MatchExactly).isEmpty());
+    }
+
+    // A rename or delete whose statement fails leaves the tree and its file as they were.
+    void failingDatabaseKeepsTree_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("corrupt");
+        QTest::newRow("rename, missing") << "rename" << false;
+        QTest::newRow("rename, corrupt") << "rename" << true;
+        QTest::newRow("delete, missing") << "delete" << false;
+        QTest::newRow("delete, corrupt") << "delete" << true;
+    }
+
+    void failingDatabaseKeepsTree()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, corrupt);
+        TestDataDir dir(kTree);
+        CategoryApp app(dir);
+        ScriptedPrompts prompts;
+        prompts.inputs.enqueue(QStringLiteral("新名字"));
+        prompts.answers.enqueue(true);
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
+        QFile db(dir.file(QStringLiteral("Data.QSD")));
+        if (corrupt) {
+            QVERIFY(db.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            db.write(QByteArray(4096, 'x'));
+            db.close();
+        } else {
+            QVERIFY(db.remove());
+        }
+        const QList<TreeNodeData> before = treeFromWidget(app->MainTreeView);
+        const QByteArray fileBefore = treeFileBytes(savedTree(dir));
+
+        if (command == QLatin1String("rename"))
+            app->ReNameItem();
+        else
+            app->DelChildItem();
+
+        QCOMPARE(treeFromWidget(app->MainTreeView), before);
+        QCOMPARE(app->treeSaveCount, 0);
+        QCOMPARE(treeFileBytes(savedTree(dir)), fileBefore);
+        QVERIFY(app->MainStatus->currentMessage().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
+        QCOMPARE(app->MainProgressBar->value(), 0);
+    }
+};
+
+QS_TEST_CLASS(TestCategoryCommands)
+#include "test_category_commands.moc"
