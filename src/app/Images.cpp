@@ -262,6 +262,15 @@ QIcon detailImage(int index)
     return QIcon();
 }
 
+QIcon viewerImage(int index)
+{
+    if (index == 0)
+        return cached(QStringLiteral("viewer0"), Shape::SelectAll, 16);
+    if (index == 1)
+        return cached(QStringLiteral("viewer1"), Shape::Copy, 16);
+    return QIcon();
+}
+
 QIcon appIcon()
 {
     static QIcon icon = [] {

@@ -1,0 +1,179 @@
+#include "browse/TNewFrmViewer.h"
+
+#include "app/Images.h"
+#include "app/SettingsFile.h"
+#include "app/TMainForm.h"
+#include "browse/ViewerFont.h"
+#include "store/TFile.h"
+
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+QString OpenViewerCaption;
+
+namespace {
+QList<QPointer<TNewFrmViewer>>& registry()
+{
+    static QList<QPointer<TNewFrmViewer>> windows;
+    return windows;
+}
+
+QToolButton* makeButton(QToolBar* bar, const char* name, const QString& hint, int image)
+{
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(hint);
+    button->setText(hint);
+    button->setIcon(images::viewerImage(image));
+    button->setAutoRaise(true);
+    bar->addWidget(button);
+    return button;
+}
+}  // namespace
+
+QString readingText(const TFileText& file)
+{
+    QStringList lines = {
+        QStringLiteral("作者：") + file.writer,
+        QString(),
+        QStringLiteral("所属分类：") + file.bigclassname + QStringLiteral("--->") + file.classname,
+        QString(),
+        QStringLiteral("创建时间：") + file.createtime,
+        QString(),
+    };
+    lines += file.main;
+    // The text control keeps its own line ends; each line is followed by one.
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+TNewFrmViewer::TNewFrmViewer(const QString& actionCaption, qint64 id, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("TNewFrmViewer"));
+    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
+    setWindowTitle(QStringLiteral("浏览资料"));
+    setWindowIcon(images::appIcon());
+    resize(619, 433);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolButton1 = makeButton(ToolBar1, "ToolButton1", QStringLiteral("全选"), 0);
+    ToolButton2 = makeButton(ToolBar1, "ToolButton2", QStringLiteral("复制"), 1);
+    layout->addWidget(ToolBar1);
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    layout->addWidget(Memo1, 1);
+
+    connect(ToolButton1, &QToolButton::clicked, this, &TNewFrmViewer::ToolButton1Click);
+    connect(ToolButton2, &QToolButton::clicked, this, &TNewFrmViewer::ToolButton2Click);
+    // The main window takes its viewer windows with it.
+    if (MainForm)
+        connect(MainForm, &QObject::destroyed, this, [this] { delete this; });
+    registry().append(this);
+
+    viewerfont::setBackground(Memo1, ViewerColor);
+    FontInit();
+    if (actionCaption == viewInNewWindowCaption())
+        fill(ViewerTextMaterial, id);
+    else if (actionCaption == viewDescriptionCaption())
+        fill(ViewerDescription, id);
+    OpenViewerCaption = windowTitle();
+    show();
+}
+
+TNewFrmViewer::~TNewFrmViewer()
+{
+    registry().removeIf([this](const QPointer<TNewFrmViewer>& w) { return w.isNull() || w.data() == this; });
+}
+
+void TNewFrmViewer::FontInit()
+{
+    if (!MainForm)
+        return;
+    QString error;
+    if (!viewerfont::applyFromSettings(Memo1, MainForm->settingsFilePath(), &error))
+        MainForm->MainStatus->showMessage(error);
+}
+
+bool TNewFrmViewer::fill(int content, qint64 id)
+{
+    if (content == ViewerTextMaterial) {
+        TFileText file;
+        file.LoadById(id);
+        Memo1->setPlainText(readingText(file));
+        setWindowTitle(file.title);
+        return true;
+    }
+    if (content == ViewerDescription) {
+        TFileExe file;
+        file.LoadById(id);
+        Memo1->setPlainText(file.about.join(QLatin1Char('\n')));
+        setWindowTitle(file.title + QStringLiteral("的简介"));
+        return true;
+    }
+    return false;
+}
+
+void TNewFrmViewer::ReView(int wParam, qint64 lParam)
+{
+    viewerfont::setBackground(Memo1, ViewerColor);
+    Memo1->clear();
+    fill(wParam, lParam);
+    OpenViewerCaption = windowTitle();
+}
+
+void TNewFrmViewer::ToolButton1Click()
+{
+    Memo1->setFocus();
+    Memo1->selectAll();
+}
+
+void TNewFrmViewer::ToolButton2Click() { Memo1->copy(); }
+
+void TNewFrmViewer::FormClose()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    OpenViewerCaption.clear();
+    hide();
+    deleteLater();
+}
+
+void TNewFrmViewer::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    FormClose();
+}
+
+QList<TNewFrmViewer*> TNewFrmViewer::liveWindows()
+{
+    QList<TNewFrmViewer*> out;
+    for (const QPointer<TNewFrmViewer>& w : std::as_const(registry())) {
+        if (w && !w->m_closed)
+            out.append(w.data());
+    }
+    return out;
+}
+
+TNewFrmViewer* TNewFrmViewer::findByCaption(const QString& caption)
+{
+    if (caption.isEmpty())
+        return nullptr;
+    for (TNewFrmViewer* w : liveWindows()) {
+        if (w->windowTitle() == caption)
+            return w;
+    }
+    return nullptr;
+}

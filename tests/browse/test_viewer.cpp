@@ -1,0 +1,347 @@
+// Reading materials: the reading area of the main window and viewer windows, their text, font and
+// colour, the shared and per-material window modes.
+#include "common/ScriptedPrompts.h"
+#include "common/TestData.h"
+#include "common/TestMain.h"
+#include "test_detail_support.h"
+
+#include "app/Colors.h"
+#include "app/SettingsFile.h"
+#include "browse/TNewFrmViewer.h"
+#include "browse/ViewerFont.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextCursor>
+#include <QToolButton>
+
+using namespace detailtest;
+
+namespace {
+
+struct ColorGuard {
+    qint32 saved = ViewerColor;
+    ~ColorGuard() { ViewerColor = saved; }
+};
+
+ViewerFontRecord fontRecord(int size, int height, const QString& style, const QString& name = QStringLiteral("DejaVu Serif"))
+{
+    ViewerFontRecord font;
+    font.charset = 134;
+    font.color = 255;  // red
+    font.height = height;
+    font.name = name;
+    font.size = size;
+    parseFontStyle(style, font);
+    return font;
+}
+
+bool writeFont(const TestDataDir& dir, const ViewerFontRecord& font)
+{
+    SettingsValues values;
+    values.font = font;
+    return writeSettingsFile(dir.file(QStringLiteral("QS.ini")), values, nullptr);
+}
+
+// Opens the material through the label the details pane shows for it.
+bool openThrough(TMainForm& form, const QStringList& place, const QString& caption)
+{
+    if (!selectIn(form, place, caption))
+        return false;
+    const QList<QLabel*> labels = actionLabels(form.MainDetail);
+    if (labels.isEmpty())
+        return false;
+    if (labels.first()->text() == QStringLiteral("在当前窗口浏览"))
+        form.ViewInThisFrm(labels.first());
+    else
+        form.ViewInNewFrm(labels.first());
+    return true;
+}
+
+const QStringList kNet = {QStringLiteral("文字资料"), QStringLiteral("网络")};
+
+}  // namespace
+
+class TestMaterialViewer final : public QObject {
+    Q_OBJECT
+private slots:
+    void readingInTheMainWindow()
+    {
+        TestDataDir dir(kDetailTree);
+        dir.addText(QStringLiteral("快排"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("第一行\n第二行:+(MH)+"),
+                    QStringLiteral("张三"), QStringLiteral("2021-03-04 05:06:07"));
+        dir.addText(QStringLiteral("堆排"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("另一篇"));
+        ModeGuard modes;
+        ColorGuard color;
+        DetailApp app(dir);
+        ViewMode = 0;
+        ViewerColor = 15780518;  // sky blue
+        const QStringList place = {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")};
+        QVERIFY(app->ThisFrmViewer->isHidden());
+        QVERIFY(openThrough(app.form(), place, QStringLiteral("快排")));
+        QVERIFY(!app->ThisFrmViewer->isHidden());
+        QCOMPARE(app->ThisFrmViewer->toPlainText(),
+                 QStringLiteral("作者：张三\n\n所属分类：算法--->排序\n\n创建时间：2021-03-04 05:06:07\n\n第一行\n第二行::\n"));
+        QCOMPARE(app->ThisFrmViewer->palette().color(QPalette::Base), colorFromValue(15780518));
+        QVERIFY(app->ThisFrmViewer->isReadOnly());
+        // The next material replaces the text.
+        QVERIFY(openThrough(app.form(), place, QStringLiteral("堆排")));
+        QVERIFY(app->ThisFrmViewer->toPlainText().endsWith(QStringLiteral("\n\n另一篇\n")));
+        QVERIFY(!app->ThisFrmViewer->toPlainText().contains(QStringLiteral("第一行")));
+        QVERIFY(TNewFrmViewer::liveWindows().isEmpty());
+    }
+
+    void sharedWindowIsRefilled()
+    {
+        TestDataDir dir(kDetailTree);
+        dir.addText(QStringLiteral("甲"), QStringLiteral("网络"), QString(), QStringLiteral("甲的正文"), QStringLiteral("作者甲"));
+        dir.addText(QStringLiteral("乙"), QStringLiteral("网络"), QString(), QStringLiteral("乙的正文"));
+        dir.addExe(QStringLiteral("丙"), QStringLiteral("软件"), QString(), QStringLiteral("/tmp"), QStringLiteral("说明一\n说明二"));
+        ModeGuard modes;
+        ColorGuard color;
+        DetailApp app(dir);
+        ViewMode = 1;
+        ViewerWindowMode = 0;
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("甲")));
+        QCOMPARE(TNewFrmViewer::liveWindows().size(), 1);
+        TNewFrmViewer* window = TNewFrmViewer::liveWindows().first();
+        QCOMPARE(window->windowTitle(), QStringLiteral("甲"));
+        QCOMPARE(OpenViewerCaption, QStringLiteral("甲"));
+        QVERIFY(window->Memo1->toPlainText().startsWith(QStringLiteral("作者：作者甲\n\n所属分类：网络--->\n\n创建时间：")));
+        QVERIFY(window->Memo1->toPlainText().endsWith(QStringLiteral("\n\n甲的正文\n")));
+        QVERIFY(app->ThisFrmViewer->isHidden());
+
+        ViewerColor = 255;
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("乙")));
+        QCOMPARE(TNewFrmViewer::liveWindows(), QList<TNewFrmViewer*>{window});
+        QCOMPARE(window->windowTitle(), QStringLiteral("乙"));
+        QVERIFY(window->Memo1->toPlainText().endsWith(QStringLiteral("\n\n乙的正文\n")));
+        QVERIFY(!window->Memo1->toPlainText().contains(QStringLiteral("甲的正文")));
+        // The background follows the setting at every refill.
+        QCOMPARE(window->Memo1->palette().color(QPalette::Base), QColor(255, 0, 0));
+
+        // An example's description goes to the same window.
+        QVERIFY(openThrough(app.form(), kSoftware, QStringLiteral("丙")));
+        QCOMPARE(TNewFrmViewer::liveWindows(), QList<TNewFrmViewer*>{window});
+        QCOMPARE(window->windowTitle(), QStringLiteral("丙的简介"));
+        QCOMPARE(window->Memo1->toPlainText(), QStringLiteral("说明一\n说明二"));
+        QCOMPARE(OpenViewerCaption, QStringLiteral("丙的简介"));
+    }
+
+    void windowPerMaterial()
+    {
+        TestDataDir dir(kDetailTree);
+        dir.addText(QStringLiteral("甲"), QStringLiteral("网络"), QString(), QStringLiteral("x"));
+        dir.addExe(QStringLiteral("丙"), QStringLiteral("软件"), QString(), QStringLiteral("/tmp"), QStringLiteral("说明"));
+        ModeGuard modes;
+        DetailApp app(dir);
+        ViewMode = 1;
+        ViewerWindowMode = 1;
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("甲")));
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("甲")));
+        QVERIFY(openThrough(app.form(), kSoftware, QStringLiteral("丙")));
+        QStringList titles;
+        for (TNewFrmViewer* w : TNewFrmViewer::liveWindows())
+            titles.append(w->windowTitle());
+        QCOMPARE(titles, (QStringList{QStringLiteral("甲"), QStringLiteral("甲"), QStringLiteral("丙的简介")}));
+    }
+
+    void closingTheSharedWindow()
+    {
+        TestDataDir dir(kDetailTree);
+        dir.addText(QStringLiteral("甲"), QStringLiteral("网络"), QString(), QStringLiteral("x"));
+        dir.addText(QStringLiteral("乙"), QStringLiteral("网络"), QString(), QStringLiteral("y"));
+        ModeGuard modes;
+        DetailApp app(dir);
+        ViewMode = 1;
+        ViewerWindowMode = 0;
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("甲")));
+        QPointer<TNewFrmViewer> first = TNewFrmViewer::liveWindows().value(0);
+        QVERIFY(first);
+        QVERIFY(first->close());
+        QVERIFY(OpenViewerCaption.isEmpty());
+        QVERIFY(TNewFrmViewer::liveWindows().isEmpty());
+        QTRY_VERIFY(first.isNull());
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("乙")));
+        QCOMPARE(TNewFrmViewer::liveWindows().size(), 1);
+        QCOMPARE(TNewFrmViewer::liveWindows().first()->windowTitle(), QStringLiteral("乙"));
+
+        // Start-up forgets any earlier viewer, so the next click opens its own window.
+        app->clearOpenViewerCaption();
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("甲")));
+        QCOMPARE(TNewFrmViewer::liveWindows().size(), 2);
+    }
+
+    void viewerWindowControls()
+    {
+        TestDataDir dir(kDetailTree);
+        DetailApp app(dir);
+        QPointer<TNewFrmViewer> window = new TNewFrmViewer(QStringLiteral("别的"), 1);
+        QCOMPARE(window->windowTitle(), QStringLiteral("浏览资料"));
+        QCOMPARE(OpenViewerCaption, QStringLiteral("浏览资料"));
+        QVERIFY(window->isVisible());
+        QVERIFY(!window->parentWidget());
+        QVERIFY(window->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(window->size(), QSize(619, 433));
+        QVERIFY(window->Memo1->isReadOnly());
+        QCOMPARE(window->Memo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QCOMPARE(window->ToolButton1->toolTip(), QStringLiteral("全选"));
+        QCOMPARE(window->ToolButton2->toolTip(), QStringLiteral("复制"));
+
+        window->Memo1->setPlainText(QStringLiteral("alpha beta\ngamma"));
+        QTest::mouseClick(window->ToolButton1, Qt::LeftButton);
+        QCOMPARE(window->Memo1->textCursor().selectedText(), QStringLiteral("alpha beta") + QChar(QChar::ParagraphSeparator) + "gamma");
+        QTextCursor cursor(window->Memo1->document());
+        cursor.setPosition(6);
+        cursor.setPosition(10, QTextCursor::KeepAnchor);
+        window->Memo1->setTextCursor(cursor);
+        QApplication::clipboard()->clear();
+        QTest::mouseClick(window->ToolButton2, Qt::LeftButton);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("beta"));
+
+        // A refill with an unknown content clears the text and keeps the caption.
+        window->ReView(7, 1);
+        QCOMPARE(window->Memo1->toPlainText(), QString());
+        QCOMPARE(window->windowTitle(), QStringLiteral("浏览资料"));
+        window->FormClose();
+        QVERIFY(OpenViewerCaption.isEmpty());
+        QTRY_VERIFY(window.isNull());
+    }
+
+    void fontFromSettings_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<int>("pointSize");
+        QTest::addColumn<int>("pixelSize");
+        QTest::addColumn<QString>("flags");  // b i u s
+        QTest::newRow("every style") << 12 << -16 << "0123" << 12 << -1 << "bius";
+        QTest::newRow("underline only") << 12 << -16 << "2" << 12 << -1 << "u";
+        QTest::newRow("order and repeats") << 12 << -16 << "3x11" << 12 << -1 << "is";
+        QTest::newRow("plain") << 12 << -16 << "" << 12 << -1 << "";
+        QTest::newRow("size decides") << 14 << -40 << "0" << 14 << -1 << "b";
+        QTest::newRow("no size keeps height") << 0 << -30 << "" << -1 << 30 << "";
+    }
+    void fontFromSettings()
+    {
+        QFETCH(int, size);
+        QFETCH(int, height);
+        QFETCH(QString, style);
+        QFETCH(int, pointSize);
+        QFETCH(int, pixelSize);
+        QFETCH(QString, flags);
+        TestDataDir dir(kDetailTree);
+        QVERIFY(writeFont(dir, fontRecord(size, height, style)));
+        DetailApp app(dir);
+        app->ThisFrmFontInit();
+        auto* window = new TNewFrmViewer(QString(), 0);
+        for (QPlainTextEdit* area : {app->ThisFrmViewer, window->Memo1}) {
+            const QFont font = area->font();
+            QCOMPARE(font.pointSize(), pointSize);
+            QCOMPARE(font.pixelSize(), pixelSize);
+            QCOMPARE(font.families().value(0), QStringLiteral("DejaVu Serif"));
+            QCOMPARE(font.bold(), flags.contains('b'));
+            QCOMPARE(font.italic(), flags.contains('i'));
+            QCOMPARE(font.underline(), flags.contains('u'));
+            QCOMPARE(font.strikeOut(), flags.contains('s'));
+            QCOMPARE(area->palette().color(QPalette::Text), QColor(255, 0, 0));
+            QCOMPARE(area->property(viewerfont::charsetProperty()).toInt(), 134);
+        }
+    }
+
+    void badFontLinesKeepThePreviousFont_data()
+    {
+        QTest::addColumn<QByteArray>("content");  // empty: no settings file
+        QTest::addColumn<QString>("error");
+        const QByteArray head = "[Quillstash ini file]\r\nICON=0\r\nORDER=0\r\nVIEWSTYLE=0\r\nVIEWSTYLEDE=0\r\nVFRMBC=16777215\r\nFont=\r\n";
+        QTest::newRow("size not a number") << head + "     134\r\n     0\r\n     -12\r\n     Serif\r\n     big\r\n     0\r\nTrayWay=1\r\n"
+                                           << "'big' is not a valid integer value";
+        QTest::newRow("lines missing") << head + "     134\r\n     0\r\n" << "List index out of bounds (9)";
+        QTest::newRow("no file") << QByteArray() << "Cannot open file";
+    }
+    void badFontLinesKeepThePreviousFont()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, error);
+        TestDataDir dir(kDetailTree);
+        dir.addText(QStringLiteral("甲"), QStringLiteral("网络"), QString(), QStringLiteral("正文"));
+        QVERIFY(writeFont(dir, fontRecord(15, -20, QStringLiteral("1"))));
+        ModeGuard modes;
+        DetailApp app(dir);
+        ViewMode = 0;
+        ViewerWindowMode = 1;
+        app->ThisFrmFontInit();
+        QPointer<TNewFrmViewer> before = new TNewFrmViewer(QString(), 0);
+        const QFont previous = app->ThisFrmViewer->font();
+        QCOMPARE(previous.pointSize(), 15);
+
+        QFile::remove(dir.file(QStringLiteral("QS.ini")));
+        if (!content.isEmpty()) {
+            QFile file(dir.file(QStringLiteral("QS.ini")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        // The material is still shown, in the font the area had.
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("甲")));
+        QVERIFY(app->ThisFrmViewer->toPlainText().endsWith(QStringLiteral("\n\n正文\n")));
+        QCOMPARE(app->ThisFrmViewer->font(), previous);
+        QVERIFY2(app->MainStatus->currentMessage().contains(error), qPrintable(app->MainStatus->currentMessage()));
+        // A new window takes the plain control font; the open one keeps its own.
+        auto* after = new TNewFrmViewer(QString(), 0);
+        QVERIFY(!after->Memo1->font().italic());
+        QVERIFY(before);
+        QVERIFY(before->Memo1->font().italic());
+    }
+
+    void windowKeepsItsFontOnRefill()
+    {
+        TestDataDir dir(kDetailTree);
+        dir.addText(QStringLiteral("甲"), QStringLiteral("网络"), QString(), QStringLiteral("x"));
+        dir.addText(QStringLiteral("乙"), QStringLiteral("网络"), QString(), QStringLiteral("y"));
+        QVERIFY(writeFont(dir, fontRecord(11, -15, QString())));
+        ModeGuard modes;
+        DetailApp app(dir);
+        ViewMode = 1;
+        ViewerWindowMode = 0;
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("甲")));
+        TNewFrmViewer* window = TNewFrmViewer::liveWindows().value(0);
+        QVERIFY(window);
+        QVERIFY(writeFont(dir, fontRecord(20, -27, QStringLiteral("0"))));
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("乙")));
+        QCOMPARE(window->windowTitle(), QStringLiteral("乙"));
+        QCOMPARE(window->Memo1->font().pointSize(), 11);
+        ViewerWindowMode = 1;
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("乙")));
+        QCOMPARE(TNewFrmViewer::liveWindows().value(1)->Memo1->font().pointSize(), 20);
+    }
+
+    void largeBodyOpens()
+    {
+        TestDataDir dir(kDetailTree);
+        QString body;
+        const QString line = QString(99, QLatin1Char('x')) + QLatin1Char('\n');
+        while (body.size() < 1024 * 1024)
+            body += line;
+        body += QString(200000, QChar(0x4E2D));  // one long line of Chinese characters
+        dir.addText(QStringLiteral("大"), QStringLiteral("网络"), QString(), body);
+        ModeGuard modes;
+        DetailApp app(dir, true);
+        ViewMode = 0;
+        ViewerWindowMode = 1;
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("大")));
+        QVERIFY(app->ThisFrmViewer->toPlainText().endsWith(QString(200000, QChar(0x4E2D)) + QLatin1Char('\n')));
+        ViewMode = 1;
+        QVERIFY(openThrough(app.form(), kNet, QStringLiteral("大")));
+        QCOMPARE(TNewFrmViewer::liveWindows().value(0)->Memo1->document()->blockCount(),
+                 app->ThisFrmViewer->document()->blockCount());
+    }
+};
+
+QS_TEST_CLASS(TestMaterialViewer)
+#include "test_viewer.moc"
