@@ -63,6 +63,8 @@ TMainForm::TMainForm(const QString& programDir, QWidget* parent)
 
 TMainForm::~TMainForm()
 {
+    // The floating window has no owner: it (and the filing dialogs it owns) goes with the main window.
+    destroyDragForm();
     if (MainForm == this)
         MainForm = nullptr;
 }
@@ -494,7 +496,9 @@ void TMainForm::WMSencondRun()
         setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         show();
     } else {
+        // A window sent to the tray by minimising keeps its minimised state: show it restored.
         N121->setChecked(true);
+        setWindowState(windowState() & ~Qt::WindowMinimized);
         show();
     }
 }

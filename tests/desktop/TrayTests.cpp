@@ -1,0 +1,254 @@
+// Tray icon and window state, the floating window's place and menu, help and about.
+#include "ScriptedPrompts.h"
+#include "TestData.h"
+#include "TestMain.h"
+#include "app/SettingsFile.h"
+#include "desktop/TAboutForm.h"
+#include "desktop/TDragForm.h"
+#include "desktop/TrayAvailability.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTest>
+
+class TrayTest final : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { tray::setAvailabilityOverride(true); }
+    void cleanup()
+    {
+        tray::setAvailabilityOverride(std::nullopt);
+        TrayOptions = TrayOptionSet{};
+    }
+
+    void setupShowsTheIcon()
+    {
+        TestDataDir dir;
+        TestApp app(dir);
+        QVERIFY(app->TrayIcon);
+        QCOMPARE(app->TrayIcon->toolTip(), QStringLiteral("Quillstash"));
+        QVERIFY(!app->TrayIcon->icon().isNull());
+        app->removeTrayIcon();
+        QVERIFY(!app->TrayIcon);
+        app->removeTrayIcon();  // a second removal at shutdown is harmless
+    }
+
+    void flagMatrix_data()
+    {
+        QTest::addColumn<bool>("minimize");
+        QTest::addColumn<bool>("close");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("toTray");
+        const int min = TMainForm::SC_MINIMIZE;
+        const int cls = TMainForm::SC_CLOSE;
+        QTest::newRow("minimise, no flags") << false << false << min << false;
+        QTest::newRow("minimise, close flag") << false << true << min << false;
+        QTest::newRow("minimise, minimise flag") << true << false << min << true;
+        QTest::newRow("minimise, both flags") << true << true << min << true;
+        QTest::newRow("close, no flags") << false << false << cls << false;
+        QTest::newRow("close, close flag") << false << true << cls << true;
+        QTest::newRow("close, minimise flag") << true << false << cls << false;
+        QTest::newRow("close, both flags") << true << true << cls << true;
+        QTest::newRow("other command, both flags") << true << true << 0xF030 << false;
+    }
+
+    void flagMatrix()
+    {
+        QFETCH(bool, minimize);
+        QFETCH(bool, close);
+        QFETCH(int, command);
+        QFETCH(bool, toTray);
+        TestDataDir dir;
+        TestApp app(dir, true);
+        TrayOptions = TrayOptionSet{minimize, close};
+        QCOMPARE(app->OnTrayForm(command), toTray);
+        QCOMPARE(app->isVisible(), !toTray);
+        QCOMPARE(app->N121->isChecked(), !toTray);
+    }
+
+    void noTrayNeverHides_data()
+    {
+        QTest::addColumn<bool>("desktopHasTray");
+        QTest::newRow("desktop without tray") << false;
+        QTest::newRow("icon already removed") << true;
+    }
+
+    void noTrayNeverHides()
+    {
+        QFETCH(bool, desktopHasTray);
+        tray::setAvailabilityOverride(desktopHasTray);
+        TestDataDir dir;
+        TestApp app(dir, true);
+        if (desktopHasTray)
+            app->removeTrayIcon();
+        TrayOptions = TrayOptionSet{true, true};
+        QVERIFY(!app->OnTrayForm(TMainForm::SC_MINIMIZE));
+        QVERIFY(!app->OnTrayForm(TMainForm::SC_CLOSE));
+        app->showMinimized();
+        QCoreApplication::processEvents();
+        QVERIFY(app->isMinimized());
+        QVERIFY(app->isVisible());
+        QVERIFY(app->N121->isChecked());
+    }
+
+    void closeButtonHidesToTray()
+    {
+        TestDataDir dir;
+        TestApp app(dir, true);
+        TrayOptions = TrayOptionSet{false, true};
+        QCloseEvent event;
+        QCoreApplication::sendEvent(&app.form(), &event);
+        QVERIFY(!event.isAccepted());
+        QVERIFY(!app->isVisible());
+        QVERIFY(!app->Closing);
+        QCOMPARE(app->treeSaveCount, 0);
+    }
+
+    void minimiseGoesToTrayWithItsFlag()
+    {
+        TestDataDir dir;
+        TestApp app(dir, true);
+        TrayOptions = TrayOptionSet{true, false};
+        app->showMinimized();
+        QTRY_VERIFY(!app->isVisible());
+        QVERIFY(!app->N121->isChecked());
+        app->TrayControl(QSystemTrayIcon::DoubleClick);
+        QVERIFY(app->isVisible());
+        QVERIFY(!app->isMinimized());
+        QVERIFY(app->N121->isChecked());
+    }
+
+    void trayIconClicks()
+    {
+        TestDataDir dir;
+        TestApp app(dir, true);
+        TrayOptions = TrayOptionSet{false, true};
+        QVERIFY(app->OnTrayForm(TMainForm::SC_CLOSE));
+        app->TrayControl(QSystemTrayIcon::Trigger);  // a single click does nothing
+        QVERIFY(!app->isVisible());
+        app->TrayControl(QSystemTrayIcon::DoubleClick);
+        QVERIFY(app->isVisible());
+        QVERIFY(app->N121->isChecked());
+        app->TrayControl(QSystemTrayIcon::DoubleClick);  // visible: nothing changes
+        QVERIFY(app->isVisible());
+        QVERIFY(app->N121->isChecked());
+
+        app->TrayControl(QSystemTrayIcon::Context);
+        QVERIFY(app->TrayPopMenu->isVisible());
+        app->TrayPopMenu->hide();
+    }
+
+    void menuCheckItems()
+    {
+        TestDataDir dir;
+        TestApp app(dir, true);
+        TrayOptions = TrayOptionSet{false, false};  // the item works whatever the flags say
+        QVERIFY(app->N121->isChecked());
+        app->N121->trigger();
+        QVERIFY(!app->N121->isChecked());
+        QVERIFY(!app->isVisible());
+        app->N121->trigger();
+        QVERIFY(app->N121->isChecked());
+        QVERIFY(app->isVisible());
+
+        app->ShowDragForm();
+        QVERIFY(app->N341->isChecked());
+        TDragForm* floating = DragForm;
+        QVERIFY(floating && floating->isVisible());
+        app->N341->trigger();
+        QVERIFY(!app->N341->isChecked());
+        QCOMPARE(DragForm, floating);  // hidden, not destroyed
+        QVERIFY(!floating->isVisible());
+        app->N341->trigger();
+        QVERIFY(floating->isVisible());
+        app->ShowDragForm();  // a second request reuses the window
+        QCOMPARE(DragForm, floating);
+    }
+
+    void floatingWindowGeometry()
+    {
+        QCOMPARE(TDragForm::startPosition(QRect(0, 0, 1280, 800)), QPoint(1180, 50));
+        QCOMPARE(TDragForm::startPosition(QRect(1920, 0, 1024, 768)), QPoint(2844, 50));
+        TestDataDir dir;
+        TestApp app(dir);
+        app->ShowDragForm();
+        QVERIFY(DragForm);
+        QVERIFY(!DragForm->parentWidget());
+        const Qt::WindowFlags flags = DragForm->windowFlags();
+        QVERIFY(flags.testFlag(Qt::FramelessWindowHint));
+        QVERIFY(flags.testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
+        QCOMPARE(DragForm->size(), QSize(40, 40));
+        QCOMPARE(DragForm->Image1->geometry(), QRect(4, 4, 32, 32));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(DragForm->pos(), QPoint(screen.width() - 100, 50));
+        QVERIFY(qAbs(DragForm->windowOpacity() - 160.0 / 255.0) < 0.01);
+
+        const QImage shot = DragForm->grab().toImage();
+        QCOMPARE(shot.pixelColor(0, 0), QColor(Qt::black));
+        QCOMPARE(shot.pixelColor(39, 39), QColor(Qt::black));
+        QCOMPARE(shot.pixelColor(2, 20), QColor(0xA6, 0xCA, 0xF0));  // sky blue between frame and picture
+    }
+
+    void floatingWindowMouse()
+    {
+        TestDataDir dir;
+        TestApp app(dir);
+        app->ShowDragForm();
+        QTest::mouseClick(DragForm, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+        QVERIFY(app->TrayPopMenu->isVisible());
+        app->TrayPopMenu->hide();
+
+        // Dragging the body with the left button moves the window.
+        const QPoint start = DragForm->pos();
+        QTest::mousePress(DragForm, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+        QTest::mouseMove(DragForm, QPoint(-180, 120));
+        QTest::mouseRelease(DragForm, Qt::LeftButton, Qt::NoModifier, QPoint(-180, 120));
+        QTRY_COMPARE(DragForm->pos(), start + QPoint(-200, 100));
+        QVERIFY(!app->TrayPopMenu->isVisible());
+    }
+
+    void helpPage()
+    {
+        TestDataDir dir;
+        TestApp app(dir);
+        ScriptedPrompts prompts;
+        RecordingOpener opener;
+        app->N41Click();
+        QCOMPARE(opener.opened, QList<QUrl>{QUrl::fromLocalFile(dir.file(QStringLiteral("QSHELP.html")))});
+        QVERIFY(prompts.shown.isEmpty());
+
+        QVERIFY(QFile::remove(dir.file(QStringLiteral("QSHELP.html"))));
+        app->N41Click();
+        QCOMPARE(opener.opened.size(), 1);
+        QCOMPARE(prompts.shown.size(), 1);
+        QVERIFY(prompts.lastText().contains(QStringLiteral("QSHELP.html")));
+
+        app->N43Click();
+        app->N44Click();
+        QCOMPARE(opener.opened.size(), 1);  // no contact address to hand out
+        QCOMPARE(prompts.shown.size(), 3);
+    }
+
+    void aboutBox()
+    {
+        TAboutForm about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("关于Quillstash"));
+        QCOMPARE(about.size(), QSize(329, 118));
+        QCOMPARE(about.ProductLabel->text(), QStringLiteral("Quillstash"));
+        QVERIFY(about.ProductLabel->font().bold());
+        QCOMPARE(about.NoteLabel1->text(), QStringLiteral("说明：从这个工具发布以来，作者也没有想到会得到那么"));
+        QCOMPARE(about.NoteLabel2->text(), QStringLiteral("多人的支持，感谢大家了，你们的支持使我有热情更新。"));
+        QVERIFY(about.VersionLabel->text().startsWith(QStringLiteral("版本：1.5.5 Release")));
+    }
+};
+
+QS_TEST_CLASS(TrayTest)
+#include "TrayTests.moc"
