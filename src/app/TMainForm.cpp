@@ -94,7 +94,7 @@ void TMainForm::setListViewStyle(int style)
         MainList->setViewMode(QListView::IconMode);
         MainList->setFlow(QListView::LeftToRight);
         MainList->setIconSize(QSize(32, 32));
-        MainList->setGridSize(QSize(96, 72));
+        MainList->setGridSize(QSize(112, 72));
         MainList->setWordWrap(true);
         break;
     case 1:  // small icons: rows of small icons

@@ -17,6 +17,7 @@ QListWidgetItem* add(QListWidget* list, const QString& caption, int image, qint6
     auto* item = new QListWidgetItem(caption);
     item->setData(kImageRole, image);
     item->setData(kIdRole, id);
+    item->setToolTip(caption);  // long titles are elided under their icon
     // The main list shows large pictures in the large-icon view, small ones otherwise.
     const bool large = MainForm && list == MainForm->MainList && MainForm->listViewStyle() == 0;
     item->setIcon(large ? images::listImage(image) : images::smallListImage(image));

@@ -103,6 +103,9 @@ qint64 TestDataDir::addExe(const QString& title, const QString& category, const 
 
 TestApp::TestApp(const TestDataDir& dir, bool show)
 {
+    // As main() does: the data files are named relative to the program directory at first.
+    m_previousDir = QDir::currentPath();
+    QDir::setCurrent(dir.path());
     m_form = std::make_unique<TMainForm>(dir.path());
     m_form->FormCreate();
     m_data = std::make_unique<TMainData>(dir.path());
@@ -119,6 +122,7 @@ TestApp::~TestApp()
     if (MainData == m_data.get())
         MainData = nullptr;
     m_data.reset();
+    QDir::setCurrent(m_previousDir);
 }
 
 QTreeWidgetItem* findNode(TMainForm& form, const QStringList& path)

@@ -46,6 +46,7 @@ public:
 private:
     std::unique_ptr<TMainForm> m_form;
     std::unique_ptr<TMainData> m_data;
+    QString m_previousDir;
 };
 
 // The tree node with this path of texts ("文字资料", "算法", "排序"), or nullptr.
