@@ -1,6 +1,7 @@
 #include "app/InstallFiles.h"
 
 #include "app/Gbk.h"
+#include "store/Indexes.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,8 +67,12 @@ bool createDatabase(const QString& path, QString* error)
                 *error = db.lastError().text();
         } else {
             QSqlQuery q(db);
-            for (int i = 0; ok && kSchema[i]; ++i) {
-                if (!q.exec(QString::fromUtf8(kSchema[i]))) {
+            QStringList statements;
+            for (int i = 0; kSchema[i]; ++i)
+                statements << QString::fromUtf8(kSchema[i]);
+            statements << storeindexes::createStatements();
+            for (const QString& statement : statements) {
+                if (ok && !q.exec(statement)) {
                     ok = false;
                     if (error)
                         *error = q.lastError().text();

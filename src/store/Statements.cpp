@@ -39,6 +39,12 @@ Statement countSubcategory(const QString& tableName, const QString& subcategory,
                 {subcategory, category});
 }
 
+Statement countRows(const Statement& select)
+{
+    // The line break keeps a trailing comment in the select from swallowing the parenthesis.
+    return make(QStringLiteral("select count(*) from (") + select.sql + QStringLiteral("\n)"), select.values);
+}
+
 Statement deleteMaterial(const QString& tableName, qint64 id)
 {
     return make(QStringLiteral("delete from %1 where id=?").arg(table(tableName)), {id});

@@ -21,6 +21,8 @@ Statement listMaterials(const QString& table, const QString& category, const QSt
 Statement countAll(const QString& table);
 Statement countCategory(const QString& table, const QString& category);
 Statement countSubcategory(const QString& table, const QString& subcategory, const QString& category);
+// One row holding the number of rows that select returns.
+Statement countRows(const Statement& select);
 // Material commands.
 Statement deleteMaterial(const QString& table, qint64 id);
 Statement moveMaterial(const QString& table, const QString& category, const QString& subcategory, qint64 id);

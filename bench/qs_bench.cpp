@@ -1,0 +1,805 @@
+// qs-bench: the benchmark figures for a data directory made by make-data.
+//
+//   qs-bench DATADIR [--runs R] [--only startup,memory,list,details,counts,search,insert,tree]
+//
+// Every figure runs the program's own code (main window, data module, record classes, search dialog)
+// headless, R times after one warm-up, and prints the median. Beside it stands the time of the same
+// statements sent straight through the sqlite3 library on the same file, one connection per operation
+// as the program does, and the ratio of the two. The start-up and peak-memory figures run in child
+// processes (qs-bench --startup-child / --session-child DATADIR), so they see a fresh process.
+#include "app/Prompts.h"
+#include "app/SettingsFile.h"
+#include "app/SingleInstance.h"
+#include "app/TMainForm.h"
+#include "browse/ListItems.h"
+#include "search/SearchQuery.h"
+#include "search/TSerchForm.h"
+#include "store/Indexes.h"
+#include "store/Statements.h"
+#include "store/TFile.h"
+#include "store/TMainData.h"
+#include "tree/TreeNodes.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTableWidget>
+#include <QTextStream>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;  // CLOCK_MONOTONIC: comparable across processes
+
+double msBetween(Clock::time_point a, Clock::time_point b)
+{
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+qint64 nowNs() { return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count(); }
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return -1;
+    std::sort(v.begin(), v.end());
+    const std::size_t m = v.size() / 2;
+    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
+}
+
+long peakRssKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+[[noreturn]] void die(const QString& text)
+{
+    QTextStream(stderr) << "qs-bench: " << text << "\n";
+    std::fflush(stderr);
+    std::exit(1);
+}
+
+// A prompt would block a headless run: anything the program wants to say ends the benchmark.
+class FailingPrompts final : public Prompts {
+public:
+    void message(QWidget*, const QString& text) override { die(QStringLiteral("unexpected message: ") + text); }
+    void box(QWidget*, const QString& text, const QString&, Icon) override
+    {
+        die(QStringLiteral("unexpected message box: ") + text);
+    }
+    bool ask(QWidget*, const QString& text, const QString&) override { die(QStringLiteral("unexpected question: ") + text); }
+    bool input(QWidget*, const QString& caption, const QString&, QString&) override
+    {
+        die(QStringLiteral("unexpected input box: ") + caption);
+    }
+    void standardError(QWidget*, const QString& text) override { die(QStringLiteral("unexpected error: ") + text); }
+    QString chooseFile(QWidget*, const QString&) override { die(QStringLiteral("unexpected file chooser")); }
+    bool chooseFont(QWidget*, QFont&) override { die(QStringLiteral("unexpected font chooser")); }
+};
+
+// bench.info: key=value lines written by make-data.
+class Info final {
+public:
+    explicit Info(const QString& dir)
+    {
+        QFile f(QDir(dir).filePath(QStringLiteral("bench.info")));
+        if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+            die(QStringLiteral("%1 holds no bench.info: make it with make-data").arg(dir));
+        for (const QString& line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const int eq = line.indexOf(QLatin1Char('='));
+            if (eq > 0)
+                m_values.insert(line.left(eq), line.mid(eq + 1));
+        }
+    }
+    QString text(const QString& key) const
+    {
+        if (!m_values.contains(key))
+            die(QStringLiteral("bench.info lacks %1").arg(key));
+        return m_values.value(key);
+    }
+    qint64 number(const QString& key) const { return text(key).toLongLong(); }
+
+private:
+    QMap<QString, QString> m_values;
+};
+
+// ---- the same statements straight through sqlite3, one connection per operation ------------------
+
+class Raw final {
+public:
+    explicit Raw(const QString& path) : m_path(QFile::encodeName(path)) {}
+
+    // Runs st and reads every column of every row; returns the number of rows.
+    int select(const Statement& st) const
+    {
+        sqlite3* db = open();
+        sqlite3_stmt* s = prepare(db, st);
+        int rows = 0;
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+            ++rows;
+            for (int c = 0; c < sqlite3_column_count(s); ++c)
+                sqlite3_column_text(s, c);
+        }
+        if (rc != SQLITE_DONE)
+            die(QStringLiteral("sqlite3: ") + QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        return rows;
+    }
+    // The first column of the first row as a number.
+    qint64 value(const Statement& st) const
+    {
+        sqlite3* db = open();
+        sqlite3_stmt* s = prepare(db, st);
+        const qint64 v = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        return v;
+    }
+    void exec(const Statement& st) const
+    {
+        sqlite3* db = open();
+        sqlite3_stmt* s = prepare(db, st);
+        if (sqlite3_step(s) != SQLITE_DONE)
+            die(QStringLiteral("sqlite3: ") + QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+    }
+
+private:
+    sqlite3* open() const
+    {
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(m_path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            die(QStringLiteral("sqlite3: cannot open ") + QString::fromLocal8Bit(m_path));
+        sqlite3_busy_timeout(db, 300);
+        return db;
+    }
+    static sqlite3_stmt* prepare(sqlite3* db, const Statement& st)
+    {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(db, st.sql.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK)
+            die(QStringLiteral("sqlite3: ") + QString::fromUtf8(sqlite3_errmsg(db)) + QStringLiteral(" in ") + st.sql);
+        int i = 1;
+        for (const QVariant& v : st.values) {
+            if (v.typeId() == QMetaType::QString) {
+                const QByteArray bytes = v.toString().toUtf8();
+                sqlite3_bind_text(s, i, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+            } else {
+                sqlite3_bind_int64(s, i, v.toLongLong());
+            }
+            ++i;
+        }
+        return s;
+    }
+
+    QByteArray m_path;
+};
+
+// ---- the program, started the way main() starts it --------------------------------------------------
+
+struct Program {
+    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<TMainData> data;
+
+    explicit Program(const QString& dir, bool show)
+    {
+        QDir::setCurrent(dir);
+        form = std::make_unique<TMainForm>(dir);
+        form->FormCreate();
+        if (form->terminateRequested())
+            die(QStringLiteral("the program could not start on ") + dir);
+        data = std::make_unique<TMainData>(dir);
+        MainData = data.get();
+        data->setStatusWidgets(form->MainStatus, form->MainProgressBar);
+        if (show)
+            form->showMaximized();
+        QApplication::processEvents();
+    }
+    ~Program()
+    {
+        form->Closing = true;
+        form.reset();
+        MainData = nullptr;
+        data.reset();
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    QTreeWidgetItem* node(const QStringList& path) const
+    {
+        QTreeWidgetItem* found = nullptr;
+        for (int i = 0; i < form->MainTreeView->topLevelItemCount() && !found; ++i) {
+            if (form->MainTreeView->topLevelItem(i)->text(0) == path.first())
+                found = form->MainTreeView->topLevelItem(i);
+        }
+        for (int level = 1; found && level < path.size(); ++level) {
+            QTreeWidgetItem* child = nullptr;
+            for (int i = 0; i < found->childCount() && !child; ++i) {
+                if (found->child(i)->text(0) == path.at(level))
+                    child = found->child(i);
+            }
+            found = child;
+        }
+        if (!found)
+            die(QStringLiteral("no tree node ") + path.join(QLatin1Char('/')));
+        return found;
+    }
+    void click(const QStringList& path)
+    {
+        treenodes::select(form->MainTreeView, node(path));
+        form->MainTreeViewClick();
+    }
+    // What the details pane shows in the value column of a row named name.
+    QString detailValue(const QString& name) const
+    {
+        for (int row = 0; row < form->MainDetail->rowCount(); ++row) {
+            if (form->MainDetail->item(row, 0) && form->MainDetail->item(row, 0)->text() == name)
+                return form->MainDetail->item(row, 1)->text();
+        }
+        return QString();
+    }
+};
+
+// Prepares the search dialog for a search over every category of the text materials.
+void fillSearch(TSerchForm& dialog, const QString& keyword, const QString& author)
+{
+    dialog.FormCreate();
+    dialog.FWComBox->setCurrentIndex(dialog.FWComBox->findText(QStringLiteral("文字资料")));
+    dialog.FWComBoxChange();
+    dialog.BigComBox->setCurrentIndex(dialog.BigComBox->findText(search::allCategories()));
+    dialog.BigComBoxChange();
+    dialog.SmallComBox->setCurrentIndex(dialog.SmallComBox->findText(search::allCategories()));
+    dialog.TitleKey->setText(keyword);
+    dialog.AuthorKey->setText(author);
+    const QString problem = search::validate(dialog.input());
+    if (!problem.isEmpty())
+        die(QStringLiteral("search input refused: ") + problem);
+}
+
+// ---- measuring and printing ------------------------------------------------------------------------
+
+struct Figure {
+    QString name;
+    double program = -1;  // ms, or MB for memory
+    double raw = -1;      // ms; negative when there is no database baseline
+    double target = -1;
+    QString unit = QStringLiteral("ms");
+    QString note;
+    bool databaseBound = true;
+};
+
+// Median of runs timed calls of op, each after prepare (untimed), after one untimed warm-up.
+double measure(int runs, const std::function<void()>& prepare, const std::function<void()>& op)
+{
+    std::vector<double> times;
+    for (int r = 0; r <= runs; ++r) {
+        if (prepare)
+            prepare();
+        const Clock::time_point t0 = Clock::now();
+        op();
+        const double ms = msBetween(t0, Clock::now());
+        if (r > 0)
+            times.push_back(ms);
+    }
+    return median(times);
+}
+
+// Pads text to width terminal columns (CJK characters take two).
+QString padded(const QString& text, int width)
+{
+    int columns = 0;
+    for (const QChar c : text)
+        columns += c.unicode() >= 0x1100 ? 2 : 1;
+    return text + QString(qMax(0, width - columns), QLatin1Char(' '));
+}
+
+void printHeader(const Info& info, const QString& dir)
+{
+    QTextStream out(stdout);
+    const double mb = static_cast<double>(QFileInfo(QDir(dir).filePath(QStringLiteral("Data.QSD"))).size()) / 1048576.0;
+    out << "data: " << dir << ", " << info.text(QStringLiteral("count")) << " text + " << info.text(QStringLiteral("examples"))
+        << " example materials, Data.QSD " << QString::number(mb, 'f', 0) << " MB, indexes made by make-data: "
+        << info.text(QStringLiteral("indexes")) << "\n";
+    out << QStringLiteral("%1 %2 %3 %4 %5  %6\n")
+               .arg(QStringLiteral("figure"), -52)
+               .arg(QStringLiteral("program"), 11)
+               .arg(QStringLiteral("sqlite3"), 10)
+               .arg(QStringLiteral("ratio"), 7)
+               .arg(QStringLiteral("target"), 10)
+               .arg(QStringLiteral("verdict"));
+    out.flush();
+}
+
+void print(const Figure& f)
+{
+    QTextStream out(stdout);
+    const auto num = [](double v) { return QString::number(v, 'f', v < 10 ? 2 : 1); };
+    const QString program = num(f.program) + QLatin1Char(' ') + f.unit;
+    const QString raw = f.raw >= 0 ? num(f.raw) + QStringLiteral(" ms") : QStringLiteral("-");
+    const double ratio = f.raw > 0 ? f.program / f.raw : -1;
+    const QString ratioText = ratio >= 0 ? QString::number(ratio, 'f', 2) + QLatin1Char('x') : QStringLiteral("-");
+    const QString target = f.target > 0 ? QStringLiteral("< ") + num(f.target) + QLatin1Char(' ') + f.unit : QStringLiteral("-");
+    QString verdict;
+    if (f.target > 0 || (f.databaseBound && ratio >= 0)) {
+        const bool targetOk = f.target <= 0 || f.program < f.target;
+        const bool ratioOk = !f.databaseBound || ratio < 0 || ratio <= 2.0;
+        verdict = targetOk && ratioOk ? QStringLiteral("ok")
+                                      : QStringLiteral("MISSED") + (!targetOk ? QStringLiteral(" target") : QString())
+                                            + (!ratioOk ? QStringLiteral(" ratio") : QString());
+    }
+    out << padded(f.name, 52) << QStringLiteral(" %1 %2 %3 %4  %5").arg(program, 11).arg(raw, 10).arg(ratioText, 7).arg(target, 10).arg(verdict);
+    if (!f.note.isEmpty())
+        out << "  (" << f.note << ")";
+    out << "\n";
+    out.flush();
+}
+
+// ---- child processes ---------------------------------------------------------------------------------
+
+// Notes when the watched window is painted for the first time.
+class FirstPaint final : public QObject {
+    Q_OBJECT
+public:
+    qint64 at = 0;
+
+signals:
+    void done();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !at) {
+            at = nowNs();
+            emit done();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Start-up as main() runs it; prints the clock at the first turn of the event loop and at the first
+// paint of the main window, and ends.
+int startupChild(int argc, char** argv, const QString& dir)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillstash"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    SingleInstance instance(QCoreApplication::applicationFilePath());
+    if (!instance.becomeFirst())
+        die(QStringLiteral("another start-up child is still running"));
+    QDir::setCurrent(dir);
+    TMainForm form(dir);
+    QObject::connect(&instance, &SingleInstance::showRequested, &form, &TMainForm::secondInstanceRequest);
+    form.FormCreate();
+    if (form.terminateRequested())
+        return 1;
+    auto data = std::make_unique<TMainData>(dir);
+    MainData = data.get();
+    data->setStatusWidgets(form.MainStatus, form.MainProgressBar);
+    form.showMaximized();
+    // The first turn of the loop, then the first time the main window is painted.
+    qint64 firstTurn = 0;
+    FirstPaint painted;
+    form.installEventFilter(&painted);
+    QTimer::singleShot(0, &form, [&firstTurn] { firstTurn = nowNs(); });
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, &app, [] { QApplication::exit(0); });
+    giveUp.start(5000);
+    QObject::connect(&painted, &FirstPaint::done, &app, [] { QTimer::singleShot(0, [] { QApplication::exit(0); }); });
+    const int rc = QApplication::exec();
+    std::printf("%lld %lld\n", static_cast<long long>(firstTurn), static_cast<long long>(painted.at));
+    std::fflush(stdout);
+    form.Closing = true;
+    MainData = nullptr;
+    return rc;
+}
+
+// A session of reading: start-up, the largest listing, a large material, the counts and both searches.
+// Prints the peak resident memory in KB.
+int sessionChild(int argc, char** argv, const QString& dir)
+{
+    QApplication app(argc, argv);
+    FailingPrompts noPrompts;
+    setPrompts(&noPrompts);
+    const Info info(dir);
+    {
+        Program p(dir, true);
+        const QString cat = info.text(QStringLiteral("big_category"));
+        const QString sub = info.text(QStringLiteral("big_subcategory"));
+        p.click({QStringLiteral("文字资料"), cat, sub});
+        QApplication::processEvents();
+        std::unique_ptr<QListWidgetItem> large(
+            listitems::add(nullptr, QStringLiteral("large"), 4, info.number(QStringLiteral("large_body_id"))));
+        p.form->MainDetailShow(large.get(), true);
+        p.click({QStringLiteral("文字资料")});
+        p.form->MainDetailShow(p.form->MainList->item(0), true);
+        TSerchForm dialog(p.form.get());
+        fillSearch(dialog, info.text(QStringLiteral("keyword")), QString());
+        dialog.SerchBtnClick();
+        fillSearch(dialog, QString(), info.text(QStringLiteral("author")));
+        dialog.SerchBtnClick();
+        p.click({QStringLiteral("搜索结果")});
+        QApplication::processEvents();
+        std::printf("%ld\n", peakRssKb());
+        std::fflush(stdout);
+    }
+    setPrompts(nullptr);
+    return 0;
+}
+
+QByteArray runChild(const QString& mode, const QString& dir, Clock::time_point* started)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (started)
+        *started = Clock::now();
+    child.start(QCoreApplication::applicationFilePath(), {mode, dir});
+    if (!child.waitForFinished(120000) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        die(mode + QStringLiteral(" failed"));
+    return child.readAllStandardOutput();
+}
+
+// ---- the figures ------------------------------------------------------------------------------------
+
+int runFigures(int argc, char** argv, const QString& dir, int runs, const QStringList& only)
+{
+    const auto wanted = [&only](const char* group) { return only.isEmpty() || only.contains(QLatin1String(group)); };
+    QApplication app(argc, argv);
+    FailingPrompts noPrompts;
+    setPrompts(&noPrompts);
+    const Info info(dir);
+    const QString dbPath = QDir(dir).filePath(QStringLiteral("Data.QSD"));
+    const Raw raw(dbPath);
+    printHeader(info, dir);
+
+    // A database made before the indexes gets them at the first access of a run; that first access
+    // is measured before anything else touches the file.
+    {
+        QStringList quoted;
+        for (const QString& name : storeindexes::names())
+            quoted << QLatin1Char('\'') + name + QLatin1Char('\'');
+        const Statement present{QStringLiteral("select count(*) from sqlite_master where type='index' and name in (%1)")
+                                    .arg(quoted.join(QLatin1Char(','))),
+                                {}};
+        if (raw.value(present) < storeindexes::names().size()) {
+            Program fresh(dir, false);
+            const Clock::time_point t0 = Clock::now();
+            fresh.click({QStringLiteral("文字资料"), info.text(QStringLiteral("big_category")),
+                         info.text(QStringLiteral("big_subcategory"))});
+            const double ms = msBetween(t0, Clock::now());
+            if (raw.value(present) != storeindexes::names().size())
+                die(QStringLiteral("the program did not add the indexes"));
+            print({QStringLiteral("first listing on a file without the indexes"), ms, -1, -1, QStringLiteral("ms"),
+                   QStringLiteral("safety copy, then the indexes are added; once per file"), false});
+        }
+    }
+
+    // Start-up, in fresh processes.
+    if (wanted("startup")) {
+        std::vector<double> turns;
+        std::vector<double> paints;
+        for (int r = 0; r <= runs; ++r) {
+            Clock::time_point t0;
+            const QList<QByteArray> out = runChild(QStringLiteral("--startup-child"), dir, &t0).trimmed().split(' ');
+            const qint64 start = std::chrono::duration_cast<std::chrono::nanoseconds>(t0.time_since_epoch()).count();
+            if (out.size() != 2 || out.at(0).toLongLong() <= 0 || out.at(1).toLongLong() <= 0)
+                die(QStringLiteral("the start-up child reported nothing"));
+            if (r > 0) {
+                turns.push_back((out.at(0).toLongLong() - start) / 1e6);
+                paints.push_back((out.at(1).toLongLong() - start) / 1e6);
+            }
+        }
+        print({QStringLiteral("start-up to the first event-loop turn, window shown"), median(turns), -1, 300,
+               QStringLiteral("ms"), QStringLiteral("fresh process each run"), false});
+        print({QStringLiteral("  start-up to the first paint of the main window"), median(paints), -1, -1,
+               QStringLiteral("ms"), QString(), false});
+    }
+
+    // Peak memory of a reading session, in a fresh process.
+    if (wanted("memory")) {
+        const long kb = runChild(QStringLiteral("--session-child"), dir, nullptr).trimmed().toLong();
+        print({QStringLiteral("peak resident memory of a reading session"), kb / 1024.0, -1, 120, QStringLiteral("MB"),
+               QStringLiteral("start-up, largest listing, 200 KB details, counts, both searches"), false});
+    }
+
+    Program p(dir, true);
+    const QString cat = info.text(QStringLiteral("big_category"));
+    const QString sub = info.text(QStringLiteral("big_subcategory"));
+    const QString text = QStringLiteral("文字资料");
+    const qint64 bigCount = info.number(QStringLiteral("big_count"));
+
+    // The largest subcategory into the list (from another place, as a click on it does).
+    if (wanted("list")) {
+        const QStringList from{text, QStringLiteral("数据结构"), QStringLiteral("入门")};
+        const double ms = measure(
+            runs,
+            [&] {
+                p.click(from);
+                QApplication::processEvents();
+            },
+            [&] { p.click({text, cat, sub}); });
+        if (p.form->MainList->count() != bigCount)
+            die(QStringLiteral("the listing shows %1 items, not %2").arg(p.form->MainList->count()).arg(bigCount));
+        const Statement st = sql::listMaterials(QStringLiteral("textfile"), cat, sub, ListOrder);
+        const double r = measure(runs, nullptr, [&] { raw.select(st); });
+        print({QStringLiteral("MainListShow of %1 materials (items in the list)").arg(bigCount), ms, r, 60,
+               QStringLiteral("ms"), QStringLiteral("order %1; list items are GUI work").arg(ListOrder), false});
+        // The database part alone: the listing statement through the data module, rows read the way
+        // the listing reads them.
+        const double store = measure(runs, nullptr, [&] {
+            QList<QPair<QString, qint64>> rows;
+            QString error;
+            if (!MainData->select(
+                    st,
+                    [&rows](const QSqlQuery& row) {
+                        rows.append({row.value(QStringLiteral("title")).toString(),
+                                     row.value(QStringLiteral("id")).toLongLong()});
+                        return true;
+                    },
+                    &error))
+                die(error);
+        });
+        print({QStringLiteral("  of which the listing statement (data module)"), store, r, -1, QStringLiteral("ms"),
+               QString()});
+
+        const double painted = measure(
+            runs,
+            [&] {
+                p.click(from);
+                QApplication::processEvents();
+            },
+            [&] {
+                p.click({text, cat, sub});
+                QApplication::processEvents();
+                p.form->MainList->repaint();
+            });
+        print({QStringLiteral("  the same, until laid out and painted"), painted, r, -1, QStringLiteral("ms"), QString(),
+               false});
+    }
+
+    // Details of the 200 KB material.
+    if (wanted("details")) {
+        const qint64 id = info.number(QStringLiteral("large_body_id"));
+        std::unique_ptr<QListWidgetItem> item(listitems::add(nullptr, QStringLiteral("large"), 4, id));
+        const double ms = measure(
+            runs, [] { QApplication::processEvents(); }, [&] { p.form->MainDetailShow(item.get(), true); });
+        if (ResultMessage != QStringLiteral("操作成功！"))
+            die(QStringLiteral("loading the large material: ") + ResultMessage);
+        const double r = measure(runs, nullptr, [&] { raw.select(sql::selectMaterialById(QStringLiteral("textfile"), id)); });
+        print({QStringLiteral("MainDetailShow of a text material with a %1 KB body")
+                   .arg(info.number(QStringLiteral("large_body_bytes")) / 1024),
+               ms, r, 20, QStringLiteral("ms"), QStringLiteral("rows and labels are GUI work"), false});
+        const double load = measure(runs, nullptr, [&] {
+            TFileText file;
+            file.LoadById(id);
+        });
+        print({QStringLiteral("  of which TFileText::LoadById"), load, r, -1, QStringLiteral("ms"), QString()});
+    }
+
+    // The counts of the details pane: a kind root, a category, a subcategory.
+    if (wanted("counts")) {
+        struct CountCase {
+            QString name;
+            QStringList selected;  // the tree place whose list holds the item
+            QString caption;
+            int image;
+            Statement statement;
+        };
+        const QList<CountCase> cases{
+            {QStringLiteral("details count: kind root (all text materials)"), {text}, text, 3,
+             sql::countAll(QStringLiteral("textfile"))},
+            {QStringLiteral("details count: category %1").arg(cat), {text}, cat, 0,
+             sql::countCategory(QStringLiteral("textfile"), cat)},
+            {QStringLiteral("details count: subcategory %1/%2").arg(cat, sub), {text, cat}, sub, 1,
+             sql::countSubcategory(QStringLiteral("textfile"), sub, cat)},
+        };
+        for (const CountCase& c : cases) {
+            treenodes::select(p.form->MainTreeView, p.node(c.selected));
+            std::unique_ptr<QListWidgetItem> item(listitems::add(nullptr, c.caption, c.image));
+            const double ms = measure(
+                runs, [] { QApplication::processEvents(); }, [&] { p.form->MainDetailShow(item.get(), true); });
+            const Statement counted = sql::countRows(c.statement);
+            const qint64 expected = raw.value(counted);
+            const QString shown = p.detailValue(QStringLiteral("拥有资料数："));
+            if (shown != QStringLiteral("共%1个").arg(expected))
+                die(QStringLiteral("%1 shows %2, expected %3").arg(c.name, shown).arg(expected));
+            const double r = measure(runs, nullptr, [&] { raw.value(counted); });
+            print({c.name, ms, r, 5, QStringLiteral("ms"), QStringLiteral("%1 materials").arg(expected)});
+        }
+    }
+
+    // Searches over all text materials, through the search dialog.
+    if (wanted("search")) {
+        struct SearchCase {
+            QString name;
+            QString keyword;
+            QString author;
+            qint64 hits;
+            double target;
+        };
+        const QList<SearchCase> cases{
+            {QStringLiteral("search by title keyword, all text materials"), info.text(QStringLiteral("keyword")), QString(),
+             info.number(QStringLiteral("keyword_hits")), 40},
+            {QStringLiteral("search by author, all text materials"), QString(), info.text(QStringLiteral("author")),
+             info.number(QStringLiteral("author_hits")), 10},
+        };
+        for (const SearchCase& c : cases) {
+            TSerchForm dialog(p.form.get());
+            fillSearch(dialog, c.keyword, c.author);
+            const double ms = measure(runs, nullptr, [&] { dialog.SerchBtnClick(); });
+            if (p.form->StoreItemView->count() != c.hits)
+                die(QStringLiteral("%1 found %2, expected %3").arg(c.name).arg(p.form->StoreItemView->count()).arg(c.hits));
+            const Statement st = search::buildStatement(dialog.input());
+            const double r = measure(runs, nullptr, [&] { raw.select(st); });
+            print({c.name, ms, r, c.target, QStringLiteral("ms"),
+                   QStringLiteral("%1 found; result items are GUI work").arg(c.hits), false});
+            const double store = measure(runs, nullptr, [&] {
+                QList<search::SearchHit> hits;
+                QString error;
+                if (!search::run(*MainData, st, hits, &error))
+                    die(error);
+            });
+            print({QStringLiteral("  of which the search statement (search::run)"), store, r, -1, QStringLiteral("ms"),
+                   QString()});
+        }
+    }
+
+    // Inserts through TFileText::InsertNew. The first write of a run comes first: it makes the safety
+    // copy of Data.QSD.
+    if (wanted("insert")) {
+        const QString place = QStringLiteral("杂项");
+        const QString placeSub = QStringLiteral("其他");
+        QStringList body;
+        for (int i = 0; i < 40; ++i)
+            body << QStringLiteral("基准测试的正文 line %1: it+(DYH)+s a body of about two kilobytes ......").arg(i);
+        const auto fill = [&](TFileText& t, int i) {
+            t.title = QStringLiteral("基准测试 %1").arg(i);
+            t.classname = placeSub;
+            t.bigclassname = place;
+            t.writer = QStringLiteral("bench");
+            t.main = body;
+        };
+        const Statement lastId{QStringLiteral("select max(id) from textfile"), {}};
+        const auto removeAfter = [&](qint64 id) {
+            raw.exec({QStringLiteral("delete from textfile where id>?"), {id}});
+        };
+
+        qint64 before = raw.value(lastId);
+        double first;
+        {
+            TFileText t;
+            fill(t, 0);
+            const Clock::time_point t0 = Clock::now();
+            t.InsertNew();
+            first = msBetween(t0, Clock::now());
+            if (ResultMessage != QStringLiteral("添加成功！你可以继续操作！"))
+                die(QStringLiteral("insert: ") + ResultMessage);
+        }
+        removeAfter(before);
+        const Statement one = sql::insertText(QStringLiteral("基准测试"), placeSub, place, QStringLiteral("bench"),
+                                              creationTimeText(QDateTime::currentDateTime()), TFileText().mainText());
+        const double rawOne = measure(runs, [&] { removeAfter(before); }, [&] { raw.exec(one); });
+        removeAfter(before);
+        print({QStringLiteral("first write of a run (safety copy, then the insert)"), first, rawOne, -1,
+               QStringLiteral("ms"), QStringLiteral("once per run; copies the whole file"), false});
+
+        std::vector<Statement> inserts;
+        for (int i = 0; i < 1000; ++i) {
+            TFileText t;
+            fill(t, i);
+            inserts.push_back(sql::insertText(t.title, t.classname, t.bigclassname, t.writer, t.createtime, t.mainText()));
+        }
+        // Program and sqlite3 runs alternate: the disk's flush times drift with whatever else runs.
+        const int insertRuns = std::max(1, std::min(runs, 3));
+        std::vector<double> programTimes;
+        std::vector<double> rawTimes;
+        for (int r = 0; r < insertRuns; ++r) {
+            removeAfter(before);
+            Clock::time_point t0 = Clock::now();
+            for (int i = 0; i < 1000; ++i) {
+                TFileText t;
+                fill(t, i);
+                t.InsertNew();
+                if (ResultMessage != QStringLiteral("添加成功！你可以继续操作！"))
+                    die(QStringLiteral("insert: ") + ResultMessage);
+            }
+            programTimes.push_back(msBetween(t0, Clock::now()));
+            removeAfter(before);
+            t0 = Clock::now();
+            for (const Statement& st : inserts)
+                raw.exec(st);
+            rawTimes.push_back(msBetween(t0, Clock::now()));
+        }
+        const double ms = median(programTimes);
+        const double r = median(rawTimes);
+        removeAfter(before);
+        print({QStringLiteral("1,000 inserts one by one through TFileText::InsertNew"), ms, r, 2000,
+               QStringLiteral("ms"), QStringLiteral("median of %1").arg(insertRuns)});
+    }
+
+    // The tree file (not database-bound): save as FormClose does, load as FormCreate does.
+    if (wanted("tree")) {
+        const double save = measure(runs, nullptr, [&] {
+            if (!p.form->saveCategoryTree())
+                die(QStringLiteral("saving the tree file failed"));
+        });
+        print({QStringLiteral("saving the tree file (%1 nodes)").arg(treenodes::allNodes(p.form->MainTreeView).size()), save,
+               -1, -1, QStringLiteral("ms"), QString(), false});
+        const double load = measure(
+            runs, [&] { p.form->MainTreeView->clear(); },
+            [&] {
+                if (!p.form->loadCategoryTree())
+                    die(QStringLiteral("loading the tree file failed"));
+            });
+        print({QStringLiteral("loading the tree file into the tree"), load, -1, -1, QStringLiteral("ms"), QString(), false});
+    }
+
+    QTextStream(stdout) << "peak resident memory of this benchmark process: " << peakRssKb() / 1024 << " MB\n";
+    setPrompts(nullptr);
+    return 0;
+}
+
+}  // namespace
+
+// The offscreen platform reports what it cannot do (tray, raise); only real failures matter here.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        QTextStream(stderr) << text << "\n";
+}
+
+int main(int argc, char** argv)
+{
+    qInstallMessageHandler(quietMessages);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (args.size() == 2 && args.at(0) == QLatin1String("--startup-child"))
+        return startupChild(argc, argv, args.at(1));
+    if (args.size() == 2 && args.at(0) == QLatin1String("--session-child"))
+        return sessionChild(argc, argv, args.at(1));
+    int runs = 7;
+    const int runsAt = args.indexOf(QStringLiteral("--runs"));
+    if (runsAt >= 0) {
+        runs = args.value(runsAt + 1).toInt();
+        args.remove(runsAt, 2);
+    }
+    QStringList only;
+    const int onlyAt = args.indexOf(QStringLiteral("--only"));
+    if (onlyAt >= 0) {
+        only = args.value(onlyAt + 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        args.remove(onlyAt, 2);
+    }
+    if (args.size() != 1 || runs < 1) {
+        std::fprintf(stderr, "usage: qs-bench DATADIR [--runs R] [--only startup,memory,list,details,counts,search,insert,tree]\n");
+        return 2;
+    }
+    return runFigures(argc, argv, QFileInfo(args.at(0)).absoluteFilePath(), runs, only);
+}
+
+#include "qs_bench.moc"
