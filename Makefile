@@ -41,11 +41,15 @@ run: build
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# Tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Tests built with AddressSanitizer and UndefinedBehaviorSanitizer; a report stops the process that
+# made it, which fails its test. ASAN_LEAKS=1 adds LeakSanitizer (it needs ptrace).
+ASAN_LEAKS ?= 0
 test-asan: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQS_SANITIZE=ON
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	cd build-asan && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=$(ASAN_LEAKS):detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
 # Each fuzz target runs for FUZZ_SECONDS from the small corpus in tests/fuzz/corpus; a crash, a hang,
@@ -64,6 +68,10 @@ fuzz: deps
 	    > build-fuzz/fuzz_$$t.log 2>&1 || { tail -40 build-fuzz/fuzz_$$t.log; echo "fuzz_$$t FAILED"; exit 1; }; \
 	  grep -E "stat::number_of_executed_units" build-fuzz/fuzz_$$t.log; \
 	done; echo "fuzz: all targets clean"
+
+# Figures on a generated 100,000-material data directory outside the work tree (see bench/README.md).
+bench: deps
+	bench/run
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,5 +1,7 @@
 #include "store/TMainData.h"
 
+#include "store/Indexes.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressBar>
@@ -111,6 +113,8 @@ bool TMainData::connect(QString* error)
         setError(error, db.lastError().text());
         return false;
     }
+    // A database from before the indexes gets them once; creating them is a write like any other.
+    storeindexes::addMissingOnce(db, path, [this] { return takeSafetyCopy(nullptr); });
     return true;
 }
 
@@ -127,6 +131,8 @@ bool TMainData::execute(const Statement& st, QString* error, int* rowsAffected)
         setError(error, kNested);
         return false;
     }
+    if (!takeSafetyCopy(error))
+        return false;
     OperationScope scope(m_busy, [this] { disconnect(); });
     m_query->clear();
     if (!connect(error))

@@ -40,6 +40,12 @@ public:
     void setStatus(const QString& text);
     void setProgress(int position);  // clamps to the bar's range; -1 means its maximum
 
+    // Before the first write of this data module: copies Data.QSD to Data.QSD.bak1, older copies
+    // moving up to .bak3 (store/SafetyCopies.h). Tried once per data module; a copy that cannot be
+    // written is shown on the status bar and does not stop the write. Returns false (error set) when
+    // the file is damaged or not a material database: then no write of this run may touch it.
+    bool takeSafetyCopy(QString* error);
+
 private:
     // Opens the connection on the current path; never creates a missing file.
     bool connect(QString* error);
@@ -51,6 +57,8 @@ private:
     bool m_absolute = false;
     std::unique_ptr<QSqlQuery> m_query;
     bool m_busy = false;  // an operation is running: refuse a nested one
+    bool m_safetyCopyTaken = false;
+    QString m_damage;  // why the file was found damaged before the first write: writes are refused
 };
 
 // The program-wide data module (null until created).

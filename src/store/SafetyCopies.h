@@ -1,0 +1,31 @@
+#pragma once
+// Rotating safety copies of the material database. Before the first write of a run the data module
+// copies Data.QSD to Data.QSD.bak1 with SQLite's online backup (a consistent copy even while another
+// connection uses the file); the copy that was .bak1 becomes .bak2, .bak2 becomes .bak3, and the
+// oldest .bak3 is dropped. A file that is not a sound material database gets no copy, so a damaged
+// file never pushes good copies out.
+#include <QString>
+
+namespace safetycopies {
+
+// How many copies are kept (.bak1 newest to .bak3 oldest).
+constexpr int kKept = 3;
+
+// databasePath + ".bak" + n.
+QString copyPath(const QString& databasePath, int n);
+// The file a copy is built in before it takes its place; never a safety copy itself.
+QString pendingPath(const QString& databasePath);
+
+enum class Outcome {
+    Made,          // a new .bak1, older copies moved up
+    NoDatabase,    // the database file does not exist: nothing to copy
+    Unsound,       // not a database, damaged, or without the material tables: no copy, copies untouched
+    Failed,        // the copy could not be written or put in place: copies untouched
+};
+
+// Makes a new copy of the database at databasePath and rotates the older ones. Reads the database
+// only (a crashed writer's journal is rolled back first, as any connection does). On any outcome but
+// Made, error says why and the existing copies are as they were.
+Outcome rotate(const QString& databasePath, QString* error);
+
+}  // namespace safetycopies
