@@ -1,5 +1,6 @@
 #include "app/Prompts.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -8,6 +9,17 @@
 
 namespace {
 Prompts* g_installed = nullptr;
+
+// The boxes speak the program's language whatever the system's Qt translations are.
+void localiseButtons(QMessageBox& box)
+{
+    if (QAbstractButton* b = box.button(QMessageBox::Ok))
+        b->setText(QStringLiteral("确定"));
+    if (QAbstractButton* b = box.button(QMessageBox::Yes))
+        b->setText(QStringLiteral("是(&Y)"));
+    if (QAbstractButton* b = box.button(QMessageBox::No))
+        b->setText(QStringLiteral("否(&N)"));
+}
 
 QString applicationTitle()
 {
@@ -27,6 +39,7 @@ void setPrompts(Prompts* p) { g_installed = p; }
 void QtPrompts::message(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, parent);
+    localiseButtons(box);
     box.exec();
 }
 
@@ -40,27 +53,35 @@ void QtPrompts::box(QWidget* parent, const QString& text, const QString& caption
     case Icon::Error: qicon = QMessageBox::Critical; break;
     }
     QMessageBox box(qicon, caption, text, QMessageBox::Ok, parent);
+    localiseButtons(box);
     box.exec();
 }
 
 bool QtPrompts::ask(QWidget* parent, const QString& text, const QString& caption)
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+    localiseButtons(box);
     return box.exec() == QMessageBox::Yes;
 }
 
 bool QtPrompts::input(QWidget* parent, const QString& caption, const QString& prompt, QString& value)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, value, &ok);
-    if (ok)
-        value = text;
-    return ok;
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(value);
+    dialog.setOkButtonText(QStringLiteral("确定"));
+    dialog.setCancelButtonText(QStringLiteral("取消"));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    value = dialog.textValue();
+    return true;
 }
 
 void QtPrompts::standardError(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok, parent);
+    localiseButtons(box);
     box.exec();
 }
 
