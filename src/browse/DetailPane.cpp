@@ -198,6 +198,14 @@ void reportLoad(QStatusBar* status)
     if (ResultMessage.startsWith(QStringLiteral("数据库操作失败")))
         status->showMessage(ResultMessage);
 }
+// The rows every material shows before its content.
+void addRecordRows(QTableWidget* table, const TFile& file)
+{
+    addRow(table, QStringLiteral("名称:"), file.title);
+    addRow(table, QStringLiteral("分类:"), file.bigclassname + QStringLiteral("--->") + file.classname);
+    addRow(table, QStringLiteral("作者:"), file.writer);
+    addRow(table, QStringLiteral("创建时间:"), file.createtime);
+}
 }  // namespace
 
 void TMainForm::MainDetailShow(QListWidgetItem* item, bool selected)
@@ -231,10 +239,7 @@ void TMainForm::MainDetailShow(QListWidgetItem* item, bool selected)
         TFileText file;
         file.LoadById(id);
         reportLoad(MainStatus);
-        addRow(MainDetail, QStringLiteral("名称:"), file.title);
-        addRow(MainDetail, QStringLiteral("分类:"), file.bigclassname + QStringLiteral("--->") + file.classname);
-        addRow(MainDetail, QStringLiteral("作者:"), file.writer);
-        addRow(MainDetail, QStringLiteral("创建时间:"), file.createtime);
+        addRecordRows(MainDetail, file);
         const int row = addRow(MainDetail, QStringLiteral("内容:"), preview(file.main, kTextPreviewBytes));
         if (ViewMode == 0)
             addActionLabel(MainDetail, row, QStringLiteral("在当前窗口浏览"), id, [this](QLabel* l) { ViewInThisFrm(l); });
@@ -247,10 +252,7 @@ void TMainForm::MainDetailShow(QListWidgetItem* item, bool selected)
         TFileExe file;
         file.LoadById(id);
         reportLoad(MainStatus);
-        addRow(MainDetail, QStringLiteral("名称:"), file.title);
-        addRow(MainDetail, QStringLiteral("分类:"), file.bigclassname + QStringLiteral("--->") + file.classname);
-        addRow(MainDetail, QStringLiteral("作者:"), file.writer);
-        addRow(MainDetail, QStringLiteral("创建时间:"), file.createtime);
+        addRecordRows(MainDetail, file);
         int row = addRow(MainDetail, QStringLiteral("简介:"), preview(file.about, kDescriptionPreviewBytes));
         addActionLabel(MainDetail, row, QStringLiteral("在新窗口浏览简介"), id, [this](QLabel* l) { ViewInNewFrm(l); });
         row = addRow(MainDetail, QStringLiteral("资料路径:"), file.fpath);
