@@ -77,7 +77,7 @@ void syncDirectory(const QString& file)
 }
 
 // Copies the database into pending; Unsound when the source is not a sound material database.
-Outcome copyInto(const QString& databasePath, const QString& pending, QString* error)
+Outcome copyInto(const QString& databasePath, const QString& pending, QString* error, const std::atomic<bool>* cancel)
 {
     Connection source;
     // Read-write without create: a missing file is not made, and a journal left by a writer that was
@@ -101,7 +101,19 @@ Outcome copyInto(const QString& databasePath, const QString& pending, QString* e
         setError(error, sqliteText(target.get()));
         return Outcome::Failed;
     }
-    const int stepped = sqlite3_backup_step(backup, -1);  // the whole file under one read lock
+    // In steps, so a copy nobody will need can be given up; SQLite starts over by itself should
+    // another connection change the file between two steps, so the copy stays consistent.
+    int stepped = SQLITE_OK;
+    while (stepped == SQLITE_OK || stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED) {
+        if (cancel && cancel->load()) {
+            sqlite3_backup_finish(backup);
+            setError(error, QStringLiteral("cancelled"));
+            return Outcome::Failed;
+        }
+        stepped = sqlite3_backup_step(backup, 4096);
+        if (stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED)
+            sqlite3_sleep(20);
+    }
     sqlite3_backup_finish(backup);
     if (stepped != SQLITE_DONE) {
         if (stepped == SQLITE_NOTADB || stepped == SQLITE_CORRUPT) {
@@ -134,7 +146,7 @@ QString copyPath(const QString& databasePath, int n) { return databasePath + QSt
 
 QString pendingPath(const QString& databasePath) { return databasePath + QStringLiteral(".bak-new"); }
 
-Outcome rotate(const QString& databasePath, QString* error)
+Outcome prepare(const QString& databasePath, QString* error, const std::atomic<bool>* cancel)
 {
     if (!QFileInfo::exists(databasePath)) {
         setError(error, QStringLiteral("找不到数据库文件"));
@@ -142,11 +154,15 @@ Outcome rotate(const QString& databasePath, QString* error)
     }
     const QString pending = pendingPath(databasePath);
     removePending(pending);  // left by a run that was killed while copying
-    const Outcome outcome = copyInto(databasePath, pending, error);
-    if (outcome != Outcome::Made) {
+    const Outcome outcome = copyInto(databasePath, pending, error, cancel);
+    if (outcome != Outcome::Made)
         removePending(pending);
-        return outcome;
-    }
+    return outcome;
+}
+
+Outcome install(const QString& databasePath, QString* error)
+{
+    const QString pending = pendingPath(databasePath);
     // Oldest first, so a failure part-way loses no copy but the one that was to be dropped anyway.
     for (int n = kKept - 1; n >= 1; --n) {
         const QString older = copyPath(databasePath, n);
@@ -163,6 +179,14 @@ Outcome rotate(const QString& databasePath, QString* error)
     return Outcome::Made;
 }
 
+void discardPrepared(const QString& databasePath) { removePending(pendingPath(databasePath)); }
+
+Outcome rotate(const QString& databasePath, QString* error)
+{
+    const Outcome outcome = prepare(databasePath, error);
+    return outcome == Outcome::Made ? install(databasePath, error) : outcome;
+}
+
 }  // namespace safetycopies
 
 bool TMainData::takeSafetyCopy(QString* error)
@@ -174,13 +198,19 @@ bool TMainData::takeSafetyCopy(QString* error)
     }
     if (m_safetyCopyTaken)
         return true;
-    QString why;
-    const safetycopies::Outcome outcome = safetycopies::rotate(databasePath(), &why);
+    startSafetyCopy();
+    if (m_copier.joinable())
+        m_copier.join();  // the copy must hold the file as it was before this first write
+    QString why = m_copyError;
+    safetycopies::Outcome outcome = m_copyOutcome;
+    if (outcome == safetycopies::Outcome::Made)
+        outcome = safetycopies::install(m_copyPath, &why);
     switch (outcome) {
     case safetycopies::Outcome::Made:
         m_safetyCopyTaken = true;
         return true;
     case safetycopies::Outcome::NoDatabase:
+        m_copyStarted = false;
         // The write reports the missing file itself; the copy is tried again once the file is back.
         return true;
     case safetycopies::Outcome::Unsound:
@@ -200,4 +230,26 @@ bool TMainData::takeSafetyCopy(QString* error)
     qWarning().noquote() << text;
     setStatus(text);
     return true;
+}
+
+void TMainData::startSafetyCopy()
+{
+    if (m_copyStarted || m_safetyCopyTaken)
+        return;
+    m_copyStarted = true;
+    m_copyCancel = false;
+    m_copyPath = QFileInfo(databasePath()).absoluteFilePath();
+    // Copying a large file takes seconds: it runs beside the program from its first use of the
+    // database, so that the first write seldom has to wait for it.
+    m_copier = std::thread([this] { m_copyOutcome = safetycopies::prepare(m_copyPath, &m_copyError, &m_copyCancel); });
+}
+
+void TMainData::stopSafetyCopy()
+{
+    if (!m_copier.joinable())
+        return;
+    m_copyCancel = true;
+    m_copier.join();
+    if (!m_safetyCopyTaken)
+        safetycopies::discardPrepared(m_copyPath);  // the run wrote nothing: no copy is kept
 }

@@ -2,9 +2,12 @@
 // Rotating safety copies of the material database. Before the first write of a run the data module
 // copies Data.QSD to Data.QSD.bak1 with SQLite's online backup (a consistent copy even while another
 // connection uses the file); the copy that was .bak1 becomes .bak2, .bak2 becomes .bak3, and the
-// oldest .bak3 is dropped. A file that is not a sound material database gets no copy, so a damaged
+// oldest .bak3 is dropped. The copy is built on another thread from the run's first read on, so the
+// first write seldom waits for it; a run that writes nothing keeps no copy. A file that is not a sound material database gets no copy, so a damaged
 // file never pushes good copies out.
 #include <QString>
+
+#include <atomic>
 
 namespace safetycopies {
 
@@ -22,6 +25,15 @@ enum class Outcome {
     Unsound,       // not a database, damaged, or without the material tables: no copy, copies untouched
     Failed,        // the copy could not be written or put in place: copies untouched
 };
+
+// First half of rotate(): builds the new copy in pendingPath() and checks it, reading the database
+// only. Safe to run on another thread while the program reads the database; cancel (when given)
+// stops it early with Failed and no pending file left.
+Outcome prepare(const QString& databasePath, QString* error, const std::atomic<bool>* cancel = nullptr);
+// Second half: moves the older copies up and puts the prepared copy in place as .bak1.
+Outcome install(const QString& databasePath, QString* error);
+// Drops a prepared copy that will not be used.
+void discardPrepared(const QString& databasePath);
 
 // Makes a new copy of the database at databasePath and rotates the older ones. Reads the database
 // only (a crashed writer's journal is rolled back first, as any connection does). On any outcome but

@@ -84,6 +84,7 @@ TMainData::TMainData(const QString& programDir) : m_programDir(programDir)
 
 TMainData::~TMainData()
 {
+    stopSafetyCopy();
     if (MainData == this)
         MainData = nullptr;
     m_query.reset();
@@ -161,6 +162,7 @@ bool TMainData::select(const Statement& st, const std::function<bool(const QSqlQ
     m_query->clear();
     if (!connect(error))
         return false;
+    startSafetyCopy();
     m_query->setForwardOnly(true);
     bool ok = m_query->prepare(st.sql);
     if (ok) {

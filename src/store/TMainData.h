@@ -4,7 +4,11 @@
 #include "store/Statements.h"
 
 #include <QString>
+#include "store/SafetyCopies.h"
+
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <memory>
 
 class QProgressBar;
@@ -45,6 +49,10 @@ public:
     // written is shown on the status bar and does not stop the write. Returns false (error set) when
     // the file is damaged or not a material database: then no write of this run may touch it.
     bool takeSafetyCopy(QString* error);
+    // Starts building the safety copy on another thread (once per data module); takeSafetyCopy()
+    // waits for it. stopSafetyCopy() gives up a copy still running and drops an unused one.
+    void startSafetyCopy();
+    void stopSafetyCopy();
 
 private:
     // Opens the connection on the current path; never creates a missing file.
@@ -59,6 +67,12 @@ private:
     bool m_busy = false;  // an operation is running: refuse a nested one
     bool m_safetyCopyTaken = false;
     QString m_damage;  // why the file was found damaged before the first write: writes are refused
+    bool m_copyStarted = false;
+    std::thread m_copier;
+    std::atomic<bool> m_copyCancel{false};
+    QString m_copyPath;
+    QString m_copyError;
+    safetycopies::Outcome m_copyOutcome = safetycopies::Outcome::Failed;
 };
 
 // The program-wide data module (null until created).

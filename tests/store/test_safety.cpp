@@ -176,6 +176,26 @@ private slots:
         QCOMPARE(dump(db).size(), 10);  // nine texts of five runs and the tool
     }
 
+    void copyStartedByAReadHoldsTheFileBeforeTheFirstWrite()
+    {
+        TestDataDir dir;
+        const QString db = dir.file(QStringLiteral("Data.QSD"));
+        for (int i = 0; i < 200; ++i)
+            dir.addText(QStringLiteral("t%1").arg(i), QStringLiteral("c"), QString(), QString(5000, QLatin1Char('x')));
+        const QStringList before = dump(db);
+        Run r(dir.path());
+        // Reads start the copy beside the program; more reads go on while it is being made.
+        for (int i = 0; i < 5; ++i) {
+            int count = 0;
+            QVERIFY(TFile::OpenAndCount(sql::countAll(QStringLiteral("textfile")), count));
+            QCOMPARE(count, 200);
+        }
+        QCOMPARE(insertText(QStringLiteral("after")), kAdded);
+        QCOMPARE(dump(copy(db, 1)), before);
+        QVERIFY(!QFile::exists(safetycopies::pendingPath(db)));
+        QCOMPARE(dump(db).size(), before.size() + 1);
+    }
+
     void readingRunMakesNoCopy()
     {
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"),
