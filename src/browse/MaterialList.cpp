@@ -2,6 +2,7 @@
 #include "app/SettingsFile.h"
 #include "app/TMainForm.h"
 #include "browse/ListItems.h"
+#include "store/Escaping.h"
 #include "store/Statements.h"
 #include "store/TMainData.h"
 #include "tree/TreeNodes.h"
@@ -147,10 +148,7 @@ void TMainForm::AddRealFileToList(const QString& category, const QString& subcat
         error = QStringLiteral("数据库尚未打开");
     }
     for (const auto& [stored, id] : rows) {
-        // Titles are stored with their apostrophes escaped; colons are never escaped in a title.
-        QString title = stored;
-        title.replace(QStringLiteral("+(DYH)+"), QStringLiteral("'"));
-        listitems::add(MainList, title, image, id);
+        listitems::add(MainList, UnescapeTitleText(stored), image, id);
     }
 
     if (ok) {

@@ -138,15 +138,8 @@ bool TMainData::execute(const Statement& st, QString* error, int* rowsAffected)
     m_query->clear();
     if (!connect(error))
         return false;
-    bool ok = m_query->prepare(st.sql);
-    if (ok) {
-        bindValues(*m_query, st.values);
-        ok = m_query->exec();
-    }
-    if (!ok) {
-        setError(error, m_query->lastError().text());
+    if (!run(st, error))
         return false;
-    }
     if (rowsAffected)
         *rowsAffected = m_query->numRowsAffected();
     return true;
@@ -164,15 +157,8 @@ bool TMainData::select(const Statement& st, const std::function<bool(const QSqlQ
         return false;
     startSafetyCopy();
     m_query->setForwardOnly(true);
-    bool ok = m_query->prepare(st.sql);
-    if (ok) {
-        bindValues(*m_query, st.values);
-        ok = m_query->exec();
-    }
-    if (!ok) {
-        setError(error, m_query->lastError().text());
+    if (!run(st, error))
         return false;
-    }
     try {
         while (m_query->next()) {
             if (!row(*m_query))
@@ -188,6 +174,18 @@ bool TMainData::select(const Statement& st, const std::function<bool(const QSqlQ
         return false;
     }
     return true;
+}
+
+bool TMainData::run(const Statement& st, QString* error)
+{
+    bool ok = m_query->prepare(st.sql);
+    if (ok) {
+        bindValues(*m_query, st.values);
+        ok = m_query->exec();
+    }
+    if (!ok)
+        setError(error, m_query->lastError().text());
+    return ok;
 }
 
 void TMainData::setStatusWidgets(QStatusBar* status, QProgressBar* progress)

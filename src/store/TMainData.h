@@ -59,6 +59,8 @@ private:
     bool connect(QString* error);
     // Releases the query's result and closes the connection.
     void disconnect();
+    // Prepares the statement on the open connection, binds its values and runs it.
+    bool run(const Statement& st, QString* error);
 
     QString m_programDir;
     QString m_connectionName;

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <QTreeWidget>
 
 QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
