@@ -555,8 +555,6 @@ void TMainForm::FormResize()
     }
 }
 
-void TMainForm::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
-
 void TMainForm::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);

@@ -6,19 +6,29 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+// Reads every value the program reads, in the program's order; throws SettingsError.
+SettingsValues readAll(const SettingsReader& reader)
+{
+    SettingsValues v;
+    v.icon = reader.digitAt(1, 6);
+    v.order = reader.digitAt(2, 7);
+    v.viewStyle = reader.digitAt(3, 11);
+    v.viewStyleDe = reader.digitAt(4, 13);
+    v.color = reader.numberFrom(5, 8);
+    v.trayWay = reader.textFrom(13, 9);
+    readFontRecord(reader, v.font);
+    return v;
+}
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const SettingsReader reader = SettingsReader::fromBytes(bytes);
     SettingsValues v;
     try {
-        v.icon = reader.digitAt(1, 6);
-        v.order = reader.digitAt(2, 7);
-        v.viewStyle = reader.digitAt(3, 11);
-        v.viewStyleDe = reader.digitAt(4, 13);
-        v.color = reader.numberFrom(5, 8);
-        v.trayWay = reader.textFrom(13, 9);
-        readFontRecord(reader, v.font);
+        v = readAll(reader);
     } catch (const SettingsError&) {
         return 0;
     }
@@ -30,13 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const SettingsReader again = SettingsReader::fromBytes(settingsFileBytes(v));
     SettingsValues w;
     try {
-        w.icon = again.digitAt(1, 6);
-        w.order = again.digitAt(2, 7);
-        w.viewStyle = again.digitAt(3, 11);
-        w.viewStyleDe = again.digitAt(4, 13);
-        w.color = again.numberFrom(5, 8);
-        w.trayWay = again.textFrom(13, 9);
-        readFontRecord(again, w.font);
+        w = readAll(again);
     } catch (const SettingsError& e) {
         std::fprintf(stderr, "written settings do not read: %s\n", qPrintable(e.text));
         std::abort();
