@@ -193,9 +193,9 @@ QString preview(const QStringList& lines, int maxBytes)
 
 // A material deleted since the listing loads partly or not at all: the rows show what the record
 // holds, and the record's failure text goes to the status bar.
-void reportLoad(QStatusBar* status)
+void reportLoad(QStatusBar* status, bool loaded)
 {
-    if (ResultMessage.startsWith(QStringLiteral("数据库操作失败")))
+    if (!loaded)
         status->showMessage(ResultMessage);
 }
 // The rows every material shows before its content.
@@ -237,8 +237,7 @@ void TMainForm::MainDetailShow(QListWidgetItem* item, bool selected)
 
     if (image == 4) {
         TFileText file;
-        file.LoadById(id);
-        reportLoad(MainStatus);
+        reportLoad(MainStatus, file.LoadById(id));
         addRecordRows(MainDetail, file);
         const int row = addRow(MainDetail, QStringLiteral("内容:"), preview(file.main, kTextPreviewBytes));
         if (ViewMode == 0)
@@ -250,8 +249,7 @@ void TMainForm::MainDetailShow(QListWidgetItem* item, bool selected)
 
     if (image == 5) {
         TFileExe file;
-        file.LoadById(id);
-        reportLoad(MainStatus);
+        reportLoad(MainStatus, file.LoadById(id));
         addRecordRows(MainDetail, file);
         int row = addRow(MainDetail, QStringLiteral("简介:"), preview(file.about, kDescriptionPreviewBytes));
         addActionLabel(MainDetail, row, QStringLiteral("在新窗口浏览简介"), id, [this](QLabel* l) { ViewInNewFrm(l); });

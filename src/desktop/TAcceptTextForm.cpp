@@ -23,7 +23,6 @@ TAcceptTextForm* AcceptTextForm = nullptr;
 TAcceptExeForm* AcceptExeForm = nullptr;
 
 namespace {
-const QString kAdded = QStringLiteral("添加成功！你可以继续操作！");
 
 QLabel* makeLabel(const QString& text, QWidget* parent)
 {
@@ -228,9 +227,7 @@ bool TAcceptTextForm::storeMaterial(const QString& title, const QString& writer,
     record.bigclassname = category;
     record.classname = subcategory;
     record.main = splitLines(escapedBody);
-    ResultMessage.clear();
-    record.InsertNew();
-    return ResultMessage == kAdded;
+    return record.InsertNew();
 }
 
 void TAcceptTextForm::OkBtnClick()
@@ -248,6 +245,7 @@ void TAcceptTextForm::OkBtnClick()
                                       BigClassCombo->currentText(), subcategory,
                                       EscapeBodyText(body()));
     prompts().box(this, ResultMessage, QStringLiteral("Quillstash"), Prompts::Icon::None);
+    TFile::ReportSafetyCopyNotice();
     if (!stored)
         return;  // the input stays, as typed, for another try
     postAcceptClosed();
@@ -332,9 +330,7 @@ bool TAcceptExeForm::storeMaterial(const QString& title, const QString& writer, 
     record.classname = subcategory;
     record.about = splitLines(escapedBody);
     record.fpath = PathEdit->text();
-    ResultMessage.clear();
-    record.InsertNew();
-    return ResultMessage == kAdded;
+    return record.InsertNew();
 }
 
 void TAcceptExeForm::WMAcceptData(const QString& data)

@@ -33,12 +33,13 @@ void refreshList(TMainForm* form)
 void runAndRefresh(TMainForm* form, const Statement& statement)
 {
     const bool done = TFile::ExecuteStatement(statement);
-    const QString failure = form->MainStatus->currentMessage();
+    const QString outcome = form->MainStatus->currentMessage();
     refreshList(form);
-    if (!done) {
-        form->MainStatus->showMessage(failure);
+    // A failure, or a safety copy that could not be made, outranks the listing's own success text.
+    if (!done || outcome != QStringLiteral("数据库操作成功！"))
+        form->MainStatus->showMessage(outcome);
+    if (!done)
         form->MainProgressBar->setValue(0);
-    }
 }
 
 // The table of a material item: its image says which kind it is, whatever the tree shows now.
@@ -150,10 +151,10 @@ void TMainForm::ReFile()
         record = std::make_unique<TFileText>();
     else
         record = std::make_unique<TFileExe>();
-    record->LoadById(id);
+    const bool loaded = record->LoadById(id);
     MainStatus->showMessage(QStringLiteral("数据库读取完成！"));
 
-    if (ResultMessage == QStringLiteral("操作成功！")) {
+    if (loaded) {
         const QStringList placement{treenodes::textRoot(), record->bigclassname, record->classname, record->title,
                                     QString::number(id)};
         if (text)
@@ -168,6 +169,7 @@ void TMainForm::ReFile()
     record.reset();
     refreshList(this);
     MainStatus->showMessage(ResultMessage.isEmpty() ? QStringLiteral("操作完成") : ResultMessage);
+    TFile::ReportSafetyCopyNotice();
 }
 
 void TMainForm::TurnFilePopMenu()

@@ -226,17 +226,16 @@ bool TAddFileForm::storeRecord(TFile& record, QStringList& bodyLines)
     bodyLines = splitLines(storedBody);
     record.classname = m_placement.value(2);
     record.bigclassname = m_placement.value(1);
+    bool stored = false;
     if (m_mode == AddMode) {
-        record.InsertNew();
+        stored = record.InsertNew();
     } else {
         // The material keeps the time it was first filed, not the time of the change.
         record.createtime = m_createtime;
-        record.UpdateById(m_placement.value(4).toLongLong());
+        stored = record.UpdateById(m_placement.value(4).toLongLong());
     }
-    const QString outcome = ResultMessage;
-    const bool stored = outcome
-        == (m_mode == AddMode ? QStringLiteral("添加成功！你可以继续操作！") : QStringLiteral("操作成功！"));
-    prompts().message(this, outcome);
+    prompts().message(this, ResultMessage);
+    TFile::ReportSafetyCopyNotice();
 
     if (!stored) {
         // Nothing typed is lost: the user can fix the cause and try again.

@@ -103,7 +103,10 @@ Outcome copyInto(const QString& databasePath, const QString& pending, QString* e
     }
     // In steps, so a copy nobody will need can be given up; SQLite starts over by itself should
     // another connection change the file between two steps, so the copy stays consistent.
+    // A file that another process keeps locked is given up after a bounded wait, never waited on
+    // for good: the write that needs the copy is waiting too.
     int stepped = SQLITE_OK;
+    int waitedMs = 0;
     while (stepped == SQLITE_OK || stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED) {
         if (cancel && cancel->load()) {
             sqlite3_backup_finish(backup);
@@ -111,8 +114,15 @@ Outcome copyInto(const QString& databasePath, const QString& pending, QString* e
             return Outcome::Failed;
         }
         stepped = sqlite3_backup_step(backup, 4096);
-        if (stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED)
+        if (stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED) {
+            if (waitedMs >= kBusyBoundMs) {
+                sqlite3_backup_finish(backup);
+                setError(error, QString::fromUtf8(sqlite3_errstr(stepped)));
+                return Outcome::Busy;
+            }
             sqlite3_sleep(20);
+            waitedMs += 20;
+        }
     }
     sqlite3_backup_finish(backup);
     if (stepped != SQLITE_DONE) {
@@ -196,7 +206,8 @@ bool TMainData::takeSafetyCopy(QString* error)
             *error = m_damage;
         return false;
     }
-    if (m_safetyCopyTaken)
+    // A copy made after this run's first change would not hold the file as it was before the run.
+    if (m_safetyCopyTaken || m_changed)
         return true;
     startSafetyCopy();
     if (m_copier.joinable())
@@ -220,21 +231,32 @@ bool TMainData::takeSafetyCopy(QString* error)
         if (error)
             *error = m_damage;
         return false;
+    case safetycopies::Outcome::Busy:
+        // The write will most likely meet the same lock; should it get through, no later copy is
+        // made (see above), else the next write tries the copy again.
+        m_copyStarted = false;
+        break;
     case safetycopies::Outcome::Failed:
+        m_safetyCopyTaken = true;
         break;
     }
-    // The write goes ahead: the change the user makes is worth more than the copy. Say so where
-    // database news is shown; the write's own outcome may replace the text.
-    m_safetyCopyTaken = true;
-    const QString text = QStringLiteral("未能建立数据库的安全副本：") + why;
-    qWarning().noquote() << text;
-    setStatus(text);
+    // The write goes ahead: the change the user makes is worth more than the copy. The caller says
+    // so after the write's own outcome.
+    m_copyNotice = QStringLiteral("未能建立数据库的安全副本：") + why;
+    qWarning().noquote() << m_copyNotice;
     return true;
+}
+
+QString TMainData::takeSafetyCopyNotice()
+{
+    QString notice;
+    notice.swap(m_copyNotice);
+    return notice;
 }
 
 void TMainData::startSafetyCopy()
 {
-    if (m_copyStarted || m_safetyCopyTaken)
+    if (m_copyStarted || m_safetyCopyTaken || m_changed)
         return;
     m_copyStarted = true;
     m_copyCancel = false;

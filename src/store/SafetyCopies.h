@@ -24,7 +24,11 @@ enum class Outcome {
     NoDatabase,    // the database file does not exist: nothing to copy
     Unsound,       // not a database, damaged, or without the material tables: no copy, copies untouched
     Failed,        // the copy could not be written or put in place: copies untouched
+    Busy,          // another process held the file locked for longer than we wait: try again later
 };
+
+// How long a copy waits, in all, for another process to let go of the file before it gives up.
+constexpr int kBusyBoundMs = 1000;
 
 // First half of rotate(): builds the new copy in pendingPath() and checks it, reading the database
 // only. Safe to run on another thread while the program reads the database; cancel (when given)

@@ -39,20 +39,46 @@ TFile::TFile()
         MainData->useAbsolutePath();
 }
 
-bool TFile::ExecuteStatement(const Statement& st)
+bool TFile::ExecuteStatement(const Statement& st) { return ExecuteStatement(st, {}); }
+
+bool TFile::ExecuteStatement(const Statement& st, const std::function<bool(QString*)>& beforeCommit)
 {
     if (!MainData)
         return false;
     MainData->setProgress(3);
     MainData->setStatus(QStringLiteral("正在操作数据库！"));
     QString error;
-    if (!MainData->execute(st, &error)) {
-        reportRunFailure(error);
+    bool refused = false;
+    const bool ok = beforeCommit ? MainData->executeThen(
+                                       st,
+                                       [&](QString* why) {
+                                           refused = !beforeCommit(why);
+                                           return !refused;
+                                       },
+                                       &error)
+                                 : MainData->execute(st, &error);
+    if (!ok) {
+        if (refused) {
+            MainData->setStatus(QStringLiteral("没有修改数据库"));
+            MainData->setProgress(0);
+        } else {
+            reportRunFailure(error);
+        }
         return false;
     }
     MainData->setProgress(-1);
     MainData->setStatus(QStringLiteral("数据库操作成功！"));
+    ReportSafetyCopyNotice();
     return true;
+}
+
+void TFile::ReportSafetyCopyNotice()
+{
+    if (!MainData)
+        return;
+    const QString notice = MainData->takeSafetyCopyNotice();
+    if (!notice.isEmpty())
+        MainData->setStatus(notice);
 }
 
 bool TFile::OpenAndCount(const Statement& st, int& count)
@@ -83,32 +109,35 @@ bool TFile::OpenAndCount(const Statement& st, int& count)
 }
 
 bool TFile::RenameClassRows(const QString& category, const std::optional<QString>& subcategory, const QString& kind,
-                            const QString& newName)
+                            const QString& newName, const std::function<bool(QString*)>& beforeCommit)
 {
-    return ExecuteStatement(sql::renameClassRows(tableForKind(kind), category, subcategory, newName));
+    return ExecuteStatement(sql::renameClassRows(tableForKind(kind), category, subcategory, newName), beforeCommit);
 }
 
-bool TFile::DeleteClassRows(const QString& category, const std::optional<QString>& subcategory, const QString& kind)
+bool TFile::DeleteClassRows(const QString& category, const std::optional<QString>& subcategory, const QString& kind,
+                            const std::function<bool(QString*)>& beforeCommit)
 {
-    return ExecuteStatement(sql::deleteClassRows(tableForKind(kind), category, subcategory));
+    return ExecuteStatement(sql::deleteClassRows(tableForKind(kind), category, subcategory), beforeCommit);
 }
 
-void TFile::runRecordStatement(const Statement& st, const QString& successText)
+bool TFile::runRecordStatement(const Statement& st, const QString& successText)
 {
     ResultMessage.clear();
     if (!MainData) {
         ResultMessage = kFailurePrefix + kNoDataModule;
-        return;
+        return false;
     }
     QString error;
-    ResultMessage = MainData->execute(st, &error) ? successText : kFailurePrefix + error;
+    const bool ok = MainData->execute(st, &error);
+    ResultMessage = ok ? successText : kFailurePrefix + error;
+    return ok;
 }
 
-void TFile::loadRecordRow(const Statement& st, qint64 id, const std::function<void(const QSqlQuery&)>& read)
+bool TFile::loadRecordRow(const Statement& st, qint64 id, const std::function<void(const QSqlQuery&)>& read)
 {
     if (!MainData) {
         ResultMessage = kFailurePrefix + kNoDataModule;
-        return;
+        return false;
     }
     bool found = false;
     QString error;
@@ -125,6 +154,7 @@ void TFile::loadRecordRow(const Statement& st, qint64 id, const std::function<vo
         error = QStringLiteral("数据库中没有编号为 %1 的资料").arg(id);
     }
     ResultMessage = ok ? kLoadSucceeded : kFailurePrefix + error;
+    return ok;
 }
 
 QString TFile::columnText(const QSqlQuery& row, int position, qint64 id)

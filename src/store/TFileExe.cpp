@@ -6,24 +6,24 @@
 
 QString TFileExe::aboutText() const { return joinLinesCrLf(about); }
 
-void TFileExe::InsertNew()
+bool TFileExe::InsertNew()
 {
-    runRecordStatement(sql::insertExe(title, classname, bigclassname, writer, createtime, aboutText(), fpath),
+    return runRecordStatement(sql::insertExe(title, classname, bigclassname, writer, createtime, aboutText(), fpath),
                        QStringLiteral("添加成功！你可以继续操作！"));
 }
 
-void TFileExe::UpdateById(qint64 id)
+bool TFileExe::UpdateById(qint64 id)
 {
-    runRecordStatement(sql::updateExe(title, classname, bigclassname, writer, createtime, aboutText(), fpath, id),
+    return runRecordStatement(sql::updateExe(title, classname, bigclassname, writer, createtime, aboutText(), fpath, id),
                        QStringLiteral("操作成功！"));
 }
 
-void TFileExe::LoadById(qint64 id)
+bool TFileExe::LoadById(qint64 id)
 {
     ResultMessage.clear();
     about = QStringList();
     // Fields are assigned as they are read, so a failure leaves the earlier ones loaded.
-    loadRecordRow(sql::selectMaterialById(QStringLiteral("exefile"), id), id, [this, id](const QSqlQuery& row) {
+    return loadRecordRow(sql::selectMaterialById(QStringLiteral("exefile"), id), id, [this, id](const QSqlQuery& row) {
         title = UnescapeTitleText(columnText(row, 1, id));
         writer = columnText(row, 4, id);
         bigclassname = columnText(row, 3, id);

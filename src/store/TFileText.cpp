@@ -6,24 +6,24 @@
 
 QString TFileText::mainText() const { return joinLinesCrLf(main); }
 
-void TFileText::InsertNew()
+bool TFileText::InsertNew()
 {
-    runRecordStatement(sql::insertText(title, classname, bigclassname, writer, createtime, mainText()),
+    return runRecordStatement(sql::insertText(title, classname, bigclassname, writer, createtime, mainText()),
                        QStringLiteral("添加成功！你可以继续操作！"));
 }
 
-void TFileText::UpdateById(qint64 id)
+bool TFileText::UpdateById(qint64 id)
 {
-    runRecordStatement(sql::updateText(title, classname, bigclassname, writer, createtime, mainText(), id),
+    return runRecordStatement(sql::updateText(title, classname, bigclassname, writer, createtime, mainText(), id),
                        QStringLiteral("操作成功！"));
 }
 
-void TFileText::LoadById(qint64 id)
+bool TFileText::LoadById(qint64 id)
 {
     ResultMessage.clear();
     main = QStringList();
     // Fields are assigned as they are read, so a failure leaves the earlier ones loaded.
-    loadRecordRow(sql::selectMaterialById(QStringLiteral("textfile"), id), id, [this, id](const QSqlQuery& row) {
+    return loadRecordRow(sql::selectMaterialById(QStringLiteral("textfile"), id), id, [this, id](const QSqlQuery& row) {
         title = UnescapeTitleText(columnText(row, 1, id));
         writer = columnText(row, 4, id);
         bigclassname = columnText(row, 3, id);

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QVariant>
+#include <QPair>
 #include <atomic>
 
 TMainData* MainData = nullptr;
@@ -114,9 +115,58 @@ bool TMainData::connect(QString* error)
         setError(error, db.lastError().text());
         return false;
     }
+    checkSchemaOnce();
     // A database from before the indexes gets them once; creating them is a write like any other.
-    storeindexes::addMissingOnce(db, path, [this] { return takeSafetyCopy(nullptr); });
+    if (m_schemaProblem.isEmpty())
+        storeindexes::addMissingOnce(db, path, [this] { return takeSafetyCopy(nullptr); });
     return true;
+}
+
+void TMainData::checkSchemaOnce()
+{
+    if (m_schemaChecked)
+        return;
+    // Loads read a row's values by position: a table whose columns stand in another order would be
+    // read scrambled and, once edited, written back into the wrong columns.
+    static const QList<QPair<QString, QStringList>> kLayouts = {
+        {QStringLiteral("textfile"),
+         {QStringLiteral("id"), QStringLiteral("title"), QStringLiteral("classname"), QStringLiteral("bigclassname"),
+          QStringLiteral("writer"), QStringLiteral("createtime"), QStringLiteral("main")}},
+        {QStringLiteral("exefile"),
+         {QStringLiteral("id"), QStringLiteral("title"), QStringLiteral("classname"), QStringLiteral("bigclassname"),
+          QStringLiteral("writer"), QStringLiteral("createtime"), QStringLiteral("about"), QStringLiteral("fpath")}},
+    };
+    QStringList problems;
+    bool readable = true;
+    for (const auto& [table, expected] : kLayouts) {
+        QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table))) {
+            readable = false;  // busy or unreadable: look again with the next operation
+            break;
+        }
+        QStringList columns;
+        while (query.next())
+            columns.append(query.value(1).toString());
+        if (query.lastError().isValid()) {
+            readable = false;
+            break;
+        }
+        if (columns.isEmpty())
+            continue;  // a missing table is met by the statements themselves (and the safety copy)
+        bool same = columns.size() >= expected.size();
+        for (int i = 0; same && i < expected.size(); ++i)
+            same = columns.at(i).compare(expected.at(i), Qt::CaseInsensitive) == 0;
+        if (!same)
+            problems.append(QStringLiteral("表 %1 的列是（%2），程序需要（%3）")
+                                .arg(table, columns.join(QStringLiteral(", ")), expected.join(QStringLiteral(", "))));
+    }
+    if (!readable)
+        return;
+    m_schemaChecked = true;
+    if (!problems.isEmpty())
+        m_schemaProblem = QStringLiteral("数据库的表结构与程序不符：") + problems.join(QStringLiteral("；"))
+            + QStringLiteral("。为免写乱资料，本次运行不写入数据库");
 }
 
 void TMainData::disconnect()
@@ -126,22 +176,63 @@ void TMainData::disconnect()
     db.close();
 }
 
+bool TMainData::beginWrite(QString* error)
+{
+    m_query->clear();
+    if (!connect(error))
+        return false;
+    if (!m_schemaProblem.isEmpty()) {
+        setError(error, m_schemaProblem);
+        return false;
+    }
+    return takeSafetyCopy(error);
+}
+
 bool TMainData::execute(const Statement& st, QString* error, int* rowsAffected)
 {
     if (m_busy) {
         setError(error, kNested);
         return false;
     }
-    if (!takeSafetyCopy(error))
-        return false;
     OperationScope scope(m_busy, [this] { disconnect(); });
-    m_query->clear();
-    if (!connect(error))
+    if (!beginWrite(error))
         return false;
     if (!run(st, error))
         return false;
+    m_changed = true;
     if (rowsAffected)
         *rowsAffected = m_query->numRowsAffected();
+    return true;
+}
+
+bool TMainData::executeThen(const Statement& st, const std::function<bool(QString*)>& beforeCommit, QString* error)
+{
+    if (m_busy) {
+        setError(error, kNested);
+        return false;
+    }
+    OperationScope scope(m_busy, [this] { disconnect(); });
+    if (!beginWrite(error))
+        return false;
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!db.transaction()) {
+        setError(error, db.lastError().text());
+        return false;
+    }
+    bool ok = run(st, error);
+    m_query->finish();
+    if (ok)
+        ok = beforeCommit(error);
+    if (ok && !db.commit()) {
+        setError(error, db.lastError().text());
+        ok = false;
+    }
+    if (!ok) {
+        m_query->clear();
+        db.rollback();
+        return false;
+    }
+    m_changed = true;
     return true;
 }
 
