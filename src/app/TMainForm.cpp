@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -473,12 +474,25 @@ bool TMainForm::loadCategoryTree()
     }
 }
 
-bool TMainForm::saveCategoryTree()
+bool TMainForm::saveCategoryTree(QString* failure)
 {
-    QString error;
     ++treeSaveCount;
-    if (!saveTreeFile(treeFilePath(), treeFromWidget(MainTreeView), &error)) {
-        MainStatus->showMessage(error);
+    const QString path = treeFilePath();
+    // The first rewrite of a run keeps the file it replaces: a file the program read wrongly (another
+    // encoding, damage) must not be destroyed by writing it back.
+    if (!m_treeBackupKept) {
+        QString why;
+        m_treeBackupKept = keepBackupCopy(path, &why);
+        if (!m_treeBackupKept)
+            qWarning().noquote() << "cannot keep" << path + QStringLiteral(".bak") << why;
+    }
+    QString error;
+    QString reason;
+    if (!saveTreeFile(path, treeFromWidget(MainTreeView), &error, &reason)) {
+        const QString text = QStringLiteral("无法保存分类树文件“%1”：%2").arg(QDir::toNativeSeparators(path), reason);
+        MainStatus->showMessage(text);
+        if (failure)
+            *failure = text;
         return false;
     }
     return true;
@@ -519,8 +533,9 @@ void TMainForm::FormClose()
         return;
     m_formClosed = true;
     Closing = true;
-    if (!m_terminate)
-        saveCategoryTree();
+    QString failure;
+    if (!m_terminate && !saveCategoryTree(&failure))
+        prompts().error(this, failure + QStringLiteral("\n分类树的最新状态没有保存。"));
     removeTrayIcon();
     destroyDragForm();
     QApplication::quit();

@@ -107,7 +107,9 @@ public:
     void FormCreate();
     void MainFormInit();
     bool loadCategoryTree();   // false after the damaged-file message
-    bool saveCategoryTree();   // writes MTS.qs now; false (and a status text) on failure
+    // Writes MTS.qs now; on failure returns false, shows why on the status bar and sets failure (if
+    // given) to a message naming the file and the system's reason.
+    bool saveCategoryTree(QString* failure = nullptr);
     // Whether FormCreate found the tree file unusable and the program must end.
     bool terminateRequested() const { return m_terminate; }
 
@@ -201,6 +203,7 @@ public:
     void showDragFormWindow();      // desktop/: create (once) and show the floating drop window
     void destroyDragForm();         // desktop/: destroy it and empty its reference
     void removeTrayIcon();          // desktop/
+    void dragFormClosed();          // desktop/: the floating window was closed by its close command
 
 private:
     void buildActions();
@@ -212,6 +215,7 @@ private:
     int m_listViewStyle = 0;
     bool m_terminate = false;
     bool m_formClosed = false;
+    bool m_treeBackupKept = false;
 };
 
 // The program-wide main window (null when none exists).

@@ -1,10 +1,15 @@
 // Category operations: add, rename and delete categories and subcategories.
 //
 // Choices of ours:
-// - The tree file is written right after every successful operation, so a new or renamed category
-//   survives a crash even though its materials are already in the database.
-// - A rename or delete touches the tree only after its database statement succeeded; after a
-//   failure the tree stays as it was and the status bar tells why.
+// - The tree file is written right after every operation, so a new or renamed category survives a
+//   crash even though its materials are already in the database. A rename or delete is one unit: its
+//   database change is committed only after the tree file was saved, and rolled back (the tree shown
+//   as before) when the save fails; the user is told which file could not be written and why.
+// - A failed database statement leaves the tree as it was; the status bar tells why.
+// - A name that a sibling already has is refused: materials follow names, so deleting the copy
+//   would delete the original's materials too. Names are compared without their surrounding
+//   blanks, since two siblings that differ only there look the same in the tree; the name itself is
+//   kept as typed.
 // - Names the tree file could not read back (a leading "+", a line break, a character outside GBK)
 //   are refused with a warning before anything changes.
 // - After a successful operation the selected node is listed again, so the list shows the new
@@ -43,6 +48,27 @@ bool acceptName(QWidget* parent, const QString& name)
     return false;
 }
 
+// True when one of parent's children other than except carries name (blanks around it aside).
+bool siblingHasName(const QTreeWidgetItem* parent, const QString& name, const QTreeWidgetItem* except)
+{
+    const QString wanted = name.trimmed();
+    for (int i = 0; parent && i < parent->childCount(); ++i) {
+        const QTreeWidgetItem* child = parent->child(i);
+        if (child != except && child->text(0).trimmed() == wanted)
+            return true;
+    }
+    return false;
+}
+
+bool acceptUniqueName(QWidget* parent, const QTreeWidgetItem* siblingsOf, const QString& name,
+                      const QTreeWidgetItem* except)
+{
+    if (!siblingHasName(siblingsOf, name, except))
+        return true;
+    prompts().warn(parent, QStringLiteral("已经存在同名的分类，请换一个名字！"), QStringLiteral("提示信息"));
+    return false;
+}
+
 }  // namespace
 
 void TMainForm::AddNewItem()
@@ -66,7 +92,7 @@ void TMainForm::AddNewItem()
     const QString prompt = QStringLiteral("请输入分类名：在\"") + node->text(0) + QStringLiteral("\"里的子类");
     if (!prompts().input(this, QStringLiteral("请输入分类名"), prompt, name))
         return;
-    if (!acceptName(this, name))
+    if (!acceptName(this, name) || !acceptUniqueName(this, node, name, nullptr))
         return;
 
     auto* child = new QTreeWidgetItem(node, QStringList{name});
@@ -74,7 +100,12 @@ void TMainForm::AddNewItem()
         treenodes::setImages(child, 2, 2);
     else
         treenodes::setImages(child, 1, 4);
-    saveCategoryTree();
+    QString failure;
+    if (!saveCategoryTree(&failure)) {
+        delete child;  // a category that only the window knows would be gone at the next start
+        prompts().error(this, failure + QStringLiteral("\n新的分类没有建立。"));
+        return;
+    }
     MainListShow();
     MainList->viewport()->update();
 }
@@ -93,19 +124,36 @@ void TMainForm::ReNameItem()
     QString name = node->text(0);
     if (!prompts().input(this, QStringLiteral("请输入新的名字"), QStringLiteral("请输入新的名字："), name))
         return;
-    if (!acceptName(this, name))
+    if (!acceptName(this, name) || !acceptUniqueName(this, node->parent(), name, node))
         return;
 
+    const QString oldName = node->text(0);
+    QString failure;
+    bool savedNewName = false;
+    // Runs inside the database change, before its commit.
+    const auto saveTree = [&](QString*) {
+        node->setText(0, name);
+        savedNewName = saveCategoryTree(&failure);
+        if (!savedNewName)
+            node->setText(0, oldName);
+        return savedNewName;
+    };
     bool stored = false;
     if (QTreeWidgetItem* grandparent = treenodes::grandparentOf(node))
-        stored = TFile::RenameClassRows(node->parent()->text(0), node->text(0), grandparent->text(0), name);
+        stored = TFile::RenameClassRows(node->parent()->text(0), oldName, grandparent->text(0), name, saveTree);
     else
-        stored = TFile::RenameClassRows(node->text(0), std::nullopt, node->parent()->text(0), name);
-    if (!stored)
-        return;  // the status bar shows the failure; tree and database still agree
-
-    node->setText(0, name);
-    saveCategoryTree();
+        stored = TFile::RenameClassRows(oldName, std::nullopt, node->parent()->text(0), name, saveTree);
+    if (!stored) {
+        if (savedNewName) {
+            // The commit failed after the file took the new name: the file goes back with the tree.
+            node->setText(0, oldName);
+            if (!saveCategoryTree(&failure))
+                prompts().error(this, failure + QStringLiteral("\n分类树文件中的名字与数据库不一致，请检查后再试。"));
+        } else if (!failure.isEmpty()) {
+            prompts().error(this, failure + QStringLiteral("\n分类没有改名。"));
+        }
+        return;  // the status bar shows a database failure; tree and database still agree
+    }
     MainListShow();
     MainList->viewport()->update();
 }
@@ -126,18 +174,39 @@ void TMainForm::DelChildItem()
     if (!prompts().ask(this, question, QStringLiteral("Quillstash")))
         return;
 
+    QTreeWidgetItem* parent = node->parent();
+    const int index = parent->indexOfChild(node);
+    QString failure;
+    bool savedWithout = false;
+    const auto restore = [&] {
+        parent->insertChild(index, node);
+        treenodes::select(MainTreeView, node);
+    };
+    // Runs inside the database change, before its commit.
+    const auto saveTree = [&](QString*) {
+        treenodes::select(MainTreeView, parent);
+        parent->takeChild(index);  // with its subcategories
+        savedWithout = saveCategoryTree(&failure);
+        if (!savedWithout)
+            restore();
+        return savedWithout;
+    };
     bool deleted = false;
     if (QTreeWidgetItem* grandparent = treenodes::grandparentOf(node))
-        deleted = TFile::DeleteClassRows(node->parent()->text(0), node->text(0), grandparent->text(0));
+        deleted = TFile::DeleteClassRows(parent->text(0), node->text(0), grandparent->text(0), saveTree);
     else
-        deleted = TFile::DeleteClassRows(node->text(0), std::nullopt, node->parent()->text(0));
-    if (!deleted)
+        deleted = TFile::DeleteClassRows(node->text(0), std::nullopt, parent->text(0), saveTree);
+    if (!deleted) {
+        if (savedWithout) {
+            restore();
+            if (!saveCategoryTree(&failure))
+                prompts().error(this, failure + QStringLiteral("\n分类树文件与数据库不一致，请检查后再试。"));
+        } else if (!failure.isEmpty()) {
+            prompts().error(this, failure + QStringLiteral("\n分类没有删除。"));
+        }
         return;
-
-    QTreeWidgetItem* parent = node->parent();
-    treenodes::select(MainTreeView, parent);
-    delete node;  // takes its subcategories with it
-    saveCategoryTree();
+    }
+    delete node;
     MainListShow();
     MainList->viewport()->update();
 }

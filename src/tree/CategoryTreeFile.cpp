@@ -6,11 +6,14 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
+
+#include <algorithm>
 #include <QTreeWidget>
 
 QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
 {
-    const QStringList lines = splitLines(decodeCodePageText(bytes));
+    const QStringList lines = splitLines(decodeTreeText(bytes));
 
     QList<TreeNodeData> tops;
     // The cursor: index of the current top node and of the current category under it (-1 none).
@@ -51,6 +54,45 @@ QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
     return tops;
 }
 
+QString decodeTreeText(const QByteArray& bytes)
+{
+    QByteArray body = bytes;
+    const bool bom = body.startsWith("\xEF\xBB\xBF");
+    if (bom)
+        body.remove(0, 3);
+    const bool ascii = std::all_of(body.cbegin(), body.cend(), [](char c) { return (c & 0x80) == 0; });
+    if (!ascii || bom) {
+        // GBK text is hardly ever valid UTF-8, while UTF-8 Chinese often happens to be valid GBK: try
+        // UTF-8 first, or a file saved by a Linux editor turns into other characters for good.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8(body);
+        if (!utf8.hasError())
+            return text;
+    }
+    return decodeCodePageText(bytes);
+}
+
+bool keepBackupCopy(const QString& path, QString* error)
+{
+    QFile source(path);
+    if (!source.exists())
+        return true;
+    if (!source.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = source.errorString();
+        return false;
+    }
+    const QByteArray bytes = source.readAll();
+    QSaveFile copy(path + QStringLiteral(".bak"));
+    copy.setDirectWriteFallback(true);
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size() || !copy.commit()) {
+        if (error)
+            *error = copy.errorString();
+        return false;
+    }
+    return true;
+}
+
 QList<TreeNodeData> loadTreeFile(const QString& path)
 {
     QFile file(path);
@@ -79,13 +121,17 @@ QByteArray treeFileBytes(const QList<TreeNodeData>& topNodes)
     return gbk::encode(text);
 }
 
-bool saveTreeFile(const QString& path, const QList<TreeNodeData>& topNodes, QString* error)
+bool saveTreeFile(const QString& path, const QList<TreeNodeData>& topNodes, QString* error, QString* reason)
 {
     const QByteArray bytes = treeFileBytes(topNodes);
     QSaveFile file(path);
+    // A shared install may keep the directory read-only and only the file writable.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
             *error = QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        if (reason)
+            *reason = file.errorString();
         return false;
     }
     return true;

@@ -9,7 +9,9 @@
 #include "tree/CategoryTreeFile.h"
 #include "tree/TreeNodes.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -162,7 +164,7 @@ private slots:
         QTest::newRow("subcategory") << "文字资料/网络" << "a-b" << 2 << 2;
         QTest::newRow("subcategory named null") << "文字资料/算法" << "null" << 2 << 2;
         QTest::newRow("empty name") << "实例资料" << "" << 1 << 4;
-        QTest::newRow("name of a sibling") << "文字资料/算法" << "排序" << 2 << 2;
+        QTest::newRow("name used in another category") << "文字资料/网络" << "排序" << 2 << 2;
     }
 
     void addNode()
@@ -352,6 +354,117 @@ private slots:
     }
 
     // A rename or delete whose statement fails leaves the tree and its file as they were.
+    // The tree file cannot be replaced (a directory stands where it goes): nothing changes, neither in
+    // the tree nor in the database, and the user learns which file and why. Exit says so too.
+    void unsavableTreeFileChangesNothing_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("add") << "add";
+        QTest::newRow("rename") << "rename";
+        QTest::newRow("delete") << "delete";
+        QTest::newRow("exit") << "exit";
+    }
+    void unsavableTreeFileChangesNothing()
+    {
+        QFETCH(QString, command);
+        TestDataDir dir(kTree);
+        fill(dir);
+        CategoryApp app(dir);
+        ScriptedPrompts prompts;
+        prompts.inputs.enqueue(QStringLiteral("新名字"));
+        prompts.answers.enqueue(true);
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
+        const QList<TreeNodeData> before = treeFromWidget(app->MainTreeView);
+        const QStringList textBefore = rows(dir, QStringLiteral("textfile"));
+        const QString treePath = dir.file(QStringLiteral("MTS.qs"));
+        QVERIFY(QFile::remove(treePath));
+        QVERIFY(QDir().mkpath(treePath + QStringLiteral("/inside")));
+
+        if (command == QLatin1String("add"))
+            app->AddNewItem();
+        else if (command == QLatin1String("rename"))
+            app->ReNameItem();
+        else if (command == QLatin1String("delete"))
+            app->DelChildItem();
+        else
+            app->FormClose();
+
+        QCOMPARE(treeFromWidget(app->MainTreeView), before);
+        QCOMPARE(rows(dir, QStringLiteral("textfile")), textBefore);
+        QVERIFY(QFileInfo(treePath).isDir());
+        const ShownPrompt& shown = prompts.shown.last();
+        QCOMPARE(shown.kind, QStringLiteral("box"));
+        QCOMPARE(shown.icon, Prompts::Icon::Error);
+        QVERIFY2(shown.text.contains(QDir::toNativeSeparators(treePath)), qPrintable(shown.text));
+        QVERIFY2(!app->MainStatus->currentMessage().contains(QStringLiteral("数据库操作成功")),
+                 qPrintable(app->MainStatus->currentMessage()));
+        if (command != QLatin1String("exit"))
+            QCOMPARE(treenodes::selected(app->MainTreeView), findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")}));
+    }
+
+    // Materials follow names: a second sibling of the same name (blanks around it aside) is refused.
+    void duplicateSiblingNamesAreRefused_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("add subcategory") << "add" << "文字资料/算法" << "排序" << true;
+        QTest::newRow("add with blanks") << "add" << "文字资料/算法" << " 排序 " << true;
+        QTest::newRow("add category") << "add" << "文字资料" << "网络" << true;
+        QTest::newRow("add the name of a cousin") << "add" << "文字资料/网络" << "查找" << false;
+        QTest::newRow("rename onto a sibling") << "rename" << "文字资料/算法/查找" << "排序" << true;
+        QTest::newRow("rename onto a sibling, blanks") << "rename" << "文字资料/网络" << "算法 " << true;
+        QTest::newRow("rename to its own name") << "rename" << "文字资料/算法/排序" << "排序" << false;
+        QTest::newRow("rename to a category of the other kind") << "rename" << "文字资料/网络" << "工具" << false;
+    }
+    void duplicateSiblingNamesAreRefused()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, node);
+        QFETCH(QString, name);
+        QFETCH(bool, refused);
+        TestDataDir dir(kTree);
+        fill(dir);
+        CategoryApp app(dir);
+        ScriptedPrompts prompts;
+        prompts.inputs.enqueue(name);
+        clickNode(app.form(), path(node));
+        const QList<TreeNodeData> before = treeFromWidget(app->MainTreeView);
+        const QStringList textBefore = rows(dir, QStringLiteral("textfile"));
+
+        if (command == QLatin1String("add"))
+            app->AddNewItem();
+        else
+            app->ReNameItem();
+
+        const bool warned = prompts.shown.last().text == QStringLiteral("已经存在同名的分类，请换一个名字！");
+        QCOMPARE(warned, refused);
+        if (refused) {
+            QCOMPARE(prompts.shown.last().caption, QStringLiteral("提示信息"));
+            QCOMPARE(prompts.shown.last().icon, Prompts::Icon::Warning);
+            QCOMPARE(treeFromWidget(app->MainTreeView), before);
+            QCOMPARE(rows(dir, QStringLiteral("textfile")), textBefore);
+            QCOMPARE(app->treeSaveCount, 0);
+        } else {
+            QCOMPARE(app->treeSaveCount, 1);
+        }
+    }
+
+    // A file that already holds two siblings of one name loads and lists as before.
+    void treeWithDuplicatesStillWorks()
+    {
+        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
+                         QStringLiteral("++排序2"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        dir.addText(QStringLiteral("t-sort"), QStringLiteral("算法"), QStringLiteral("排序"));
+        CategoryApp app(dir);
+        ScriptedPrompts prompts;
+        QCOMPARE(findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")})->childCount(), 2);
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
+        QCOMPARE(app->MainList->count(), 1);
+        QCOMPARE(app->MainList->item(0)->text(), QStringLiteral("t-sort"));
+    }
+
     void failingDatabaseKeepsTree_data()
     {
         QTest::addColumn<QString>("command");
