@@ -90,21 +90,47 @@ void TMainForm::TrayControl(int reason)
     }
 }
 
+namespace {
+const QString kLastWindow = QStringLiteral("没有系统托盘时，不能把主窗口和悬浮窗口都隐藏，否则就无法再回到程序。");
+}  // namespace
+
 void TMainForm::N121Click()
 {
     if (N121->isChecked()) {
         showFromTray(*this);
-    } else {
-        hide();
+        return;
     }
+    // Without a tray the floating window's menu is the only way back to a hidden main window.
+    if (!tray::available() && !(DragForm && DragForm->isVisible())) {
+        N121->setChecked(true);
+        prompts().info(this, kLastWindow, QStringLiteral("提示信息"));
+        return;
+    }
+    hide();
 }
 
 void TMainForm::N341Click()
 {
-    if (N341->isChecked())
+    if (N341->isChecked()) {
         showDragFormWindow();
-    else if (DragForm)
+        return;
+    }
+    if (!tray::available() && !isVisible()) {
+        N341->setChecked(true);
+        prompts().info(this, kLastWindow, QStringLiteral("提示信息"));
+        return;
+    }
+    if (DragForm)
         DragForm->hide();
+}
+
+void TMainForm::dragFormClosed()
+{
+    // The check mark tells whether the floating window is shown.
+    N341->setChecked(false);
+    // Without a tray a hidden main window would have no way back once the floating window is gone.
+    if (!tray::available() && !isVisible())
+        showFromTray(*this);
 }
 
 void TMainForm::N41Click()

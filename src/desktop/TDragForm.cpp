@@ -84,6 +84,8 @@ void TDragForm::closeEvent(QCloseEvent* event)
     setAcceptDrops(false);
     m_dropTarget.DragLeave();
     QWidget::closeEvent(event);
+    if (MainForm && event->isAccepted())
+        MainForm->dragFormClosed();
 }
 
 void TDragForm::mousePressEvent(QMouseEvent* event)

@@ -172,6 +172,41 @@ private slots:
         QCOMPARE(DragForm, floating);
     }
 
+    // Without a tray the last window shown stays: hiding it would leave the program running unreachable.
+    void noTrayKeepsOneWindowShown()
+    {
+        tray::setAvailabilityOverride(false);
+        TestDataDir dir;
+        ScriptedPrompts prompts;
+        TestApp app(dir, true);
+        app->ShowDragForm();
+        QVERIFY(DragForm && DragForm->isVisible());
+
+        app->N341->trigger();  // floating window away: the main window is still there
+        QVERIFY(!DragForm->isVisible());
+        app->N121->trigger();  // and the main window may not follow
+        QVERIFY(app->N121->isChecked());
+        QVERIFY(app->isVisible());
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown.last().caption, QStringLiteral("提示信息"));
+
+        app->N341->trigger();
+        QVERIFY(DragForm->isVisible());
+        app->N121->trigger();  // main window away: now the floating window may not follow
+        QVERIFY(!app->isVisible());
+        app->N341->trigger();
+        QVERIFY(app->N341->isChecked());
+        QVERIFY(DragForm->isVisible());
+        QCOMPARE(prompts.shown.size(), 2);
+
+        // Its own close command takes the floating window away: the main window comes back, and the
+        // check mark follows the window.
+        QVERIFY(DragForm->close());
+        QVERIFY(!app->N341->isChecked());
+        QVERIFY(app->isVisible());
+        QVERIFY(app->N121->isChecked());
+    }
+
     void floatingWindowGeometry()
     {
         QCOMPARE(TDragForm::startPosition(QRect(0, 0, 1280, 800)), QPoint(1180, 50));
