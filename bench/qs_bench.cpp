@@ -7,7 +7,7 @@
 // statements sent straight through the sqlite3 library on the same file, one connection per operation
 // as the program does, and the ratio of the two. The start-up and peak-memory figures run in child
 // processes (qs-bench --startup-child / --session-child DATADIR), so they see a fresh process.
-#include "app/Prompts.h"
+#include "common/Prompts.h"
 #include "app/SettingsFile.h"
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
@@ -213,14 +213,14 @@ struct Program {
             die(QStringLiteral("the program could not start on ") + dir);
         data = std::make_unique<TMainData>(dir);
         MainData = data.get();
-        data->setStatusWidgets(form->MainStatus, form->MainProgressBar);
+        data->setStatusSink(&form->statusSink());
         if (show)
             form->showMaximized();
         QApplication::processEvents();
     }
     ~Program()
     {
-        form->Closing = true;
+        form->setClosing();
         form.reset();
         MainData = nullptr;
         data.reset();
@@ -231,9 +231,9 @@ struct Program {
     QTreeWidgetItem* node(const QStringList& path) const
     {
         QTreeWidgetItem* found = nullptr;
-        for (int i = 0; i < form->MainTreeView->topLevelItemCount() && !found; ++i) {
-            if (form->MainTreeView->topLevelItem(i)->text(0) == path.first())
-                found = form->MainTreeView->topLevelItem(i);
+        for (int i = 0; i < form->ui().MainTreeView->topLevelItemCount() && !found; ++i) {
+            if (form->ui().MainTreeView->topLevelItem(i)->text(0) == path.first())
+                found = form->ui().MainTreeView->topLevelItem(i);
         }
         for (int level = 1; found && level < path.size(); ++level) {
             QTreeWidgetItem* child = nullptr;
@@ -249,15 +249,15 @@ struct Program {
     }
     void click(const QStringList& path)
     {
-        treenodes::select(form->MainTreeView, node(path));
+        treenodes::select(form->ui().MainTreeView, node(path));
         form->MainTreeViewClick();
     }
     // What the details pane shows in the value column of a row named name.
     QString detailValue(const QString& name) const
     {
-        for (int row = 0; row < form->MainDetail->rowCount(); ++row) {
-            if (form->MainDetail->item(row, 0) && form->MainDetail->item(row, 0)->text() == name)
-                return form->MainDetail->item(row, 1)->text();
+        for (int row = 0; row < form->ui().MainDetail->rowCount(); ++row) {
+            if (form->ui().MainDetail->item(row, 0) && form->ui().MainDetail->item(row, 0)->text() == name)
+                return form->ui().MainDetail->item(row, 1)->text();
         }
         return QString();
     }
@@ -397,7 +397,7 @@ int startupChild(int argc, char** argv, const QString& dir)
         return 1;
     auto data = std::make_unique<TMainData>(dir);
     MainData = data.get();
-    data->setStatusWidgets(form.MainStatus, form.MainProgressBar);
+    data->setStatusSink(&form.statusSink());
     form.showMaximized();
     // The first turn of the loop, then the first time the main window is painted.
     qint64 firstTurn = 0;
@@ -412,7 +412,7 @@ int startupChild(int argc, char** argv, const QString& dir)
     const int rc = QApplication::exec();
     std::printf("%lld %lld\n", static_cast<long long>(firstTurn), static_cast<long long>(painted.at));
     std::fflush(stdout);
-    form.Closing = true;
+    form.setClosing();
     MainData = nullptr;
     return rc;
 }
@@ -435,8 +435,8 @@ int sessionChild(int argc, char** argv, const QString& dir)
             listitems::add(nullptr, QStringLiteral("large"), 4, info.number(QStringLiteral("large_body_id"))));
         p.form->MainDetailShow(large.get(), true);
         p.click({QStringLiteral("文字资料")});
-        p.form->MainDetailShow(p.form->MainList->item(0), true);
-        TSerchForm dialog(p.form.get());
+        p.form->MainDetailShow(p.form->ui().MainList->item(0), true);
+        TSerchForm dialog(p.form.get(), &p.form->categoryTree(), p.form->searchResultsSink());
         fillSearch(dialog, info.text(QStringLiteral("keyword")), QString());
         dialog.SerchBtnClick();
         fillSearch(dialog, QString(), info.text(QStringLiteral("author")));
@@ -541,8 +541,8 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
                 QApplication::processEvents();
             },
             [&] { p.click({text, cat, sub}); });
-        if (p.form->MainList->count() != bigCount)
-            die(QStringLiteral("the listing shows %1 items, not %2").arg(p.form->MainList->count()).arg(bigCount));
+        if (p.form->ui().MainList->count() != bigCount)
+            die(QStringLiteral("the listing shows %1 items, not %2").arg(p.form->ui().MainList->count()).arg(bigCount));
         const Statement st = sql::listMaterials(QStringLiteral("textfile"), cat, sub, ListOrder);
         const double r = measure(runs, nullptr, [&] { raw.select(st); });
         print({QStringLiteral("MainListShow of %1 materials (items in the list)").arg(bigCount), ms, r, 60,
@@ -574,7 +574,7 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             [&] {
                 p.click({text, cat, sub});
                 QApplication::processEvents();
-                p.form->MainList->repaint();
+                p.form->ui().MainList->repaint();
             });
         print({QStringLiteral("  the same, until laid out and painted"), painted, r, -1, QStringLiteral("ms"), QString(),
                false});
@@ -617,7 +617,7 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
              sql::countSubcategory(QStringLiteral("textfile"), sub, cat)},
         };
         for (const CountCase& c : cases) {
-            treenodes::select(p.form->MainTreeView, p.node(c.selected));
+            treenodes::select(p.form->ui().MainTreeView, p.node(c.selected));
             std::unique_ptr<QListWidgetItem> item(listitems::add(nullptr, c.caption, c.image));
             const double ms = measure(
                 runs, [] { QApplication::processEvents(); }, [&] { p.form->MainDetailShow(item.get(), true); });
@@ -647,11 +647,11 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
              info.number(QStringLiteral("author_hits")), 10},
         };
         for (const SearchCase& c : cases) {
-            TSerchForm dialog(p.form.get());
+            TSerchForm dialog(p.form.get(), &p.form->categoryTree(), p.form->searchResultsSink());
             fillSearch(dialog, c.keyword, c.author);
             const double ms = measure(runs, nullptr, [&] { dialog.SerchBtnClick(); });
-            if (p.form->StoreItemView->count() != c.hits)
-                die(QStringLiteral("%1 found %2, expected %3").arg(c.name).arg(p.form->StoreItemView->count()).arg(c.hits));
+            if (p.form->ui().StoreItemView->count() != c.hits)
+                die(QStringLiteral("%1 found %2, expected %3").arg(c.name).arg(p.form->ui().StoreItemView->count()).arg(c.hits));
             const Statement st = search::buildStatement(dialog.input());
             const double r = measure(runs, nullptr, [&] { raw.select(st); });
             print({c.name, ms, r, c.target, QStringLiteral("ms"),
@@ -746,10 +746,10 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             if (!p.form->saveCategoryTree())
                 die(QStringLiteral("saving the tree file failed"));
         });
-        print({QStringLiteral("saving the tree file (%1 nodes)").arg(treenodes::allNodes(p.form->MainTreeView).size()), save,
+        print({QStringLiteral("saving the tree file (%1 nodes)").arg(treenodes::allNodes(p.form->ui().MainTreeView).size()), save,
                -1, -1, QStringLiteral("ms"), QString(), false});
         const double load = measure(
-            runs, [&] { p.form->MainTreeView->clear(); },
+            runs, [] {},
             [&] {
                 if (!p.form->loadCategoryTree())
                     die(QStringLiteral("loading the tree file failed"));

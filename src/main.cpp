@@ -29,7 +29,7 @@ int main(int argc, char** argv)
         return 1;
     auto data = std::make_unique<TMainData>(programDir);
     MainData = data.get();
-    data->setStatusWidgets(form.MainStatus, form.MainProgressBar);
+    data->setStatusSink(&form.statusSink());
     form.showMaximized();
     const int rc = QApplication::exec();
     MainData = nullptr;

@@ -1,6 +1,6 @@
 #include "app/InstallFiles.h"
 
-#include "app/Gbk.h"
+#include "common/Gbk.h"
 #include "store/Indexes.h"
 
 #include <QDir>

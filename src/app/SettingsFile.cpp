@@ -1,25 +1,10 @@
 #include "app/SettingsFile.h"
 
-#include "app/Gbk.h"
+#include "common/Gbk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-
-int ListOrder = 0;
-int ViewMode = 0;
-int ViewerWindowMode = 0;
-qint32 ViewerColor = 16777215;
-TrayOptionSet TrayOptions;
-
-void resetInMemorySettings()
-{
-    ListOrder = 0;
-    ViewMode = 0;
-    ViewerWindowMode = 0;
-    ViewerColor = 16777215;
-    TrayOptions = TrayOptionSet{};
-}
 
 bool ViewerFontRecord::operator==(const ViewerFontRecord& o) const
 {

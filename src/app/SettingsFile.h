@@ -1,22 +1,10 @@
 #pragma once
 // The settings file QS.ini: a fixed sequence of 14 GBK lines read by position.
+#include "common/RunState.h"
+
 #include <QString>
 #include <QStringList>
 
-// Program-wide settings held in memory (read at start-up, replaced by the options dialog).
-struct TrayOptionSet {
-    bool minimize = false;  // minimise to tray
-    bool close = true;      // close to tray
-    bool operator==(const TrayOptionSet& o) const { return minimize == o.minimize && close == o.close; }
-};
-
-extern int ListOrder;          // 0 unordered, 1 by title, 2 by creation time
-extern int ViewMode;           // 0 read in the main window, 1 in a viewer window
-extern int ViewerWindowMode;   // 0 one shared viewer window, 1 a window per material
-extern qint32 ViewerColor;     // background of both reading areas (0x00BBGGRR or system colour)
-extern TrayOptionSet TrayOptions;
-// Restores the values the program has before the settings file is read.
-void resetInMemorySettings();
 
 // The viewer font record of lines 7 to 12.
 struct ViewerFontRecord {

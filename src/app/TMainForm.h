@@ -1,30 +1,33 @@
 #pragma once
-// The main window: it owns the controls, menus and program-wide state of a run and wires the
-// handlers. The handlers' work lives with the subsystem each belongs to; their definitions are in
-// the subsystem folders (tree/, browse/, edit/, search/, desktop/).
-#include "tree/NavHistory.h"
+// The main window: it owns the controls (app/MainControls.h) and the collaborators that do the work,
+// and connects them. Navigation (tree/Navigator.h), the material list (browse/MaterialList.h), the
+// details pane (browse/DetailPane.h), reading (browse/Viewer.h), the category commands
+// (tree/CategoryCommands.h), the material commands (edit/MaterialCommands.h) and the tray
+// (desktop/Tray.h) each live in their own class; the handlers here only forward to them.
+#include "app/MainControls.h"
+#include "browse/DetailPane.h"
+#include "browse/MaterialList.h"
+#include "browse/Viewer.h"
+#include "common/Prompts.h"
+#include "common/StatusBarSink.h"
+#include "desktop/Tray.h"
+#include "edit/MaterialCommands.h"
+#include "tree/CategoryCommands.h"
+#include "tree/CategoryTree.h"
+#include "tree/CategoryTreeView.h"
+#include "tree/Navigator.h"
+#include "tree/TreeFileKeeper.h"
 
 #include <QMainWindow>
-#include <QPointer>
-#include <optional>
+#include <memory>
 
-class QAction;
-class QLabel;
-class QListWidget;
 class QListWidgetItem;
-class QMenu;
-class QPlainTextEdit;
-class QProgressBar;
-class QStatusBar;
-class QSystemTrayIcon;
-class QTableWidget;
-class QToolBar;
-class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
-class QWidget;
 
-class TMainForm final : public QMainWindow {
+class TMainForm final : public QMainWindow,
+                        private NavigatorHost,
+                        private MaterialListView,
+                        private CategoryCommandsHost,
+                        private MaterialCommandsHost {
     Q_OBJECT
 public:
     // programDir: where MTS.qs, QS.ini, Data.QSD and the help page live. The constructor builds the
@@ -35,105 +38,46 @@ public:
     const QString& programDir() const { return m_programDir; }
     QString treeFilePath() const;
     QString settingsFilePath() const;
-
-    // ---- controls -----------------------------------------------------------------------
-    QToolBar* ToolCoolBar = nullptr;  // the band holding MainToolBar
-    QToolBar* MainToolBar = nullptr;
-    QToolButton* BackTBtn = nullptr;
-    QToolButton* PreTBtn = nullptr;
-    QToolButton* UpTBtn = nullptr;
-    QToolButton* ToolButton1 = nullptr;   // add subcategory
-    QToolButton* ToolButton2 = nullptr;   // rename category
-    QToolButton* ToolButton3 = nullptr;   // delete subcategory
-    QToolButton* ToolButton4 = nullptr;   // add material
-    QToolButton* ToolButton6 = nullptr;   // delete material
-    QToolButton* ToolButton7 = nullptr;   // edit material
-    QToolButton* ToolButton9 = nullptr;   // search
-    QToolButton* ToolButton10 = nullptr;  // options
-    QToolButton* ToolButton13 = nullptr;  // help
-    QToolButton* ToolButton12 = nullptr;  // exit
-
-    QTreeWidget* MainTreeView = nullptr;
-    QWidget* panel = nullptr;
-    QListWidget* MainList = nullptr;
-    QWidget* detailArea = nullptr;  // MainDetail and ThisFrmViewer share this place
-    QTableWidget* MainDetail = nullptr;
-    QPlainTextEdit* ThisFrmViewer = nullptr;
-    QListWidget* StoreItemView = nullptr;  // hidden: the last search results
-    QWidget* Panel1 = nullptr;
-    QStatusBar* MainStatus = nullptr;
-    QProgressBar* MainProgressBar = nullptr;
-
-    // ---- menus ----------------------------------------------------------------------------
-    QMenu* FileMenu = nullptr;    // "文件&F"
-    QMenu* EditMenu = nullptr;    // "编辑&E"
-    QMenu* ViewMenu = nullptr;    // "查看&V"
-    QMenu* HelpMenu = nullptr;    // "帮助&H"
-    QMenu* MainTreePopupMenu = nullptr;
-    QMenu* MainListPopupMenu = nullptr;
-    QMenu* TrayPopMenu = nullptr;
-    QMenu* BackMenu = nullptr;
-    QMenu* PreMenu = nullptr;
-    QAction* N11 = nullptr;   // 文件 → 在当前分类添加新的资料
-    QAction* N19 = nullptr;   // 编辑 → 删除选定的资料
-    QAction* N20 = nullptr;   // 编辑 → 修改选定的资料
-    QAction* N31 = nullptr;   // 编辑 → 资料转移功能
-    QAction* N6 = nullptr;    // tree popup → 在当前分类添加新的资料
-    QAction* N14 = nullptr;   // list popup → 添加新的资料
-    QAction* N15 = nullptr;   // list popup → 删除资料
-    QAction* N16 = nullptr;   // list popup → 修改资料
-    QAction* N121 = nullptr;  // tray → 显示主窗口 (checkable)
-    QAction* N341 = nullptr;  // tray → 显示悬浮窗口 (checkable)
-    QSystemTrayIcon* TrayIcon = nullptr;
-
-    // ---- program-wide state of the run -----------------------------------------------------
-    bool Closing = false;  // set when FormClose starts; stops FormResize from listing
-    TNavHistory BackHistory;
-    TNavHistory ForwardHistory;
-    LocationKey CurrentKey;
-    LocationKey PreviousKey;
-    bool HistoryFlag = false;
-    QString RunPath;  // fpath of the example material shown last in the details pane
-    int treeSaveCount = 0;  // how many times the tree file was written in this run
-
-    // Toolbar image index of a button (MainImageList), and setting it with its picture.
-    static int buttonImage(const QToolButton* button);
-    static void setButtonImage(QToolButton* button, int image);
+    const TMainControls& ui() const { return m_ui; }
+    StatusSink& statusSink() { return m_status; }
+    TCategoryTree& categoryTree() { return m_tree; }
+    TCategoryTreeView& treeView() { return m_treeView; }
+    TNavigator& navigator() { return m_navigator; }
+    TMaterialList& materialList() { return m_list; }
+    TTray& tray() { return m_tray; }
+    TDetailPane& detailPane() { return m_details; }
+    TReader& reader() { return m_reader; }
+    int treeSaveCount() const { return m_treeFile.saveCount(); }
+    // Set when FormClose starts; a resize then lists nothing.
+    bool isClosing() const { return m_closing; }
+    void setClosing() { m_closing = true; }
+    // Where the search dialog's hits go: the material list's results and the hidden result list.
+    std::function<void(const QList<ListEntry>&)> searchResultsSink();
     // List view style of MainList: 0 large icons, 1 small icons, 2 list.
-    int listViewStyle() const { return m_listViewStyle; }
+    int listViewStyle() const;
     void setListViewStyle(int style);
 
-    // ---- start-up and shutdown ----------------------------------------------------------------
     void FormCreate();
+    // Reads the settings at start-up; throws SettingsError with the reader's text.
     void MainFormInit();
-    bool loadCategoryTree();   // false after the damaged-file message
+    // Reads MTS.qs into the tree; false when it cannot be opened or holds no line.
+    bool loadCategoryTree() { return m_treeFile.load(); }
     // Writes MTS.qs now; on failure returns false, shows why on the status bar and sets failure (if
     // given) to a message naming the file and the system's reason.
     bool saveCategoryTree(QString* failure = nullptr);
     // Whether FormCreate found the tree file unusable and the program must end.
     bool terminateRequested() const { return m_terminate; }
+    void FormClose();
+    void FormResize();
 
 public slots:
     void ShowDragForm();
     void WMSencondRun();
-    // A second start asked this instance to show itself.
     void secondInstanceRequest();
     void QuitProgram();
-
-    // category tree (tree/)
-    void MainTreeViewExpanded(QTreeWidgetItem* node);
-    void MainTreeViewCollapsed(QTreeWidgetItem* node);
     void AddNewItem();
     void ReNameItem();
     void DelChildItem();
-
-    // navigation history commands (tree/)
-    void ResetBackHistory();
-    void ResetForwardHistory();
-    void PushBack(const LocationKey& key);
-    void PushForward(const LocationKey& key);
-    LocationKey PopBack();
-    LocationKey PopForward();
     bool GoToLocation(const LocationKey& key);
     void BackTBtnClick();
     void PreTBtnClick();
@@ -142,11 +86,8 @@ public slots:
     void PreMenuPopup();
     void BackMenuItemClick(int index);
     void PreMenuItemClick(int index);
-
-    // material list, details pane, viewer (browse/)
     void MainTreeViewClick();
     void MainListShow();
-    void AddRealFileToList(const QString& category, const QString& subcategory, int order, const QString& kind);
     void MainListClick();
     void MainListDblClick();
     void OByName();
@@ -155,68 +96,64 @@ public slots:
     void N24Click();
     void N25Click();
     void MainDetailShow(QListWidgetItem* item, bool selected);
-    void RunDetail();
     void ViewInThisFrm(QLabel* label);
     void ViewInNewFrm(QLabel* label);
-    void ThisFrmFontInit();
-
-    // material commands (edit/)
     void AddFileToItem();
     void N14Click();
     void DelFile();
     void ReFile();
     void TurnFilePopMenu();
-    void TurnFile(QAction* target);
     void N31Click();
-
-    // search (search/) and options (app/)
     void SerchFormPop();
     void OpenOption();
-
-    // tray, help and about (desktop/)
-    void SetupTray();
-    void OnAppMin();
-    void TrayControl(int reason);
-    void N121Click();
-    void N341Click();
     void N41Click();
-    void N43Click();
-    void N44Click();
-    void N46Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-public:
-    // System commands minimise/close (desktop/): true when the window was sent to the tray instead.
-    bool OnTrayForm(int command);
-    static constexpr int SC_MINIMIZE = 0xF020;
-    static constexpr int SC_CLOSE = 0xF060;
-    // Runs the close sequence (tree saved, tray icon removed, floating window destroyed, quit).
-    void FormClose();
-    void FormResize();
-
-    // Hooks into the subsystems used by start-up and shutdown.
-    void clearOpenViewerCaption();  // browse/: no viewer window filled yet
-    void showDragFormWindow();      // desktop/: create (once) and show the floating drop window
-    void destroyDragForm();         // desktop/: destroy it and empty its reference
-    void removeTrayIcon();          // desktop/
-    void dragFormClosed();          // desktop/: the floating window was closed by its close command
-
 private:
-    void buildActions();
-    void buildToolBar();
-    void buildCentralArea();
-    void buildMenus();
+    void connectControls();
+    void connectMenus();
+    void setSearchResults(const QList<ListEntry>& results);
+    void updateNavigationButtons();
 
+    // NavigatorHost
+    void listSelectedPlace() override { MainListShow(); }
+    void visitSelectedPlace() override { MainTreeViewClick(); }
+    void showKindRoots() override { m_list.showKindRoots(); }
+    void navigationChanged() override { updateNavigationButtons(); }
+    // MaterialListView
+    void showEntries(const QList<ListEntry>& entries) override;
+    int selectedIndex() const override;
+    void clearDetails() override;
+    void setCategoryButtonsEnabled(bool enabled) override;
+    void setAddMaterialEnabled(bool enabled) override;
+    void hideReader() override;
+    // CategoryCommandsHost
+    void categoriesChanged() override;
+    // MaterialCommandsHost
+    void runAddDialog(const QString& kind, const QStringList& placement) override;
+    void runEditDialog(const TFile& record, bool text, const QStringList& placement) override;
+    void relist() override;
+
+    // In the order they are made: each one may use those above it.
     QString m_programDir;
-    int m_listViewStyle = 0;
+    TMainControls m_ui;
+    StatusBarSink m_status;
+    WindowPrompter m_prompter{this};
+    TCategoryTree m_tree;
+    TTreeFileKeeper m_treeFile;
+    TCategoryTreeView m_treeView;
+    TNavigator m_navigator;
+    TMaterialList m_list;
+    TCategoryCommands m_categories;
+    TMaterialCommands m_materials;
+    TDetailPane m_details;
+    TReader m_reader;
+    TTray m_tray;
+    bool m_closing = false;
     bool m_terminate = false;
     bool m_formClosed = false;
-    bool m_treeBackupKept = false;
 };
-
-// The program-wide main window (null when none exists).
-extern TMainForm* MainForm;

@@ -1,8 +1,7 @@
 #include "app/TOptionForm.h"
 
-#include "app/Colors.h"
-#include "app/Prompts.h"
-#include "app/TMainForm.h"
+#include "common/Colors.h"
+#include "common/Prompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -60,8 +59,8 @@ int heightForPoints(int points) { return -qRound(points * 96.0 / 72.0); }
 
 }  // namespace
 
-TOptionForm::TOptionForm(TMainForm* owner)
-    : QDialog(owner), m_owner(owner), m_settingsPath(owner ? owner->settingsFilePath() : QString())
+TOptionForm::TOptionForm(QWidget* owner, const QString& settingsPath, std::function<void(int)> applyListViewStyle)
+    : QDialog(owner), m_settingsPath(settingsPath), m_applyListViewStyle(std::move(applyListViewStyle))
 {
     setObjectName(QStringLiteral("TOptionForm"));
     setWindowTitle(QStringLiteral("选项"));
@@ -314,8 +313,8 @@ SettingsValues TOptionForm::values() const
 void TOptionForm::apply(const SettingsValues& v)
 {
     ViewerColor = v.color;
-    if (m_owner)
-        m_owner->setListViewStyle(v.icon);
+    if (m_applyListViewStyle)
+        m_applyListViewStyle(v.icon);
     ListOrder = v.order == 0 ? 1 : 2;
     ViewMode = v.viewStyle;
     ViewerWindowMode = v.viewStyleDe;

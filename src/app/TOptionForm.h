@@ -4,6 +4,7 @@
 #include "app/SettingsFile.h"
 
 #include <QDialog>
+#include <functional>
 #include <QFont>
 
 class QCheckBox;
@@ -12,14 +13,13 @@ class QGroupBox;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
-class TMainForm;
 
 class TOptionForm final : public QDialog {
     Q_OBJECT
 public:
-    // owner: the main window whose settings file is shown and whose list takes the view style.
+    // settingsPath: the file shown and written; applyListViewStyle gives the main list its view style.
     // The controls are filled from the settings file at once (FormCreate).
-    explicit TOptionForm(TMainForm* owner);
+    TOptionForm(QWidget* owner, const QString& settingsPath, std::function<void(int)> applyListViewStyle);
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;  // "常规"
@@ -74,7 +74,7 @@ private:
     void setWindowModeEnabled(bool enabled);
     void apply(const SettingsValues& v);
 
-    TMainForm* m_owner = nullptr;
+    std::function<void(int)> m_applyListViewStyle;
     QString m_settingsPath;
     ViewerFontRecord m_font;
     QFont m_chooserFont;

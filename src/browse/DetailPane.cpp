@@ -1,14 +1,13 @@
-// The details pane: rows for the selected list item and the action labels over them.
-#include "app/Gbk.h"
-#include "app/Images.h"
-#include "app/Opener.h"
-#include "app/Prompts.h"
-#include "app/SettingsFile.h"
-#include "app/TMainForm.h"
+// The details pane: rows for the selected list item and the action labels laid over them.
+#include "browse/DetailPane.h"
+
 #include "browse/ListItems.h"
-#include "store/Statements.h"
-#include "store/TFile.h"
-#include "tree/TreeNodes.h"
+#include "common/Images.h"
+#include "common/Opener.h"
+#include "common/Prompts.h"
+#include "common/RunState.h"
+#include "common/StatusSink.h"
+#include "tree/TreeSelection.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -17,10 +16,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
-#include <QTreeWidget>
 #include <QUrl>
 #include <functional>
 
@@ -28,8 +25,6 @@ namespace {
 const char* const kActionLabelName = "qsActionLabel";
 const char* const kLabelHostName = "qsActionLabelHost";
 constexpr int kLabelLeft = 300;  // into the value column
-constexpr int kTextPreviewBytes = 30;
-constexpr int kDescriptionPreviewBytes = 60;
 
 // A clickable caption laid over a value cell; its "tag" property is the material id.
 class TActionLabel final : public QLabel {
@@ -165,136 +160,46 @@ void destroyActionLabels(QTableWidget* table)
     }
 }
 
-QString childrenValue(const QTreeWidgetItem* node)
-{
-    if (!node || node->childCount() == 0)
-        return QStringLiteral("0个");
-    QStringList names;
-    for (int i = 0; i < node->childCount(); ++i)
-        names.append(node->child(i)->text(0));
-    return QStringLiteral("共") + QString::number(node->childCount()) + QStringLiteral("个  它们是：") +
-           names.join(QStringLiteral("， "));
-}
-
-// When the count cannot be taken, the status bar already tells why; the row says so rather than
-// showing a number that was never counted.
-QString countValue(const Statement& statement)
-{
-    int count = -1;
-    if (!TFile::OpenAndCount(statement, count) || count < 0)
-        return QStringLiteral("统计失败");
-    return QStringLiteral("共") + QString::number(count) + QStringLiteral("个");
-}
-
-QString preview(const QStringList& lines, int maxBytes)
-{
-    return gbk::prefix(joinLinesCrLf(lines), maxBytes) + QStringLiteral("...") + QStringLiteral("     ");
-}
-
-// A material deleted since the listing loads partly or not at all: the rows show what the record
-// holds, and the record's failure text goes to the status bar.
-void reportLoad(QStatusBar* status, bool loaded)
-{
-    if (!loaded)
-        status->showMessage(ResultMessage);
-}
-// The rows every material shows before its content.
-void addRecordRows(QTableWidget* table, const TFile& file)
-{
-    addRow(table, QStringLiteral("名称:"), file.title);
-    addRow(table, QStringLiteral("分类:"), file.bigclassname + QStringLiteral("--->") + file.classname);
-    addRow(table, QStringLiteral("作者:"), file.writer);
-    addRow(table, QStringLiteral("创建时间:"), file.createtime);
-}
 }  // namespace
 
-void TMainForm::MainDetailShow(QListWidgetItem* item, bool selected)
+TDetailPane::TDetailPane(QTableWidget* table, const TCategoryTree& tree, const TreeSelection& selection,
+                         StatusSink& status, QObject* parent)
+    : QObject(parent), m_table(table), m_tree(tree), m_selection(selection), m_status(status)
 {
-    if (!dynamic_cast<TDetailDelegate*>(MainDetail->itemDelegate()))
-        MainDetail->setItemDelegate(new TDetailDelegate(MainDetail));
-    destroyActionLabels(MainDetail);
-    if (!selected || !item)
-        return;
-    MainDetail->setRowCount(0);
-
-    const int image = listitems::image(item);
-    const QString caption = item->text();
-    const qint64 id = listitems::id(item);
-
-    if (image == 3) {
-        addRow(MainDetail, QStringLiteral("类型:"), QStringLiteral("总目录"));
-        QTreeWidgetItem* node = nullptr;
-        for (QTreeWidgetItem* candidate : treenodes::allNodes(MainTreeView)) {
-            if (candidate->text(0) == caption) {
-                node = candidate;
-                break;
-            }
-        }
-        addRow(MainDetail, QStringLiteral("拥有子分类："), childrenValue(node));
-        addRow(MainDetail, QStringLiteral("拥有资料数："), countValue(sql::countAll(tableForKind(caption))));
-        return;
-    }
-
-    if (image == 4) {
-        TFileText file;
-        reportLoad(MainStatus, file.LoadById(id));
-        addRecordRows(MainDetail, file);
-        const int row = addRow(MainDetail, QStringLiteral("内容:"), preview(file.main, kTextPreviewBytes));
-        if (ViewMode == 0)
-            addActionLabel(MainDetail, row, QStringLiteral("在当前窗口浏览"), id, [this](QLabel* l) { ViewInThisFrm(l); });
-        else
-            addActionLabel(MainDetail, row, QStringLiteral("在新窗口中浏览"), id, [this](QLabel* l) { ViewInNewFrm(l); });
-        return;
-    }
-
-    if (image == 5) {
-        TFileExe file;
-        reportLoad(MainStatus, file.LoadById(id));
-        addRecordRows(MainDetail, file);
-        int row = addRow(MainDetail, QStringLiteral("简介:"), preview(file.about, kDescriptionPreviewBytes));
-        addActionLabel(MainDetail, row, QStringLiteral("在新窗口浏览简介"), id, [this](QLabel* l) { ViewInNewFrm(l); });
-        row = addRow(MainDetail, QStringLiteral("资料路径:"), file.fpath);
-        RunPath = file.fpath;
-        addActionLabel(MainDetail, row, QStringLiteral("运行资料"), id, [this](QLabel*) { RunDetail(); });
-        return;
-    }
-
-    // A category or subcategory folder item.
-    addRow(MainDetail, QStringLiteral("类型:"), QStringLiteral("分类目录"));
-    QTreeWidgetItem* current = treenodes::selected(MainTreeView);
-    QTreeWidgetItem* node = nullptr;
-    if (current && current->childCount() > 0) {
-        for (int i = 0; i < current->childCount() && !node; ++i) {
-            if (current->child(i)->text(0) == caption)
-                node = current->child(i);
-        }
-        if (!node)
-            node = current->child(current->childCount() - 1);
-    }
-    addRow(MainDetail, QStringLiteral("拥有子分类："), childrenValue(node));
-    Statement count;
-    if (node) {
-        QTreeWidgetItem* parent = treenodes::parentOf(node);
-        QTreeWidgetItem* grandparent = treenodes::grandparentOf(node);
-        QTreeWidgetItem* root = grandparent ? grandparent : parent;
-        const QString table = tableForKind(root ? root->text(0) : QString());
-        if (image == 1 && grandparent)
-            count = sql::countSubcategory(table, node->text(0), parent->text(0));
-        else
-            count = sql::countCategory(table, node->text(0));
-    } else {
-        // The tree no longer holds the folder the list showed: count by its name in the kind of
-        // the selected place.
-        count = sql::countCategory(tableForKind(treenodes::kindText(current)), caption);
-    }
-    addRow(MainDetail, QStringLiteral("拥有资料数："), countValue(count));
+    m_table->setItemDelegate(new TDetailDelegate(m_table));
 }
 
-void TMainForm::RunDetail()
+void TDetailPane::clear() { m_table->setRowCount(0); }
+
+void TDetailPane::MainDetailShow(QListWidgetItem* item, bool selected)
 {
-    const QFileInfo target(RunPath);
-    if (!RunPath.isEmpty() && target.exists() && target.isFile())
+    destroyActionLabels(m_table);
+    if (!selected || !item)
+        return;
+    m_table->setRowCount(0);
+    const ListEntry entry{item->text(), listitems::image(item), listitems::id(item)};
+    const DetailContent content = detailContent(entry, m_tree, m_selection.selectedNode(), ViewMode);
+    // A material deleted since the listing loads partly or not at all: the rows show what the record
+    // holds, and the record's failure text goes to the status bar.
+    if (!content.loadFailure.isEmpty())
+        m_status.showStatus(content.loadFailure);
+    if (content.isExample)
+        m_runPath = content.runPath;
+    for (const DetailRow& row : content.rows) {
+        const int index = addRow(m_table, row.name, row.value);
+        if (row.action == DetailRow::Action::None)
+            continue;
+        const DetailRow::Action action = row.action;
+        addActionLabel(m_table, index, row.actionCaption, row.tag,
+                       [this, action](QLabel* label) { emit actionTriggered(action, label); });
+    }
+}
+
+void TDetailPane::RunDetail()
+{
+    const QFileInfo target(m_runPath);
+    if (!m_runPath.isEmpty() && target.exists() && target.isFile())
         opener().open(QUrl::fromLocalFile(target.absoluteFilePath()));
     else
-        prompts().message(this, QStringLiteral("资料路径有错，不存在该路径，请修改。"));
+        prompts().message(m_table->window(), QStringLiteral("资料路径有错，不存在该路径，请修改。"));
 }

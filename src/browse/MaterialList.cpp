@@ -1,244 +1,178 @@
-// The material list: listing a tree place, clicks and double clicks, orders and view styles.
-#include "app/SettingsFile.h"
-#include "app/TMainForm.h"
-#include "browse/ListItems.h"
+#include "browse/MaterialList.h"
+
+#include "common/Kinds.h"
+#include "common/RunState.h"
 #include "store/Escaping.h"
 #include "store/Statements.h"
 #include "store/TMainData.h"
-#include "tree/TreeNodes.h"
+#include "tree/CategoryTree.h"
+#include "tree/Navigator.h"
+#include "tree/TreeSelection.h"
 
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QSqlQuery>
-#include <QStatusBar>
-#include <QTableWidget>
-#include <QToolButton>
-#include <QTreeWidget>
 #include <QVariant>
 
-namespace {
-
-// The place a tree node stands for. The node's image tells its level; a node whose image does not
-// fit its position (only a hand-edited tree file makes one) is named by its position instead.
-LocationKey keyForNode(const QTreeWidgetItem* node)
+void TMaterialList::MainTreeViewClick()
 {
-    const QTreeWidgetItem* parent = node->parent();
-    const QTreeWidgetItem* grandparent = parent ? parent->parent() : nullptr;
-    switch (treenodes::image(node)) {
-    case 0:
-    case 3:
-        if (!parent)
-            return LocationKey::root(node->text(0));
-        break;
-    case 1:
-    case 4:
-        if (parent && !grandparent)
-            return LocationKey::category_(parent->text(0), node->text(0));
-        break;
-    case 2:
-        if (grandparent && !grandparent->parent())
-            return LocationKey::subcategory_(grandparent->text(0), parent->text(0), node->text(0));
-        break;
-    default:
-        break;
-    }
-    if (!parent)
-        return LocationKey::root(node->text(0));
-    if (!grandparent)
-        return LocationKey::category_(parent->text(0), node->text(0));
-    return LocationKey::subcategory_(treenodes::kindText(node), parent->text(0), node->text(0));
-}
-
-// A folder item for a child node: image 0 when it has children of its own, 1 when not.
-void addFolderItem(QListWidget* list, const QTreeWidgetItem* child)
-{
-    listitems::add(list, child->text(0), child->childCount() > 0 ? 0 : 1);
-}
-
-}  // namespace
-
-void TMainForm::MainTreeViewClick()
-{
-    HistoryFlag = true;
+    m_navigator.setHistoryFlag();
     MainListShow();
 }
 
-void TMainForm::MainListShow()
+void TMaterialList::show(const QList<ListEntry>& entries)
+{
+    m_entries = entries;
+    m_view.showEntries(m_entries);
+}
+
+void TMaterialList::MainListShow()
 {
     // The flag only ever means "the listing about to run is a visit". It is taken here by every
     // listing, also by those that stop before naming a place (search results, an empty kind
     // root): a flag left behind would make a later Back or Forward record a visit and wipe the
     // forward history.
-    const bool recordVisit = HistoryFlag;
-    HistoryFlag = false;
+    const bool recordVisit = m_navigator.takeHistoryFlag();
 
-    MainDetail->setRowCount(0);
-    setButtonImage(UpTBtn, 16);
-    MainProgressBar->setValue(0);
-    ToolButton1->setEnabled(true);
-    ToolButton2->setEnabled(true);
-    ToolButton3->setEnabled(true);
-    ToolButton4->setEnabled(true);
+    m_view.clearDetails();
+    m_navigator.setUpImage(TNavigator::kUpActive);
+    if (MainData)
+        MainData->setProgress(0);
+    m_view.setCategoryButtonsEnabled(true);
+    m_view.setAddMaterialEnabled(true);
 
-    QTreeWidgetItem* node = treenodes::selected(MainTreeView);
+    TTreeNode* node = m_selection.selectedNode();
     // Only the top node is the search-results node: a category may carry the same name.
-    if (node && !node->parent() && node->text(0) == treenodes::searchNode()) {
-        MainList->clear();
-        for (int i = 0; i < StoreItemView->count(); ++i) {
-            const QListWidgetItem* stored = StoreItemView->item(i);
-            listitems::add(MainList, stored->text(), listitems::image(stored), listitems::id(stored));
-        }
+    if (node && !node->parent() && node->text() == kinds::searchNode()) {
+        show(m_searchResults);
         return;
     }
     if (!node)
         return;
 
-    MainList->clear();
-    QTreeWidgetItem* parent = node->parent();
-    QTreeWidgetItem* grandparent = parent ? parent->parent() : nullptr;
-    if (node->childCount() == 0 && !parent)
+    TTreeNode* parent = node->parent();
+    if (node->childCount() == 0 && !parent) {
+        show({});
         return;  // a kind root without categories: nothing to list, no place visited
-
+    }
+    QList<ListEntry> entries;
     if (node->childCount() > 0) {
-        for (int i = 0; i < node->childCount(); ++i)
-            addFolderItem(MainList, node->child(i));
+        for (int i = 0; i < node->childCount(); ++i) {
+            const TTreeNode* child = node->child(i);
+            entries.append(ListEntry{child->text(), child->childCount() > 0 ? 0 : 1, 0});
+        }
         if (parent)
-            AddRealFileToList(node->text(0), QString(), ListOrder, treenodes::kindText(node));
-    } else if (grandparent) {
-        AddRealFileToList(parent->text(0), node->text(0), ListOrder, treenodes::kindText(node));
+            entries += AddRealFileToList(node->text(), QString(), ListOrder, node->kindText());
+    } else if (node->grandparent()) {
+        entries += AddRealFileToList(parent->text(), node->text(), ListOrder, node->kindText());
     } else {
-        AddRealFileToList(node->text(0), QString(), ListOrder, parent->text(0));
+        entries += AddRealFileToList(node->text(), QString(), ListOrder, parent->text());
     }
-
-    CurrentKey = keyForNode(node);
-    if (recordVisit && !PreviousKey.isEmpty() && PreviousKey != CurrentKey) {
-        PushBack(PreviousKey);
-        if (buttonImage(BackTBtn) == 17)
-            setButtonImage(BackTBtn, 14);
-        ResetForwardHistory();
-        setButtonImage(PreTBtn, 18);
-    }
-    PreviousKey = CurrentKey;
+    show(entries);
+    m_navigator.recordListing(keyForNode(node), recordVisit);
 }
 
-void TMainForm::AddRealFileToList(const QString& category, const QString& subcategory, int order, const QString& kind)
+QList<ListEntry> TMaterialList::AddRealFileToList(const QString& category, const QString& subcategory, int order,
+                                                  const QString& kind)
 {
-    const Statement statement = sql::listMaterials(tableForKind(kind), category, subcategory, order);
-    const int image = kind == treenodes::textRoot() ? 4 : 5;
-
-    MainProgressBar->setValue(3);
-    MainStatus->showMessage(QStringLiteral("正在从数据库读取数据！"));
-
-    // Rows are collected first and the items made after the query is closed, so that nothing the
-    // list does when it changes can reach the database in the middle of the read. Rows read before
-    // a failure are kept.
-    QList<QPair<QString, qint64>> rows;
+    const Statement statement = sql::listMaterials(kinds::tableForKind(kind), category, subcategory, order);
+    const int image = kind == kinds::textRoot() ? 4 : 5;
+    QList<ListEntry> entries;
+    if (!MainData)
+        return entries;
+    MainData->setProgress(3);
+    MainData->setStatus(QStringLiteral("正在从数据库读取数据！"));
+    // Rows read before a failure are kept.
     QString error;
-    bool ok = false;
-    if (MainData) {
-        ok = MainData->select(
-            statement,
-            [&rows](const QSqlQuery& row) {
-                rows.append({row.value(QStringLiteral("title")).toString(), row.value(QStringLiteral("id")).toLongLong()});
-                return true;
-            },
-            &error);
-    } else {
-        error = QStringLiteral("数据库尚未打开");
-    }
-    for (const auto& [stored, id] : rows) {
-        listitems::add(MainList, UnescapeTitleText(stored), image, id);
-    }
-
+    const bool ok = MainData->select(
+        statement,
+        [&](const QSqlQuery& row) {
+            entries.append(ListEntry{UnescapeTitleText(row.value(1).toString()), image, row.value(0).toLongLong()});
+            return true;
+        },
+        &error);
     if (ok) {
-        MainProgressBar->setValue(MainProgressBar->maximum());
-        MainStatus->showMessage(QStringLiteral("数据库操作成功！"));
+        MainData->setProgress(StatusSink::kFull);
+        MainData->setStatus(QStringLiteral("数据库操作成功！"));
     } else {
-        MainProgressBar->setValue(0);
-        MainStatus->showMessage(error + QStringLiteral("   严重错误，请重新安装程序"));
+        MainData->setProgress(0);
+        MainData->setStatus(error + QStringLiteral("   严重错误，请重新安装程序"));
     }
+    return entries;
 }
 
-void TMainForm::MainListClick()
+void TMaterialList::MainListClick()
 {
-    ToolButton1->setEnabled(false);
-    ToolButton2->setEnabled(false);
-    ToolButton3->setEnabled(false);
-    ThisFrmViewer->hide();
+    m_view.setCategoryButtonsEnabled(false);
+    m_view.hideReader();
 }
 
-void TMainForm::MainListDblClick()
+const ListEntry* TMaterialList::selectedEntry() const
 {
-    HistoryFlag = true;
-    QListWidgetItem* item = listitems::selected(MainList);
-    const int image = listitems::image(item);
-    if (item && image == 3) {
+    const int index = m_view.selectedIndex();
+    return index >= 0 && index < m_entries.size() ? &m_entries.at(index) : nullptr;
+}
+
+TTreeNode* TMaterialList::folderNode(const QString& caption) const
+{
+    // The folder items are the children of the selected node; look there first, so that a
+    // subcategory named like its own category opens the subcategory. Otherwise search onwards
+    // from the selected node in tree order.
+    TTreeNode* current = m_selection.selectedNode();
+    if (current) {
+        if (TTreeNode* child = current->childNamed(caption))
+            return child;
+    }
+    const QList<TTreeNode*> nodes = m_tree.allNodes();
+    for (qsizetype i = current ? qMax<qsizetype>(0, nodes.indexOf(current)) : 0; i < nodes.size(); ++i) {
+        if (nodes.at(i)->text() == caption)
+            return nodes.at(i);
+    }
+    return nullptr;
+}
+
+void TMaterialList::MainListDblClick()
+{
+    m_navigator.setHistoryFlag();
+    const ListEntry* entry = selectedEntry();
+    if (entry && entry->image == 3) {
         // The kind roots are top nodes; a category that happens to carry a kind's name is not one.
-        QTreeWidgetItem* root = item->text() == treenodes::textRoot()
-                                    ? MainTreeView->topLevelItem(0)
-                                    : treenodes::topNode(MainTreeView, item->text());
-        if (root) {
-            treenodes::select(MainTreeView, root);
+        if (TTreeNode* root = m_tree.kindRoot(entry->caption)) {
+            m_selection.selectNode(root);
             MainTreeViewClick();
-            setButtonImage(UpTBtn, 16);
+            m_navigator.setUpImage(TNavigator::kUpActive);
         }
-    } else if (item && (image == 0 || image == 1)) {
-        // The folder items are the children of the selected node; look there first, so that a
-        // subcategory named like its own category opens the subcategory. Otherwise search onwards
-        // from the selected node in tree order.
-        QTreeWidgetItem* current = treenodes::selected(MainTreeView);
-        QTreeWidgetItem* target = nullptr;
-        if (current) {
-            for (int i = 0; i < current->childCount() && !target; ++i) {
-                if (current->child(i)->text(0) == item->text())
-                    target = current->child(i);
-            }
-        }
-        if (!target) {
-            const QList<QTreeWidgetItem*> nodes = treenodes::allNodes(MainTreeView);
-            const int start = current ? qMax(0, nodes.indexOf(current)) : 0;
-            for (int i = start; i < nodes.size() && !target; ++i) {
-                if (nodes.at(i)->text(0) == item->text())
-                    target = nodes.at(i);
-            }
-        }
+    } else if (entry && (entry->image == 0 || entry->image == 1)) {
+        const int image = entry->image;
+        TTreeNode* target = folderNode(entry->caption);
         if (target && target->childCount() > 0) {
-            treenodes::select(MainTreeView, target);
-            if (!target->isExpanded())
-                target->setExpanded(true);
+            m_selection.selectNode(target);
+            if (target->image() == 1)  // collapsed: open it one level
+                m_selection.expandNode(target);
+            m_selection.selectNode(target);
             MainTreeViewClick();
-            setButtonImage(UpTBtn, 16);
+            m_navigator.setUpImage(TNavigator::kUpActive);
         } else if (target && image == 1) {
-            treenodes::select(MainTreeView, target);
+            m_selection.selectNode(target);
             MainListShow();
-            setButtonImage(UpTBtn, 16);
+            m_navigator.setUpImage(TNavigator::kUpActive);
         }
     }
     // A double click that listed nothing (a material item, a folder that is gone) visits nothing.
-    HistoryFlag = false;
+    m_navigator.takeHistoryFlag();
 }
 
-void TMainForm::OByName()
+void TMaterialList::listWithOrder(int order)
 {
     const int saved = ListOrder;
-    ListOrder = 1;
+    ListOrder = order;
     MainListShow();
-    MainList->viewport()->update();
     ListOrder = saved;
 }
 
-void TMainForm::OByTime()
+void TMaterialList::OByName() { listWithOrder(1); }
+
+void TMaterialList::OByTime() { listWithOrder(2); }
+
+void TMaterialList::showKindRoots()
 {
-    const int saved = ListOrder;
-    ListOrder = 2;
-    MainListShow();
-    MainList->viewport()->update();
-    ListOrder = saved;
+    show({ListEntry{kinds::textRoot(), 3, 0}, ListEntry{kinds::exampleRoot(), 3, 0}});
 }
-
-void TMainForm::N23Click() { setListViewStyle(0); }
-
-void TMainForm::N24Click() { setListViewStyle(1); }
-
-void TMainForm::N25Click() { setListViewStyle(2); }

@@ -1,20 +1,18 @@
 #include "browse/TNewFrmViewer.h"
 
-#include "app/Images.h"
-#include "app/SettingsFile.h"
-#include "app/TMainForm.h"
+#include "common/Images.h"
+#include "browse/ReadingText.h"
 #include "browse/ViewerFont.h"
+#include "common/StatusSink.h"
 #include "store/TFile.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-QString OpenViewerCaption;
 
 namespace {
 QList<QPointer<TNewFrmViewer>>& registry()
@@ -36,22 +34,9 @@ QToolButton* makeButton(QToolBar* bar, const char* name, const QString& hint, in
 }
 }  // namespace
 
-QString readingText(const TFileText& file)
-{
-    QStringList lines = {
-        QStringLiteral("作者：") + file.writer,
-        QString(),
-        QStringLiteral("所属分类：") + file.bigclassname + QStringLiteral("--->") + file.classname,
-        QString(),
-        QStringLiteral("创建时间：") + file.createtime,
-        QString(),
-    };
-    lines += file.main;
-    // The text control keeps its own line ends; each line is followed by one.
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
-}
-
-TNewFrmViewer::TNewFrmViewer(const QString& actionCaption, qint64 id, QWidget* parent) : QWidget(parent)
+TNewFrmViewer::TNewFrmViewer(const QString& actionCaption, qint64 id, const QString& settingsPath, StatusSink* status,
+                             QWidget* parent)
+    : QWidget(parent), m_settingsPath(settingsPath), m_status(status)
 {
     setObjectName(QStringLiteral("TNewFrmViewer"));
     setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
@@ -77,9 +62,6 @@ TNewFrmViewer::TNewFrmViewer(const QString& actionCaption, qint64 id, QWidget* p
 
     connect(ToolButton1, &QToolButton::clicked, this, &TNewFrmViewer::ToolButton1Click);
     connect(ToolButton2, &QToolButton::clicked, this, &TNewFrmViewer::ToolButton2Click);
-    // The main window takes its viewer windows with it.
-    if (MainForm)
-        connect(MainForm, &QObject::destroyed, this, [this] { delete this; });
     registry().append(this);
 
     viewerfont::setBackground(Memo1, ViewerColor);
@@ -99,11 +81,11 @@ TNewFrmViewer::~TNewFrmViewer()
 
 void TNewFrmViewer::FontInit()
 {
-    if (!MainForm)
+    if (m_settingsPath.isEmpty())
         return;
     QString error;
-    if (!viewerfont::applyFromSettings(Memo1, MainForm->settingsFilePath(), &error))
-        MainForm->MainStatus->showMessage(error);
+    if (!viewerfont::applyFromSettings(Memo1, m_settingsPath, &error) && m_status)
+        m_status->showStatus(error);
 }
 
 bool TNewFrmViewer::fill(int content, qint64 id)

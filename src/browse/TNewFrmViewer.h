@@ -1,6 +1,9 @@
 #pragma once
 // A viewer window: a top-level, always-on-top window that shows a text material (header and
 // body) or the description of an example material, with select-all and copy buttons.
+#include "browse/DetailRows.h"
+#include "common/RunState.h"
+
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -8,30 +11,25 @@
 class QPlainTextEdit;
 class QToolBar;
 class QToolButton;
-class TFileText;
+class StatusSink;
 
-// Caption of the viewer window filled last; empty when none has been filled or after a viewer
-// window was closed. The shared-window mode refills the live window with this caption.
-extern QString OpenViewerCaption;
 
 // What a viewer window is asked to show (the refill message's first parameter).
 enum ViewerContent { ViewerTextMaterial = 0, ViewerDescription = 1 };
 
 // The captions of the action labels that open a viewer window.
-inline QString viewInNewWindowCaption() { return QStringLiteral("在新窗口中浏览"); }
-inline QString viewDescriptionCaption() { return QStringLiteral("在新窗口浏览简介"); }
-
-// A text material as both reading areas show it: "作者：", "所属分类：" and "创建时间：" lines,
-// each followed by an empty line, then the body; every line ends with a line break.
-QString readingText(const TFileText& file);
+inline QString viewInNewWindowCaption() { return detailactions::viewInNewWindow(); }
+inline QString viewDescriptionCaption() { return detailactions::viewDescription(); }
 
 class TNewFrmViewer final : public QWidget {
     Q_OBJECT
 public:
     // actionCaption selects what is shown: viewInNewWindowCaption() the text material id,
     // viewDescriptionCaption() the description of the example material id, anything else nothing.
-    // The window has no owner and is visible from its creation on.
-    TNewFrmViewer(const QString& actionCaption, qint64 id, QWidget* parent = nullptr);
+    // The window has no owner and is visible from its creation on. Its font comes from the settings
+    // file at settingsPath; a font that cannot be read is reported to status (either may be empty).
+    TNewFrmViewer(const QString& actionCaption, qint64 id, const QString& settingsPath = QString(),
+                  StatusSink* status = nullptr, QWidget* parent = nullptr);
     ~TNewFrmViewer() override;
 
     QToolBar* ToolBar1 = nullptr;
@@ -60,4 +58,6 @@ private:
     // Writes the content into Memo1 and sets the caption; false (nothing changed) for other kinds.
     bool fill(int content, qint64 id);
     bool m_closed = false;
+    QString m_settingsPath;
+    StatusSink* m_status = nullptr;
 };

@@ -1,13 +1,14 @@
-// Reading a material in the main window or in viewer windows.
-#include "app/SettingsFile.h"
-#include "app/TMainForm.h"
+#include "browse/Viewer.h"
+
+#include "browse/ReadingText.h"
 #include "browse/TNewFrmViewer.h"
 #include "browse/ViewerFont.h"
+#include "common/RunState.h"
+#include "common/StatusSink.h"
 #include "store/TFile.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QStatusBar>
 #include <QVariant>
 
 namespace {
@@ -15,21 +16,32 @@ namespace {
 qint64 labelTag(const QLabel* label) { return label->property("tag").toLongLong(); }
 }  // namespace
 
-void TMainForm::ViewInThisFrm(QLabel* label)
+TReader::TReader(QPlainTextEdit* pane, const QString& settingsPath, StatusSink& status, QObject* parent)
+    : QObject(parent), m_pane(pane), m_settingsPath(settingsPath), m_status(status)
+{
+}
+
+TReader::~TReader()
+{
+    for (TNewFrmViewer* window : TNewFrmViewer::liveWindows())
+        delete window;
+}
+
+void TReader::ViewInThisFrm(QLabel* label)
 {
     if (!label)
         return;
-    ThisFrmViewer->clear();
+    m_pane->clear();
     TFileText file;
     file.LoadById(labelTag(label));
-    viewerfont::setBackground(ThisFrmViewer, ViewerColor);
+    viewerfont::setBackground(m_pane, ViewerColor);
     ThisFrmFontInit();
-    ThisFrmViewer->setPlainText(readingText(file));
-    ThisFrmViewer->show();
-    ThisFrmViewer->raise();
+    m_pane->setPlainText(readingText(file));
+    m_pane->show();
+    m_pane->raise();
 }
 
-void TMainForm::ViewInNewFrm(QLabel* label)
+void TReader::ViewInNewFrm(QLabel* label)
 {
     if (!label)
         return;
@@ -44,16 +56,14 @@ void TMainForm::ViewInNewFrm(QLabel* label)
             return;
         }
     }
-    new TNewFrmViewer(caption, id);  // owns itself: destroyed when closed
+    new TNewFrmViewer(caption, id, m_settingsPath, &m_status);  // owns itself: destroyed when closed
 }
 
-void TMainForm::ThisFrmFontInit()
+void TReader::ThisFrmFontInit()
 {
     // A settings file that cannot give the font leaves the previous font; the material is still
     // shown and the reason goes to the status bar.
     QString error;
-    if (!viewerfont::applyFromSettings(ThisFrmViewer, settingsFilePath(), &error))
-        MainStatus->showMessage(error);
+    if (!viewerfont::applyFromSettings(m_pane, m_settingsPath, &error))
+        m_status.showStatus(error);
 }
-
-void TMainForm::clearOpenViewerCaption() { OpenViewerCaption.clear(); }

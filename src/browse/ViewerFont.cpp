@@ -1,6 +1,6 @@
 #include "browse/ViewerFont.h"
 
-#include "app/Colors.h"
+#include "common/Colors.h"
 
 #include <QPalette>
 #include <QPlainTextEdit>

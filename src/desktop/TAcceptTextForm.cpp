@@ -1,11 +1,11 @@
 #include "desktop/TAcceptTextForm.h"
 
-#include "app/Gbk.h"
-#include "app/Prompts.h"
-#include "app/TMainForm.h"
+#include "common/Gbk.h"
+#include "common/Prompts.h"
 #include "store/Escaping.h"
 #include "store/TFile.h"
-#include "tree/TreeNodes.h"
+#include "common/Kinds.h"
+#include "tree/CategoryTree.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -16,11 +16,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
-TAcceptTextForm* AcceptTextForm = nullptr;
-TAcceptExeForm* AcceptExeForm = nullptr;
 
 namespace {
 
@@ -47,27 +44,22 @@ QString memoText(QString text)
     return text;
 }
 
-// Every node of the main window's category tree, in tree order (empty without a main window).
-QList<QTreeWidgetItem*> treeNodes()
+bool isExampleRoot(const TTreeNode* node)
 {
-    return MainForm ? treenodes::allNodes(MainForm->MainTreeView) : QList<QTreeWidgetItem*>{};
-}
-
-bool isExampleRoot(const QTreeWidgetItem* node)
-{
-    return !node->parent() && node->text(0) == treenodes::exampleRoot();
+    return !node->parent() && node->text() == kinds::exampleRoot();
 }
 }  // namespace
 
 // ---- the text filing dialog ----------------------------------------------------------------------
 
-TAcceptTextForm::TAcceptTextForm(Layout layout, QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint)
+TAcceptTextForm::TAcceptTextForm(Layout layout, const TCategoryTree* tree, QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), m_tree(tree)
 {
     buildControls(layout);
 }
 
-TAcceptTextForm::TAcceptTextForm(const QString& text, QWidget* owner) : TAcceptTextForm(Layout::Text, owner)
+TAcceptTextForm::TAcceptTextForm(const QString& text, const TCategoryTree* tree, QWidget* owner)
+    : TAcceptTextForm(Layout::Text, tree, owner)
 {
     setObjectName(QStringLiteral("TAcceptTextForm"));
     setBody(text);
@@ -152,11 +144,16 @@ QString TAcceptTextForm::proposeTitle(const QString& text)
     return gbk::prefix(text.left(20), 10);
 }
 
-QList<QTreeWidgetItem*> TAcceptTextForm::categoryRange() const
+QList<TTreeNode*> TAcceptTextForm::treeNodes() const
+{
+    return m_tree ? m_tree->allNodes() : QList<TTreeNode*>{};
+}
+
+QList<TTreeNode*> TAcceptTextForm::categoryRange() const
 {
     // From the node after the text root up to the example root (to the end when there is none).
-    QList<QTreeWidgetItem*> range;
-    const QList<QTreeWidgetItem*> nodes = treeNodes();
+    QList<TTreeNode*> range;
+    const QList<TTreeNode*> nodes = treeNodes();
     for (qsizetype i = 1; i < nodes.size(); ++i) {
         if (isExampleRoot(nodes.at(i)))
             break;
@@ -169,9 +166,9 @@ void TAcceptTextForm::fillCategoryLists()
 {
     const QSignalBlocker blocker(BigClassCombo);
     BigClassCombo->clear();
-    for (QTreeWidgetItem* node : categoryRange()) {
-        if (treenodes::level(node) == 1)
-            BigClassCombo->addItem(node->text(0));
+    for (TTreeNode* node : categoryRange()) {
+        if (node->level() == 1)
+            BigClassCombo->addItem(node->text());
     }
     BigClassCombo->setCurrentIndex(BigClassCombo->count() > 0 ? 0 : -1);
     BigClassComboChange();
@@ -183,9 +180,9 @@ void TAcceptTextForm::BigClassComboChange()
     SmallClassCombo->addItem(rootEntry());
     if (BigClassCombo->currentIndex() >= 0) {
         const QString category = BigClassCombo->currentText();
-        for (QTreeWidgetItem* node : categoryRange()) {
-            if (treenodes::level(node) == 2 && node->parent()->text(0) == category)
-                SmallClassCombo->addItem(node->text(0));
+        for (TTreeNode* node : categoryRange()) {
+            if (node->level() == 2 && node->parent()->text() == category)
+                SmallClassCombo->addItem(node->text());
         }
     }
     SmallClassCombo->setCurrentIndex(0);
@@ -287,7 +284,8 @@ void TAcceptTextForm::WMAcceptClosed()
 
 // ---- the example filing dialog ------------------------------------------------------------------
 
-TAcceptExeForm::TAcceptExeForm(const QString& path, QWidget* owner) : TAcceptTextForm(Layout::Example, owner)
+TAcceptExeForm::TAcceptExeForm(const QString& path, const TCategoryTree* tree, QWidget* owner)
+    : TAcceptTextForm(Layout::Example, tree, owner)
 {
     setObjectName(QStringLiteral("TAcceptExeForm"));
     PathEdit->setText(path);
@@ -300,12 +298,12 @@ TAcceptExeForm::~TAcceptExeForm()
         AcceptExeForm = nullptr;
 }
 
-QList<QTreeWidgetItem*> TAcceptExeForm::categoryRange() const
+QList<TTreeNode*> TAcceptExeForm::categoryRange() const
 {
     // From the node after the example root up to, not including, the last node (the search-results
     // node). Without an example root there is nothing to offer.
-    QList<QTreeWidgetItem*> range;
-    const QList<QTreeWidgetItem*> nodes = treeNodes();
+    QList<TTreeNode*> range;
+    const QList<TTreeNode*> nodes = treeNodes();
     qsizetype start = -1;
     for (qsizetype i = 0; i < nodes.size() && start < 0; ++i) {
         if (isExampleRoot(nodes.at(i)))

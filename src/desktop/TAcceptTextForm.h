@@ -2,6 +2,8 @@
 // The drop filing dialogs: small modeless windows, on top of everything and owned by the floating
 // drop window, that turn a dropped text (TAcceptTextForm) or a dropped path (TAcceptExeForm) into a
 // stored material. At most one of each exists; a further drop of the same kind refills it.
+#include "common/RunState.h"
+
 #include <QList>
 #include <QWidget>
 
@@ -10,13 +12,15 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QTreeWidgetItem;
+class TCategoryTree;
+class TTreeNode;
 
 class TAcceptTextForm : public QWidget {
     Q_OBJECT
 public:
     // A text filing dialog holding text, with a title proposed from it.
-    explicit TAcceptTextForm(const QString& text, QWidget* owner = nullptr);
+    // tree (may be null) offers the categories.
+    TAcceptTextForm(const QString& text, const TCategoryTree* tree, QWidget* owner = nullptr);
     ~TAcceptTextForm() override;
 
     QLabel* NameLabel = nullptr;
@@ -62,10 +66,12 @@ protected:
     enum class Layout { Text, Example };
     // Builds the common layout; the example layout adds the path row and the description label.
     // The caller fills the category lists once its own range is in place.
-    TAcceptTextForm(Layout layout, QWidget* owner);
+    TAcceptTextForm(Layout layout, const TCategoryTree* tree, QWidget* owner);
 
     // The tree nodes whose categories this dialog offers, in tree order.
-    virtual QList<QTreeWidgetItem*> categoryRange() const;
+    virtual QList<TTreeNode*> categoryRange() const;
+    // Every node of the tree, in tree order.
+    QList<TTreeNode*> treeNodes() const;
     // Whether the required fields besides the title are filled.
     virtual bool contentComplete() const;
     // Stores the material; true when the store reported success.
@@ -78,6 +84,7 @@ protected:
     void setBody(const QString& text);
 
 private:
+    const TCategoryTree* m_tree = nullptr;
     void buildControls(Layout layout);
     void postAcceptClosed();
     bool m_closing = false;
@@ -89,19 +96,15 @@ class TAcceptExeForm final : public TAcceptTextForm {
     Q_OBJECT
 public:
     // An example filing dialog holding path, with an empty title.
-    explicit TAcceptExeForm(const QString& path, QWidget* owner = nullptr);
+    TAcceptExeForm(const QString& path, const TCategoryTree* tree, QWidget* owner = nullptr);
     ~TAcceptExeForm() override;
 
     void WMAcceptData(const QString& data) override;
 
 protected:
-    QList<QTreeWidgetItem*> categoryRange() const override;
+    QList<TTreeNode*> categoryRange() const override;
     bool contentComplete() const override;
     bool storeMaterial(const QString& title, const QString& writer, const QString& category,
                        const QString& subcategory, const QString& escapedBody) override;
     void clearReference() override;
 };
-
-// The open filing dialogs (null when none is open).
-extern TAcceptTextForm* AcceptTextForm;
-extern TAcceptExeForm* AcceptExeForm;

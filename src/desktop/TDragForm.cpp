@@ -1,9 +1,8 @@
 #include "desktop/TDragForm.h"
 
-#include "app/Colors.h"
-#include "app/Images.h"
-#include "app/Prompts.h"
-#include "app/TMainForm.h"
+#include "common/Colors.h"
+#include "common/Images.h"
+#include "common/Prompts.h"
 #include "desktop/TAcceptTextForm.h"
 
 #include <QCloseEvent>
@@ -12,7 +11,6 @@
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,7 +18,6 @@
 #include <QWindow>
 #include <exception>
 
-TDragForm* DragForm = nullptr;
 
 namespace {
 constexpr qint32 kSkyBlue = 15780518;
@@ -29,8 +26,8 @@ constexpr int kMargin = 4;
 QString reasonOf(const std::exception& e) { return QString::fromLocal8Bit(e.what()); }
 }  // namespace
 
-TDragForm::TDragForm(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+TDragForm::TDragForm(const TCategoryTree* tree, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_tree(tree)
 {
     setObjectName(QStringLiteral("TDragForm"));
     setWindowTitle(QStringLiteral("DragForm"));
@@ -84,15 +81,14 @@ void TDragForm::closeEvent(QCloseEvent* event)
     setAcceptDrops(false);
     m_dropTarget.DragLeave();
     QWidget::closeEvent(event);
-    if (MainForm && event->isAccepted())
-        MainForm->dragFormClosed();
+    if (event->isAccepted())
+        emit closedByUser();
 }
 
 void TDragForm::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton) {
-        if (MainForm && MainForm->TrayPopMenu)
-            MainForm->TrayPopMenu->popup(QCursor::pos());
+        emit menuRequested(QCursor::pos());
         event->accept();
         return;
     }
@@ -189,7 +185,7 @@ void TDragForm::acceptText(const QString& text)
         return;
     }
     try {
-        AcceptTextForm = new TAcceptTextForm(text, this);
+        AcceptTextForm = new TAcceptTextForm(text, m_tree, this);
         AcceptTextForm->show();
     } catch (const std::exception& e) {
         prompts().warn(this, QStringLiteral("创建窗体错误，原因：") + reasonOf(e));
@@ -203,7 +199,7 @@ void TDragForm::acceptPath(const QString& path)
         return;
     }
     try {
-        AcceptExeForm = new TAcceptExeForm(path, this);
+        AcceptExeForm = new TAcceptExeForm(path, m_tree, this);
         AcceptExeForm->show();
     } catch (const std::exception& e) {
         prompts().warn(this, QStringLiteral("创建窗体错误，原因：") + reasonOf(e));

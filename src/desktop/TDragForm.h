@@ -2,17 +2,20 @@
 // The floating drop window: a small translucent square that stays on top near the top right corner
 // of the screen. Text or one file dropped on it opens (or refills) a filing dialog; dragging its body
 // moves it; a right click pops up the tray menu.
+#include "common/RunState.h"
 #include "desktop/TOleDragAndDrop.h"
 
 #include <QPoint>
 #include <QWidget>
 
 class QLabel;
+class TCategoryTree;
 
 class TDragForm final : public QWidget {
     Q_OBJECT
 public:
-    explicit TDragForm(QWidget* parent = nullptr);
+    // tree (may be null) offers its categories in the filing dialogs.
+    explicit TDragForm(const TCategoryTree* tree, QWidget* parent = nullptr);
     ~TDragForm() override;
 
     QLabel* Image1 = nullptr;
@@ -28,6 +31,12 @@ public:
     // Carries out what a drop decided.
     void perform(const DropAction& action);
 
+signals:
+    // A right click on the body: the tray menu belongs there.
+    void menuRequested(const QPoint& globalPos);
+    // The system's close command took the window away.
+    void closedByUser();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -42,9 +51,8 @@ protected:
 
 private:
     TOleDragAndDrop m_dropTarget;
+    const TCategoryTree* m_tree = nullptr;
     bool m_moving = false;
     QPoint m_grabOffset;  // cursor position inside the window while it is dragged by hand
 };
 
-// The floating drop window of the run (null when none exists).
-extern TDragForm* DragForm;

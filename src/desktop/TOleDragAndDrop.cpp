@@ -1,6 +1,6 @@
 #include "desktop/TOleDragAndDrop.h"
 
-#include "app/Gbk.h"
+#include "common/Gbk.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "edit/TAddFileExeFrm.h"
 
-#include "app/Prompts.h"
+#include "common/Prompts.h"
 #include "store/TFile.h"
 
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "edit/TAddFileForm.h"
 
-#include "app/Gbk.h"
-#include "app/Prompts.h"
+#include "common/Gbk.h"
+#include "common/Prompts.h"
 #include "store/Escaping.h"
 #include "store/TFile.h"
 

@@ -1,10 +1,9 @@
 #include "search/TSerchForm.h"
 
-#include "app/Prompts.h"
-#include "app/TMainForm.h"
-#include "browse/ListItems.h"
+#include "common/Prompts.h"
 #include "store/TMainData.h"
-#include "tree/TreeNodes.h"
+#include "common/Kinds.h"
+#include "tree/CategoryTree.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,30 +12,18 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
 
-QTreeWidgetItem* kindRoot(const QTreeWidget* tree, const QString& kind)
-{
-    if (!tree || tree->topLevelItemCount() == 0)
-        return nullptr;
-    // The text root is always the first node; the example root is found by its text.
-    if (kind == treenodes::textRoot())
-        return tree->topLevelItem(0);
-    return treenodes::topNode(tree, kind);
-}
-
 // Fills box with "全部类别" and the texts of node's children, nothing chosen.
-void fillWithChildren(QComboBox* box, const QTreeWidgetItem* node)
+void fillWithChildren(QComboBox* box, const TTreeNode* node)
 {
     box->clear();
     box->addItem(search::allCategories());
     for (int i = 0; node && i < node->childCount(); ++i)
-        box->addItem(node->child(i)->text(0));
+        box->addItem(node->child(i)->text());
     box->setCurrentIndex(-1);
 }
 
@@ -58,7 +45,8 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
 
 }  // namespace
 
-TSerchForm::TSerchForm(TMainForm* owner) : QDialog(owner), m_owner(owner)
+TSerchForm::TSerchForm(QWidget* owner, const TCategoryTree* tree, ResultsSink results)
+    : QDialog(owner), m_tree(tree), m_results(std::move(results))
 {
     setObjectName(QStringLiteral("TSerchForm"));
     setWindowTitle(QStringLiteral("搜索窗口     提示：搜索结果存放在左边的树形目录下"));
@@ -74,7 +62,7 @@ void TSerchForm::buildControls()
     Label9 = makeLabel(this, "Label9", QStringLiteral("子分类名"));
     FWComBox = new QComboBox(this);
     FWComBox->setObjectName(QStringLiteral("FWComBox"));
-    FWComBox->addItems({treenodes::textRoot(), treenodes::exampleRoot()});
+    FWComBox->addItems({kinds::textRoot(), kinds::exampleRoot()});
     BigComBox = new QComboBox(this);
     BigComBox->setObjectName(QStringLiteral("BigComBox"));
     SmallComBox = new QComboBox(this);
@@ -177,8 +165,7 @@ void TSerchForm::FWComBoxChange()
         BigComBox->clear();
         return;
     }
-    const QTreeWidget* tree = m_owner ? m_owner->MainTreeView : nullptr;
-    fillWithChildren(BigComBox, kindRoot(tree, FWComBox->currentText()));
+    fillWithChildren(BigComBox, m_tree ? m_tree->kindRoot(FWComBox->currentText()) : nullptr);
 }
 
 void TSerchForm::BigComBoxChange()
@@ -188,14 +175,11 @@ void TSerchForm::BigComBoxChange()
         return;
     }
     const QString category = BigComBox->currentText();
-    const QTreeWidgetItem* node = nullptr;
-    if (category != search::allCategories()) {
+    const TTreeNode* node = nullptr;
+    if (category != search::allCategories() && m_tree) {
         // The first category of this name under the chosen kind root.
-        const QTreeWidgetItem* root = kindRoot(m_owner ? m_owner->MainTreeView : nullptr, FWComBox->currentText());
-        for (int i = 0; root && !node && i < root->childCount(); ++i) {
-            if (root->child(i)->text(0) == category)
-                node = root->child(i);
-        }
+        if (const TTreeNode* root = m_tree->kindRoot(FWComBox->currentText()))
+            node = root->childNamed(category);
     }
     fillWithChildren(SmallComBox, node);
 }
@@ -233,18 +217,22 @@ void TSerchForm::SerchBtnClick()
         return;
     }
     const Statement st = search::buildStatement(in);
-    QListWidget* store = m_owner ? m_owner->StoreItemView : nullptr;
-    if (store)
-        store->clear();
+    if (m_results)
+        m_results({});
     SerchLabel->setText(QStringLiteral("正在搜索..."));
     SerchLabel->repaint();
 
     QList<search::SearchHit> hits;
     QString error;
     const bool ok = MainData && search::run(*MainData, st, hits, &error);
-    const int image = in.kind == treenodes::textRoot() ? 4 : 5;
-    for (int i = 0; store && i < hits.size(); ++i)
-        listitems::add(store, hits.at(i).title, image, hits.at(i).id);
+    // Hits read before a failure are kept, as a result list of their own.
+    const int image = in.kind == kinds::textRoot() ? 4 : 5;
+    QList<ListEntry> entries;
+    entries.reserve(hits.size());
+    for (const search::SearchHit& hit : std::as_const(hits))
+        entries.append(ListEntry{hit.title, image, hit.id});
+    if (m_results)
+        m_results(entries);
     if (!ok) {
         prompts().message(this, QStringLiteral("发生错误，原因：") + error);
         return;

@@ -2,9 +2,11 @@
 // The search dialog: finds the materials of one kind by title keyword and/or author, optionally
 // within a category, a subcategory and a creation-time range, and stores them in the main window's
 // hidden result list, which the "搜索结果" node of the tree shows.
+#include "browse/MaterialList.h"
 #include "search/SearchQuery.h"
 
 #include <QDialog>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -12,13 +14,15 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TMainForm;
+class TCategoryTree;
 
 class TSerchForm final : public QDialog {
     Q_OBJECT
 public:
-    // owner: the main window whose tree fills the boxes and whose result list takes the hits.
-    explicit TSerchForm(TMainForm* owner);
+    // Where the hits of each search go (they replace the results before them).
+    using ResultsSink = std::function<void(const QList<ListEntry>&)>;
+    // tree fills the boxes; results takes the hits.
+    TSerchForm(QWidget* owner, const TCategoryTree* tree, ResultsSink results);
 
     QLabel* Label1 = nullptr;
     QLabel* Label7 = nullptr;
@@ -55,5 +59,6 @@ public slots:
 private:
     void buildControls();
 
-    TMainForm* m_owner = nullptr;
+    const TCategoryTree* m_tree = nullptr;
+    ResultsSink m_results;
 };

@@ -7,7 +7,6 @@
 #include <QSqlRecord>
 #include <QVariant>
 
-QString ResultMessage;
 
 namespace {
 const QString kFailurePrefix = QStringLiteral("数据库操作失败！ 原因：");

@@ -1,6 +1,7 @@
 #pragma once
 // Material records: the abstract base TFile with the class-level statement runners,
 // and the program-wide outcome text of the last record operation.
+#include "common/RunState.h"
 #include "store/Statements.h"
 
 #include <QDateTime>
@@ -11,9 +12,6 @@
 
 class QSqlQuery;
 
-// Outcome of the last record operation ("添加成功！你可以继续操作！", "操作成功！" or
-// "数据库操作失败！ 原因：" + error text).
-extern QString ResultMessage;
 
 // Creation time text: "yyyy-MM-dd HH:mm:ss", or "yyyy-MM-dd" alone at exactly midnight.
 QString creationTimeText(const QDateTime& when);

@@ -1,4 +1,4 @@
-#include "app/Gbk.h"
+#include "common/Gbk.h"
 #include "store/Escaping.h"
 #include "store/TFile.h"
 

@@ -4,11 +4,9 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProgressBar>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStatusBar>
 #include <QVariant>
 #include <QPair>
 #include <atomic>
@@ -279,23 +277,16 @@ bool TMainData::run(const Statement& st, QString* error)
     return ok;
 }
 
-void TMainData::setStatusWidgets(QStatusBar* status, QProgressBar* progress)
-{
-    MainStatus = status;
-    MainProgressBar = progress;
-}
-
 void TMainData::setStatus(const QString& text)
 {
-    if (MainStatus)
-        MainStatus->showMessage(text);
+    if (m_status)
+        m_status->showStatus(text);
 }
 
 void TMainData::setProgress(int position)
 {
-    if (!MainProgressBar)
-        return;
-    const int value = position == -1 ? MainProgressBar->maximum()
-                                     : qBound(MainProgressBar->minimum(), position, MainProgressBar->maximum());
-    MainProgressBar->setValue(value);
+    if (m_status)
+        m_status->showProgress(position);
 }
+
+QString TMainData::currentStatus() const { return m_status ? m_status->currentStatus() : QString(); }

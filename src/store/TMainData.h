@@ -11,9 +11,9 @@
 #include <thread>
 #include <memory>
 
-class QProgressBar;
+#include "common/StatusSink.h"
+
 class QSqlQuery;
-class QStatusBar;
 
 class TMainData final {
 public:
@@ -41,12 +41,12 @@ public:
     // rows handled before the failure stay handled.
     bool select(const Statement& st, const std::function<bool(const QSqlQuery&)>& row, QString* error);
 
-    // The main window's status bar and progress bar, written by the statement runners and listings.
-    void setStatusWidgets(QStatusBar* status, QProgressBar* progress);
-    QStatusBar* MainStatus = nullptr;
-    QProgressBar* MainProgressBar = nullptr;
+    // Where the statement runners and listings report (the main window's status and progress bar).
+    void setStatusSink(StatusSink* sink) { m_status = sink; }
+    StatusSink* statusSink() const { return m_status; }
     void setStatus(const QString& text);
-    void setProgress(int position);  // clamps to the bar's range; -1 means its maximum
+    void setProgress(int position);  // 0 to 100; StatusSink::kFull means the bar's maximum
+    QString currentStatus() const;
 
     // Before the first write of this data module: copies Data.QSD to Data.QSD.bak1, older copies
     // moving up to .bak3 (store/SafetyCopies.h). Tried once per data module; a copy that cannot be
@@ -78,6 +78,7 @@ private:
     void checkSchemaOnce();
 
     QString m_programDir;
+    StatusSink* m_status = nullptr;
     QString m_connectionName;
     bool m_absolute = false;
     std::unique_ptr<QSqlQuery> m_query;

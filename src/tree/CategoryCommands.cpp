@@ -16,14 +16,15 @@
 //   subcategory, the new name or the remaining content. After a delete the parent of the deleted
 //   node becomes the selected node: the place the user was looking at is gone and its parent is
 //   the nearest place that still exists.
-#include "app/Prompts.h"
-#include "app/TMainForm.h"
-#include "store/TFile.h"
-#include "tree/CategoryTreeFile.h"
-#include "tree/TreeNodes.h"
+#include "tree/CategoryCommands.h"
 
-#include <QListWidget>
-#include <QTreeWidget>
+#include "common/Kinds.h"
+#include "store/TFile.h"
+#include "store/TMainData.h"
+#include "tree/CategoryTree.h"
+#include "tree/CategoryTreeFile.h"
+#include "tree/TreeFileKeeper.h"
+#include "tree/TreeSelection.h"
 
 namespace {
 
@@ -40,173 +41,173 @@ QString unwritableNameWarning(const QString& name)
 }
 
 // True when the name can be kept; otherwise warns and returns false.
-bool acceptName(QWidget* parent, const QString& name)
+bool acceptName(Prompter& prompter, const QString& name)
 {
     if (canWriteTreeName(name))
         return true;
-    prompts().warn(parent, unwritableNameWarning(name), QStringLiteral("Quillstash"));
+    prompter.warn(unwritableNameWarning(name), QStringLiteral("Quillstash"));
     return false;
 }
 
 // True when one of parent's children other than except carries name (blanks around it aside).
-bool siblingHasName(const QTreeWidgetItem* parent, const QString& name, const QTreeWidgetItem* except)
+bool siblingHasName(const TTreeNode* parent, const QString& name, const TTreeNode* except)
 {
     const QString wanted = name.trimmed();
     for (int i = 0; parent && i < parent->childCount(); ++i) {
-        const QTreeWidgetItem* child = parent->child(i);
-        if (child != except && child->text(0).trimmed() == wanted)
+        const TTreeNode* child = parent->child(i);
+        if (child != except && child->text().trimmed() == wanted)
             return true;
     }
     return false;
 }
 
-bool acceptUniqueName(QWidget* parent, const QTreeWidgetItem* siblingsOf, const QString& name,
-                      const QTreeWidgetItem* except)
+bool acceptUniqueName(Prompter& prompter, const TTreeNode* siblingsOf, const QString& name, const TTreeNode* except)
 {
     if (!siblingHasName(siblingsOf, name, except))
         return true;
-    prompts().warn(parent, QStringLiteral("已经存在同名的分类，请换一个名字！"), QStringLiteral("提示信息"));
+    prompter.warn(QStringLiteral("已经存在同名的分类，请换一个名字！"), QStringLiteral("提示信息"));
     return false;
 }
 
 }  // namespace
 
-void TMainForm::AddNewItem()
+void TCategoryCommands::AddNewItem()
 {
-    QTreeWidgetItem* node = treenodes::selected(MainTreeView);
+    TTreeNode* node = m_selection.selectedNode();
     // Only the top node is the search-results node: a category may carry the same name.
-    if (node && !node->parent() && node->text(0) == treenodes::searchNode()) {
-        prompts().message(this, QStringLiteral("不能在这里建立新的子分类！"));
+    if (node && !node->parent() && node->text() == kinds::searchNode()) {
+        m_prompter.message(QStringLiteral("不能在这里建立新的子分类！"));
         return;
     }
     if (!node) {
-        prompts().message(this, kNoSelection);
+        m_prompter.message(kNoSelection);
         return;
     }
-    if (treenodes::grandparentOf(node)) {
-        prompts().warn(this, QStringLiteral("你已经到了分类的最低层，你不能在这个分类下再添加新的子分类了"),
-                       QStringLiteral("提示信息"));
+    if (node->grandparent()) {
+        m_prompter.warn(QStringLiteral("你已经到了分类的最低层，你不能在这个分类下再添加新的子分类了"),
+                        QStringLiteral("提示信息"));
         return;
     }
     QString name;
-    const QString prompt = QStringLiteral("请输入分类名：在\"") + node->text(0) + QStringLiteral("\"里的子类");
-    if (!prompts().input(this, QStringLiteral("请输入分类名"), prompt, name))
+    const QString prompt = QStringLiteral("请输入分类名：在\"") + node->text() + QStringLiteral("\"里的子类");
+    if (!m_prompter.input(QStringLiteral("请输入分类名"), prompt, name))
         return;
-    if (!acceptName(this, name) || !acceptUniqueName(this, node, name, nullptr))
+    if (!acceptName(m_prompter, name) || !acceptUniqueName(m_prompter, node, name, nullptr))
         return;
 
-    auto* child = new QTreeWidgetItem(node, QStringList{name});
-    if (treenodes::grandparentOf(child))
-        treenodes::setImages(child, 2, 2);
-    else
-        treenodes::setImages(child, 1, 4);
+    const bool subcategory = node->parent() != nullptr;
+    TTreeNode* child = m_tree.addChild(node, name, subcategory ? 2 : 1, subcategory ? 2 : 4);
     QString failure;
-    if (!saveCategoryTree(&failure)) {
-        delete child;  // a category that only the window knows would be gone at the next start
-        prompts().error(this, failure + QStringLiteral("\n新的分类没有建立。"));
+    if (!saveTree(&failure)) {
+        m_tree.take(child);  // a category that only the window knows would be gone at the next start
+        m_prompter.error(failure + QStringLiteral("\n新的分类没有建立。"));
         return;
     }
-    MainListShow();
-    MainList->viewport()->update();
+    m_host.categoriesChanged();
 }
 
-void TMainForm::ReNameItem()
+void TCategoryCommands::ReNameItem()
 {
-    QTreeWidgetItem* node = treenodes::selected(MainTreeView);
+    TTreeNode* node = m_selection.selectedNode();
     if (node && !node->parent()) {
-        prompts().warn(this, QStringLiteral("这是软件定义的根目录，你不能修改！"), QStringLiteral("Quillstash"));
+        m_prompter.warn(QStringLiteral("这是软件定义的根目录，你不能修改！"), QStringLiteral("Quillstash"));
         return;
     }
     if (!node) {
-        prompts().message(this, kNoSelection);
+        m_prompter.message(kNoSelection);
         return;
     }
-    QString name = node->text(0);
-    if (!prompts().input(this, QStringLiteral("请输入新的名字"), QStringLiteral("请输入新的名字："), name))
+    QString name = node->text();
+    if (!m_prompter.input(QStringLiteral("请输入新的名字"), QStringLiteral("请输入新的名字："), name))
         return;
-    if (!acceptName(this, name) || !acceptUniqueName(this, node->parent(), name, node))
+    if (!acceptName(m_prompter, name) || !acceptUniqueName(m_prompter, node->parent(), name, node))
         return;
 
-    const QString oldName = node->text(0);
+    const QString oldName = node->text();
     QString failure;
     bool savedNewName = false;
     // Runs inside the database change, before its commit.
-    const auto saveTree = [&](QString*) {
-        node->setText(0, name);
-        savedNewName = saveCategoryTree(&failure);
+    const auto saveNewName = [&](QString*) {
+        m_tree.setText(node, name);
+        savedNewName = saveTree(&failure);
         if (!savedNewName)
-            node->setText(0, oldName);
+            m_tree.setText(node, oldName);
         return savedNewName;
     };
     bool stored = false;
-    if (QTreeWidgetItem* grandparent = treenodes::grandparentOf(node))
-        stored = TFile::RenameClassRows(node->parent()->text(0), oldName, grandparent->text(0), name, saveTree);
+    if (TTreeNode* grandparent = node->grandparent())
+        stored = TFile::RenameClassRows(node->parent()->text(), oldName, grandparent->text(), name, saveNewName);
     else
-        stored = TFile::RenameClassRows(oldName, std::nullopt, node->parent()->text(0), name, saveTree);
+        stored = TFile::RenameClassRows(oldName, std::nullopt, node->parent()->text(), name, saveNewName);
     if (!stored) {
         if (savedNewName) {
             // The commit failed after the file took the new name: the file goes back with the tree.
-            node->setText(0, oldName);
-            if (!saveCategoryTree(&failure))
-                prompts().error(this, failure + QStringLiteral("\n分类树文件中的名字与数据库不一致，请检查后再试。"));
+            m_tree.setText(node, oldName);
+            if (!saveTree(&failure))
+                m_prompter.error(failure + QStringLiteral("\n分类树文件中的名字与数据库不一致，请检查后再试。"));
         } else if (!failure.isEmpty()) {
-            prompts().error(this, failure + QStringLiteral("\n分类没有改名。"));
+            m_prompter.error(failure + QStringLiteral("\n分类没有改名。"));
         }
         return;  // the status bar shows a database failure; tree and database still agree
     }
-    MainListShow();
-    MainList->viewport()->update();
+    m_host.categoriesChanged();
 }
 
-void TMainForm::DelChildItem()
+void TCategoryCommands::DelChildItem()
 {
-    QTreeWidgetItem* node = treenodes::selected(MainTreeView);
+    TTreeNode* node = m_selection.selectedNode();
     if (!node) {
-        prompts().message(this, kNoSelection);
+        m_prompter.message(kNoSelection);
         return;
     }
     if (!node->parent()) {
-        prompts().warn(this, QStringLiteral("这是本软件定义的根目录，不能删除"), QStringLiteral("Quillstash"));
+        m_prompter.warn(QStringLiteral("这是本软件定义的根目录，不能删除"), QStringLiteral("Quillstash"));
         return;
     }
-    const QString question = QStringLiteral("删除分类“") + node->text(0)
+    const QString question = QStringLiteral("删除分类“") + node->text()
         + QStringLiteral("”，将删除他的子分类及所有属于他的资料，要继续吗？");
-    if (!prompts().ask(this, question, QStringLiteral("Quillstash")))
+    if (!m_prompter.ask(question, QStringLiteral("Quillstash")))
         return;
 
-    QTreeWidgetItem* parent = node->parent();
-    const int index = parent->indexOfChild(node);
+    TTreeNode* parent = node->parent();
+    const int index = parent->indexOf(node);
+    const QString name = node->text();
+    std::unique_ptr<TTreeNode> taken;
     QString failure;
     bool savedWithout = false;
-    const auto restore = [&] {
-        parent->insertChild(index, node);
-        treenodes::select(MainTreeView, node);
-    };
+    const auto restore = [&] { m_selection.selectNode(m_tree.insert(parent, index, std::move(taken))); };
     // Runs inside the database change, before its commit.
-    const auto saveTree = [&](QString*) {
-        treenodes::select(MainTreeView, parent);
-        parent->takeChild(index);  // with its subcategories
-        savedWithout = saveCategoryTree(&failure);
+    const auto saveWithout = [&](QString*) {
+        m_selection.selectNode(parent);
+        taken = m_tree.take(node);  // with its subcategories
+        savedWithout = saveTree(&failure);
         if (!savedWithout)
             restore();
         return savedWithout;
     };
     bool deleted = false;
-    if (QTreeWidgetItem* grandparent = treenodes::grandparentOf(node))
-        deleted = TFile::DeleteClassRows(parent->text(0), node->text(0), grandparent->text(0), saveTree);
+    if (TTreeNode* grandparent = node->grandparent())
+        deleted = TFile::DeleteClassRows(parent->text(), name, grandparent->text(), saveWithout);
     else
-        deleted = TFile::DeleteClassRows(node->text(0), std::nullopt, parent->text(0), saveTree);
+        deleted = TFile::DeleteClassRows(name, std::nullopt, parent->text(), saveWithout);
     if (!deleted) {
         if (savedWithout) {
             restore();
-            if (!saveCategoryTree(&failure))
-                prompts().error(this, failure + QStringLiteral("\n分类树文件与数据库不一致，请检查后再试。"));
+            if (!saveTree(&failure))
+                m_prompter.error(failure + QStringLiteral("\n分类树文件与数据库不一致，请检查后再试。"));
         } else if (!failure.isEmpty()) {
-            prompts().error(this, failure + QStringLiteral("\n分类没有删除。"));
+            m_prompter.error(failure + QStringLiteral("\n分类没有删除。"));
         }
         return;
     }
-    delete node;
-    MainListShow();
-    MainList->viewport()->update();
+    m_host.categoriesChanged();
+}
+
+bool TCategoryCommands::saveTree(QString* failure)
+{
+    if (m_file.save(failure))
+        return true;
+    if (MainData && failure)
+        MainData->setStatus(*failure);
+    return false;
 }

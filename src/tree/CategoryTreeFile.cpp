@@ -1,15 +1,13 @@
 #include "tree/CategoryTreeFile.h"
 
-#include "app/Gbk.h"
-#include "tree/TreeNodes.h"
+#include "common/AtomicFile.h"
+#include "common/Gbk.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <QTreeWidget>
 
 QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
 {
@@ -82,15 +80,10 @@ bool keepBackupCopy(const QString& path, QString* error)
             *error = source.errorString();
         return false;
     }
-    const QByteArray bytes = source.readAll();
-    QSaveFile copy(path + QStringLiteral(".bak"));
-    copy.setDirectWriteFallback(true);
-    if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size() || !copy.commit()) {
-        if (error)
-            *error = copy.errorString();
-        return false;
-    }
-    return true;
+    const FileWriteResult written = writeWholeFile(path + QStringLiteral(".bak"), source.readAll());
+    if (!written.ok && error)
+        *error = written.reason;
+    return written.ok;
 }
 
 QList<TreeNodeData> loadTreeFile(const QString& path)
@@ -123,63 +116,14 @@ QByteArray treeFileBytes(const QList<TreeNodeData>& topNodes)
 
 bool saveTreeFile(const QString& path, const QList<TreeNodeData>& topNodes, QString* error, QString* reason)
 {
-    const QByteArray bytes = treeFileBytes(topNodes);
-    QSaveFile file(path);
-    // A shared install may keep the directory read-only and only the file writable.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    const FileWriteResult written = writeWholeFile(path, treeFileBytes(topNodes));
+    if (!written.ok) {
         if (error)
-            *error = QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());
+            *error = written.frameworkText(path);
         if (reason)
-            *reason = file.errorString();
-        return false;
+            *reason = written.reason;
     }
-    return true;
-}
-
-namespace {
-QTreeWidgetItem* makeItem(const TreeNodeData& node, int depth)
-{
-    auto* item = new QTreeWidgetItem(QStringList{node.text});
-    // Images come from the level, never from the digit read.
-    const int image = depth == 0 ? 0 : (depth == 1 ? (node.image == 2 ? 2 : 1) : 2);
-    treenodes::setImages(item, image, image);
-    QList<QTreeWidgetItem*> children;
-    children.reserve(node.children.size());
-    for (const TreeNodeData& child : node.children)
-        children.append(makeItem(child, depth + 1));
-    item->addChildren(children);
-    return item;
-}
-
-TreeNodeData fromItem(const QTreeWidgetItem* item)
-{
-    TreeNodeData node{item->text(0), treenodes::image(item), {}};
-    node.children.reserve(item->childCount());
-    for (int i = 0; i < item->childCount(); ++i)
-        node.children.append(fromItem(item->child(i)));
-    return node;
-}
-}  // namespace
-
-void fillTreeWidget(QTreeWidget* tree, const QList<TreeNodeData>& topNodes)
-{
-    QList<QTreeWidgetItem*> items;
-    items.reserve(topNodes.size());
-    for (const TreeNodeData& node : topNodes)
-        items.append(makeItem(node, 0));
-    tree->addTopLevelItems(items);
-    tree->collapseAll();
-    tree->clearSelection();
-    tree->setCurrentItem(nullptr);
-}
-
-QList<TreeNodeData> treeFromWidget(const QTreeWidget* tree)
-{
-    QList<TreeNodeData> out;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        out.append(fromItem(tree->topLevelItem(i)));
-    return out;
+    return written.ok;
 }
 
 bool canWriteTreeName(const QString& name)

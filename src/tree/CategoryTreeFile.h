@@ -5,8 +5,6 @@
 #include <QList>
 #include <QString>
 
-class QTreeWidget;
-
 // One node of the tree as the file holds it.
 struct TreeNodeData {
     QString text;
@@ -43,11 +41,6 @@ QString decodeTreeText(const QByteArray& bytes);
 // Keeps the file at path as path + ".bak" (replacing an older one). True when there was nothing to
 // keep or it was kept.
 bool keepBackupCopy(const QString& path, QString* error);
-
-// Fills an empty tree control (all nodes collapsed, nothing selected).
-void fillTreeWidget(QTreeWidget* tree, const QList<TreeNodeData>& topNodes);
-// The tree as the control holds it, with each node's current image index.
-QList<TreeNodeData> treeFromWidget(const QTreeWidget* tree);
 
 // Whether a category or subcategory name can be written to the tree file and read back as the same
 // name: no leading "+", no line break, every character encodable in GBK.

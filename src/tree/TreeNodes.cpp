@@ -1,6 +1,6 @@
 #include "tree/TreeNodes.h"
 
-#include "app/Images.h"
+#include "common/Images.h"
 
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers for the nodes of the category tree control: image indexes kept with each node,
 // absolute (depth-first, collapsed branches included) order, levels and kind text.
+#include "common/Kinds.h"
+
 #include <QList>
 #include <QString>
 
@@ -8,11 +10,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace treenodes {
-// The fixed texts of the three top nodes.
-inline QString textRoot() { return QStringLiteral("文字资料"); }
-inline QString exampleRoot() { return QStringLiteral("实例资料"); }
-inline QString searchNode() { return QStringLiteral("搜索结果"); }
-
 // Image index (0 top collapsed, 1 category collapsed, 2 subcategory, 3 top expanded, 4 category expanded)
 // and selected image index, with the matching icon.
 int image(const QTreeWidgetItem* node);

@@ -3,7 +3,7 @@
 #include "TestData.h"
 #include "TestMain.h"
 #include "ScriptedPrompts.h"
-#include "app/Gbk.h"
+#include "common/Gbk.h"
 #include "app/SettingsFile.h"
 #include "app/TOptionForm.h"
 
@@ -91,7 +91,7 @@ private slots:
         QVERIFY(writeFile(ini, fileBytes(lines)));
         TestApp app(dir);
         ScriptedPrompts prompts;
-        TOptionForm form(&app.form());
+        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
         QSignalSpy finished(&form, &QDialog::finished);
         QCOMPARE(form.ColorBox->currentText(), colorName);
 
@@ -110,7 +110,7 @@ private slots:
         TestApp app(dir);
         ScriptedPrompts prompts;
         QCOMPARE(TrayOptions, (TrayOptionSet{true, true}));
-        TOptionForm form(&app.form());
+        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
         QVERIFY(form.MinToTrayCheck->isChecked());
         QVERIFY(form.CloseToTrayCheck->isChecked());
 
@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(ViewerColor, 15780518);
 
         // By name gives the by-title order; minimise alone is "0".
-        TOptionForm again(&app.form());
+        TOptionForm again(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
         again.ByNameOBtn->setChecked(true);
         again.MinToTrayCheck->setChecked(true);
         again.OkBtnClick();
@@ -147,7 +147,7 @@ private slots:
         const QString ini = dir.file(QStringLiteral("QS.ini"));
         QVERIFY(writeFile(ini, fileBytes(settingsLines("0", "0", "0", "1", "16777215", kSongFont, "1"))));
         TestApp app(dir);
-        TOptionForm form(&app.form());
+        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
         QVERIFY(form.ThisOBtn->isChecked());
         QVERIFY(!form.AllNewOBtn->isEnabled());
         QVERIFY(!form.EveryNewOBtn->isEnabled());
@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(form.values().viewStyleDe, 0);
 
         QVERIFY(writeFile(ini, fileBytes(settingsLines("0", "0", "1", "0", "16777215", kSongFont, "1"))));
-        TOptionForm other(&app.form());
+        TOptionForm other(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
         QVERIFY(other.AllNewOBtn->isEnabled());
         QVERIFY(other.AllNewOBtn->isChecked());
     }
@@ -181,7 +181,7 @@ private slots:
         TestApp app(dir);
         ScriptedPrompts prompts;
 
-        TOptionForm form(&app.form());
+        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
         QCOMPARE(form.chooserFont().family(), QStringLiteral("宋体"));
         QCOMPARE(form.chooserFont().pointSize(), 9);
         QVERIFY(form.chooserFont().bold());
@@ -200,7 +200,7 @@ private slots:
 
         // A cancelled chooser changes nothing; a confirmed one is written by OK with the character
         // set and colour carried over.
-        TOptionForm second(&app.form());
+        TOptionForm second(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
         prompts.fonts.enqueue(std::nullopt);
         second.FontBtnClick();
         QCOMPARE(second.fontRecord().name, QStringLiteral("宋体"));
@@ -242,7 +242,7 @@ private slots:
         if (!bytes.isEmpty())
             QVERIFY(writeFile(ini, bytes));
         ScriptedPrompts prompts;
-        TOptionForm form(&app.form());
+        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
 
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown.first().kind, QStringLiteral("standardError"));
@@ -268,7 +268,7 @@ private slots:
         QVERIFY(writeFile(ini, fileBytes(settingsLines("0", "0", "0", "0", "16777215", kSongFont, "1"))));
         TestApp app(dir);
         ScriptedPrompts prompts;
-        TOptionForm form(&app.form());
+        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
         QSignalSpy finished(&form, &QDialog::finished);
         // A directory in the file's place cannot be replaced by a file (read-only permission bits
         // would not stop a test running as root).

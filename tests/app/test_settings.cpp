@@ -3,7 +3,7 @@
 #include "TestMain.h"
 #include "ScriptedPrompts.h"
 
-#include "app/Gbk.h"
+#include "common/Gbk.h"
 #include "app/SettingsFile.h"
 
 #include <QFile>
@@ -208,7 +208,7 @@ private slots:
             QCOMPARE(prompts.shown.first().kind, QStringLiteral("standardError"));
             QCOMPARE(prompts.shown.first().text, error);
         }
-        form.Closing = true;
+        form.setClosing();
     }
 
     void missingFileReportsThePath()
@@ -223,9 +223,9 @@ private slots:
         QCOMPARE(ViewerColor, 16777215);
         QCOMPARE(TrayOptions, TrayOptionSet{});
         // The tree still loaded and the history is empty.
-        QCOMPARE(form.MainTreeView->topLevelItemCount(), 3);
-        QVERIFY(form.BackHistory.isEmpty());
-        form.Closing = true;
+        QCOMPARE(form.ui().MainTreeView->topLevelItemCount(), 3);
+        QVERIFY(form.navigator().backHistory().isEmpty());
+        form.setClosing();
     }
 
     void writeFailureLeavesOldFile()

@@ -3,7 +3,7 @@
 #include "TestMain.h"
 #include "ScriptedPrompts.h"
 
-#include "app/Gbk.h"
+#include "common/Gbk.h"
 #include "app/SettingsFile.h"
 #include "browse/ListItems.h"
 #include "tree/TreeNodes.h"
@@ -38,23 +38,23 @@ private slots:
         TestApp app(dir);
         TMainForm& form = app.form();
         QCOMPARE(form.windowTitle(), QStringLiteral("Quillstash "));
-        QVERIFY(form.N121->isChecked());
-        QCOMPARE(form.MainList->count(), 2);
+        QVERIFY(form.ui().N121->isChecked());
+        QCOMPARE(form.ui().MainList->count(), 2);
         for (int i = 0; i < 2; ++i)
-            QCOMPARE(listitems::image(form.MainList->item(i)), 3);
-        QCOMPARE(form.MainList->item(0)->text(), QStringLiteral("文字资料"));
-        QCOMPARE(form.MainList->item(1)->text(), QStringLiteral("实例资料"));
-        QCOMPARE(treenodes::allNodes(form.MainTreeView).size(), 4);
-        QCOMPARE(TMainForm::buttonImage(form.BackTBtn), 17);
-        QCOMPARE(TMainForm::buttonImage(form.PreTBtn), 18);
-        QCOMPARE(TMainForm::buttonImage(form.UpTBtn), 19);
-        QVERIFY(form.ThisFrmViewer->isHidden());
-        QVERIFY(form.MainStatus->currentMessage().isEmpty());
-        QVERIFY(form.BackHistory.isEmpty());
-        QVERIFY(form.ForwardHistory.isEmpty());
+            QCOMPARE(listitems::image(form.ui().MainList->item(i)), 3);
+        QCOMPARE(form.ui().MainList->item(0)->text(), QStringLiteral("文字资料"));
+        QCOMPARE(form.ui().MainList->item(1)->text(), QStringLiteral("实例资料"));
+        QCOMPARE(treenodes::allNodes(form.ui().MainTreeView).size(), 4);
+        QCOMPARE(TMainControls::buttonImage(form.ui().BackTBtn), 17);
+        QCOMPARE(TMainControls::buttonImage(form.ui().PreTBtn), 18);
+        QCOMPARE(TMainControls::buttonImage(form.ui().UpTBtn), 19);
+        QVERIFY(form.ui().ThisFrmViewer->isHidden());
+        QVERIFY(form.ui().MainStatus->currentMessage().isEmpty());
+        QVERIFY(form.navigator().backHistory().isEmpty());
+        QVERIFY(form.navigator().forwardHistory().isEmpty());
         QVERIFY(prompts.shown.isEmpty());
         // The floating window is created once the event loop runs, then its tray item is checked.
-        QTRY_VERIFY(form.N341->isChecked());
+        QTRY_VERIFY(form.ui().N341->isChecked());
     }
 
     void everyControlAndCommandIsInPlace()
@@ -63,17 +63,17 @@ private slots:
         ScriptedPrompts prompts;
         TestApp app(dir);
         const QList<QPair<QToolButton*, QPair<QString, int>>> buttons = {
-            {app->BackTBtn, {QStringLiteral("后退"), 17}},       {app->PreTBtn, {QStringLiteral("前进"), 18}},
-            {app->UpTBtn, {QStringLiteral("向上"), 19}},         {app->ToolButton1, {QStringLiteral("在当前分类添加新的子分类"), 0}},
-            {app->ToolButton2, {QStringLiteral("修改分类名"), 1}}, {app->ToolButton3, {QStringLiteral("删除子分类"), 2}},
-            {app->ToolButton4, {QStringLiteral("在当前分类添加新的资料"), 3}}, {app->ToolButton6, {QStringLiteral("删除选定资料"), 5}},
-            {app->ToolButton7, {QStringLiteral("修改选定的资料"), 6}}, {app->ToolButton9, {QStringLiteral("搜索"), 10}},
-            {app->ToolButton10, {QStringLiteral("选项"), 7}},    {app->ToolButton13, {QStringLiteral("帮助"), 11}},
-            {app->ToolButton12, {QStringLiteral("退出"), 4}},
+            {app->ui().BackTBtn, {QStringLiteral("后退"), 17}},       {app->ui().PreTBtn, {QStringLiteral("前进"), 18}},
+            {app->ui().UpTBtn, {QStringLiteral("向上"), 19}},         {app->ui().ToolButton1, {QStringLiteral("在当前分类添加新的子分类"), 0}},
+            {app->ui().ToolButton2, {QStringLiteral("修改分类名"), 1}}, {app->ui().ToolButton3, {QStringLiteral("删除子分类"), 2}},
+            {app->ui().ToolButton4, {QStringLiteral("在当前分类添加新的资料"), 3}}, {app->ui().ToolButton6, {QStringLiteral("删除选定资料"), 5}},
+            {app->ui().ToolButton7, {QStringLiteral("修改选定的资料"), 6}}, {app->ui().ToolButton9, {QStringLiteral("搜索"), 10}},
+            {app->ui().ToolButton10, {QStringLiteral("选项"), 7}},    {app->ui().ToolButton13, {QStringLiteral("帮助"), 11}},
+            {app->ui().ToolButton12, {QStringLiteral("退出"), 4}},
         };
         for (const auto& b : buttons) {
             QCOMPARE(b.first->toolTip(), b.second.first);
-            QCOMPARE(TMainForm::buttonImage(b.first), b.second.second);
+            QCOMPARE(TMainControls::buttonImage(b.first), b.second.second);
         }
         auto captions = [](QMenu* menu) {
             QStringList out;
@@ -81,26 +81,26 @@ private slots:
                 out.append(a->isSeparator() ? QStringLiteral("-") : a->text());
             return out;
         };
-        QCOMPARE(captions(app->FileMenu), (QStringList{QStringLiteral("添加新的子分类"), QStringLiteral("修改分类名"),
+        QCOMPARE(captions(app->ui().FileMenu), (QStringList{QStringLiteral("添加新的子分类"), QStringLiteral("修改分类名"),
                                                        QStringLiteral("删除当前选定的分类"), QStringLiteral("-"),
                                                        QStringLiteral("在当前分类添加新的资料"), QStringLiteral("-"), QStringLiteral("退出")}));
-        QCOMPARE(captions(app->EditMenu), (QStringList{QStringLiteral("删除选定的资料"), QStringLiteral("修改选定的资料"), QStringLiteral("-"),
+        QCOMPARE(captions(app->ui().EditMenu), (QStringList{QStringLiteral("删除选定的资料"), QStringLiteral("修改选定的资料"), QStringLiteral("-"),
                                                        QStringLiteral("资料转移功能")}));
-        QCOMPARE(captions(app->ViewMenu), (QStringList{QStringLiteral("大图标"), QStringLiteral("小图标"), QStringLiteral("列表"),
+        QCOMPARE(captions(app->ui().ViewMenu), (QStringList{QStringLiteral("大图标"), QStringLiteral("小图标"), QStringLiteral("列表"),
                                                        QStringLiteral("资料排序"), QStringLiteral("-"), QStringLiteral("搜索"),
                                                        QStringLiteral("-"), QStringLiteral("选项")}));
-        QCOMPARE(captions(app->HelpMenu), (QStringList{QStringLiteral("主题"), QStringLiteral("-"), QStringLiteral("来信"),
+        QCOMPARE(captions(app->ui().HelpMenu), (QStringList{QStringLiteral("主题"), QStringLiteral("-"), QStringLiteral("来信"),
                                                        QStringLiteral("访问网站"), QStringLiteral("-"), QStringLiteral("关于")}));
-        QCOMPARE(captions(app->MainTreePopupMenu).mid(0, 6),
+        QCOMPARE(captions(app->ui().MainTreePopupMenu).mid(0, 6),
                  (QStringList{QStringLiteral("在当前分类添加新的子分类"), QStringLiteral("修改分类名"), QStringLiteral("-"),
                               QStringLiteral("删除当前选定的分类"), QStringLiteral("-"), QStringLiteral("在当前分类添加新的资料")}));
-        QCOMPARE(captions(app->MainListPopupMenu).mid(0, 6),
+        QCOMPARE(captions(app->ui().MainListPopupMenu).mid(0, 6),
                  (QStringList{QStringLiteral("添加新的资料"), QStringLiteral("删除资料"), QStringLiteral("修改资料"), QStringLiteral("-"),
                               QStringLiteral("查看"), QStringLiteral("资料排序")}));
-        QCOMPARE(captions(app->TrayPopMenu), (QStringList{QStringLiteral("显示主窗口"), QStringLiteral("显示悬浮窗口"), QStringLiteral("-"),
+        QCOMPARE(captions(app->ui().TrayPopMenu), (QStringList{QStringLiteral("显示主窗口"), QStringLiteral("显示悬浮窗口"), QStringLiteral("-"),
                                                           QStringLiteral("关于"), QStringLiteral("退出")}));
-        QVERIFY(app->N121->isCheckable());
-        QVERIFY(app->N341->isCheckable());
+        QVERIFY(app->ui().N121->isCheckable());
+        QVERIFY(app->ui().N341->isCheckable());
     }
 
     void damagedTreeFileEndsTheProgramWithoutWritingIt()
@@ -137,10 +137,10 @@ private slots:
         TestDataDir dir;
         ScriptedPrompts prompts;
         TestApp app(dir, true);
-        app->panel->resize(app->panel->width(), 387);
-        QCOMPARE(app->MainList->height(), 96);
-        app->panel->resize(app->panel->width(), 403);
-        QCOMPARE(app->MainList->height(), 100);
+        app->ui().panel->resize(app->ui().panel->width(), 387);
+        QCOMPARE(app->ui().MainList->height(), 96);
+        app->ui().panel->resize(app->ui().panel->width(), 403);
+        QCOMPARE(app->ui().MainList->height(), 100);
     }
 
     void resizeWhileClosingDoesNotList()
@@ -148,13 +148,13 @@ private slots:
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
         ScriptedPrompts prompts;
         TestApp app(dir, true);
-        treenodes::select(app->MainTreeView, findNode(app.form(), {QStringLiteral("文字资料")}));
-        app->Closing = true;
-        app->panel->resize(app->panel->width(), 300);
+        treenodes::select(app->ui().MainTreeView, findNode(app.form(), {QStringLiteral("文字资料")}));
+        app->setClosing();
+        app->ui().panel->resize(app->ui().panel->width(), 300);
         // The start-up items are still there: no listing ran.
-        QCOMPARE(app->MainList->count(), 2);
-        QCOMPARE(listitems::image(app->MainList->item(0)), 3);
-        QVERIFY(app->MainStatus->currentMessage().isEmpty());
+        QCOMPARE(app->ui().MainList->count(), 2);
+        QCOMPARE(listitems::image(app->ui().MainList->item(0)), 3);
+        QVERIFY(app->ui().MainStatus->currentMessage().isEmpty());
     }
 
     void quitWritesTheTreeOnce()
@@ -163,14 +163,13 @@ private slots:
         ScriptedPrompts prompts;
         TestApp app(dir, true);
         // Change the tree in memory the way a command would.
-        auto* node = new QTreeWidgetItem(QStringList{QStringLiteral("网络")});
-        treenodes::setImages(node, 1, 4);
-        findNode(app.form(), {QStringLiteral("文字资料")})->addChild(node);
+        TCategoryTree& tree = app->categoryTree();
+        tree.addChild(tree.find({QStringLiteral("文字资料")}), QStringLiteral("网络"), 1, 4);
         app->QuitProgram();
-        QCOMPARE(app->treeSaveCount, 1);
-        QVERIFY(app->Closing);
+        QCOMPARE(app->treeSaveCount(), 1);
+        QVERIFY(app->isClosing());
         app->FormClose();
-        QCOMPARE(app->treeSaveCount, 1);
+        QCOMPARE(app->treeSaveCount(), 1);
         QCOMPARE(readAll(dir.file(QStringLiteral("MTS.qs"))),
                  gbk::encode(QStringLiteral("文字资料0\r\n+算法1\r\n+网络1\r\n实例资料0\r\n搜索结果0\r\n")));
     }
@@ -182,15 +181,15 @@ private slots:
         TestApp app(dir, true);
         // Hidden in the tray: the request checks item 0 and shows the window.
         app->hide();
-        app->N121->setChecked(false);
+        app->ui().N121->setChecked(false);
         app->secondInstanceRequest();
-        QVERIFY(app->N121->isChecked());
+        QVERIFY(app->ui().N121->isChecked());
         QVERIFY(app->isVisible());
         // Minimised: restored.
         app->showMinimized();
         app->secondInstanceRequest();
         QTRY_VERIFY(!app->isMinimized());
-        QVERIFY(app->N121->isChecked());
+        QVERIFY(app->ui().N121->isChecked());
     }
 };
 

@@ -38,16 +38,16 @@ private slots:
         dir.addExe("e", QStringLiteral("无"), QString(), QStringLiteral("/tmp"));
         DetailApp app(dir);
         // The start-up list holds the two kind-root items.
-        app->MainList->setCurrentItem(listItem(app->MainList, QStringLiteral("文字资料")));
-        QCOMPARE(rows(app->MainDetail),
+        app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("文字资料")));
+        QCOMPARE(rows(app->ui().MainDetail),
                  (QStringList{QStringLiteral("类型:=总目录"), QStringLiteral("拥有子分类：=共3个  它们是：算法， 网络， 工具"),
                               QStringLiteral("拥有资料数：=共3个")}));
-        app->MainList->setCurrentItem(listItem(app->MainList, QStringLiteral("实例资料")));
-        QCOMPARE(rows(app->MainDetail), (QStringList{QStringLiteral("类型:=总目录"), QStringLiteral("拥有子分类：=0个"),
+        app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("实例资料")));
+        QCOMPARE(rows(app->ui().MainDetail), (QStringList{QStringLiteral("类型:=总目录"), QStringLiteral("拥有子分类：=0个"),
                                                      QStringLiteral("拥有资料数：=共1个")}));
         // Every row carries the pane's row image.
-        QVERIFY(!app->MainDetail->item(1, 0)->icon().isNull());
-        QCOMPARE(app->MainDetail->columnCount(), 2);
+        QVERIFY(!app->ui().MainDetail->item(1, 0)->icon().isNull());
+        QCOMPARE(app->ui().MainDetail->columnCount(), 2);
     }
 
     void folderRowsAndCounts()
@@ -62,18 +62,18 @@ private slots:
         DetailApp app(dir);
 
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("算法")));
-        QCOMPARE(rows(app->MainDetail),
+        QCOMPARE(rows(app->ui().MainDetail),
                  (QStringList{QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=共2个  它们是：排序， 查找"),
                               QStringLiteral("拥有资料数：=共3个")}));
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("工具")));
-        QCOMPARE(rows(app->MainDetail).at(1), QStringLiteral("拥有子分类：=共1个  它们是：编辑器"));
+        QCOMPARE(rows(app->ui().MainDetail).at(1), QStringLiteral("拥有子分类：=共1个  它们是：编辑器"));
         // A category without subcategories counts by its name.
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("网络")));
-        QCOMPARE(rows(app->MainDetail), (QStringList{QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
+        QCOMPARE(rows(app->ui().MainDetail), (QStringList{QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
                                                      QStringLiteral("拥有资料数：=共2个")}));
         // A subcategory counts only the materials matching both names.
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")}, QStringLiteral("排序")));
-        QCOMPARE(rows(app->MainDetail), (QStringList{QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
+        QCOMPARE(rows(app->ui().MainDetail), (QStringList{QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
                                                      QStringLiteral("拥有资料数：=共1个")}));
     }
 
@@ -84,15 +84,15 @@ private slots:
         dir.addText("x", QStringLiteral("O'Neil-null"), QString());
         DetailApp app(dir);
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("O'Neil-null")));
-        QCOMPARE(rows(app->MainDetail).at(2), QStringLiteral("拥有资料数：=共1个"));
+        QCOMPARE(rows(app->ui().MainDetail).at(2), QStringLiteral("拥有资料数：=共1个"));
 
         // Without a database the count cannot be taken: the pane is still built and says so.
         QVERIFY(QFile::remove(dir.file(QStringLiteral("Data.QSD"))));
-        app->MainList->setCurrentItem(nullptr);
-        app->MainList->setCurrentItem(listItem(app->MainList, QStringLiteral("O'Neil-null")));
-        QCOMPARE(rows(app->MainDetail),
+        app->ui().MainList->setCurrentItem(nullptr);
+        app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("O'Neil-null")));
+        QCOMPARE(rows(app->ui().MainDetail),
                  (QStringList{QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"), QStringLiteral("拥有资料数：=统计失败")}));
-        QVERIFY(app->MainStatus->currentMessage().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
+        QVERIFY(app->ui().MainStatus->currentMessage().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
     }
 
     void textMaterialRows_data()
@@ -119,13 +119,13 @@ private slots:
         DetailApp app(dir);
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")},
                          QStringLiteral("it's")));
-        QCOMPARE(rows(app->MainDetail),
+        QCOMPARE(rows(app->ui().MainDetail),
                  (QStringList{QStringLiteral("名称:=it's"), QStringLiteral("分类:=算法--->排序"), QStringLiteral("作者:=张三"),
                               QStringLiteral("创建时间:=2021-03-04 05:06:07"), QStringLiteral("内容:=") + preview}));
         // The pane shows each value on one line.
-        auto* delegate = qobject_cast<QStyledItemDelegate*>(app->MainDetail->itemDelegate());
+        auto* delegate = qobject_cast<QStyledItemDelegate*>(app->ui().MainDetail->itemDelegate());
         QVERIFY(delegate);
-        const QString shown = delegate->displayText(app->MainDetail->item(4, 1)->text(), QLocale());
+        const QString shown = delegate->displayText(app->ui().MainDetail->item(4, 1)->text(), QLocale());
         QVERIFY(!shown.contains(QLatin1Char('\n')) && !shown.contains(QLatin1Char('\r')));
         QCOMPARE(shown.size(), preview.size() - preview.count(QStringLiteral("\r\n")));
     }
@@ -141,22 +141,22 @@ private slots:
         ViewMode = 0;  // the description label ignores the viewing mode
         QVERIFY(selectIn(app.form(), kSoftware, QStringLiteral("编辑器")));
         // 50 + CR LF + four characters of two bytes make 60 bytes.
-        QCOMPARE(rows(app->MainDetail),
+        QCOMPARE(rows(app->ui().MainDetail),
                  (QStringList{QStringLiteral("名称:=编辑器"), QStringLiteral("分类:=软件--->"), QStringLiteral("作者:=李四"),
                               QStringLiteral("创建时间:=2020-02-02"),
                               QStringLiteral("简介:=") + QString(50, 'x') + QStringLiteral("\r\n一二三四...     "),
                               QStringLiteral("资料路径:=/opt/my tools/编辑.sh")}));
-        QCOMPARE(app->RunPath, QStringLiteral("/opt/my tools/编辑.sh"));
-        const QList<QLabel*> labels = actionLabels(app->MainDetail);
+        QCOMPARE(app->detailPane().runPath(), QStringLiteral("/opt/my tools/编辑.sh"));
+        const QList<QLabel*> labels = actionLabels(app->ui().MainDetail);
         QCOMPARE(labels.size(), 2);
         QCOMPARE(labels.at(0)->text(), QStringLiteral("在新窗口浏览简介"));
-        QCOMPARE(labelRow(app->MainDetail, labels.at(0)), 4);
+        QCOMPARE(labelRow(app->ui().MainDetail, labels.at(0)), 4);
         QCOMPARE(labels.at(0)->property("tag").toLongLong(), id);
         QCOMPARE(labels.at(1)->text(), QStringLiteral("运行资料"));
-        QCOMPARE(labelRow(app->MainDetail, labels.at(1)), 5);
+        QCOMPARE(labelRow(app->ui().MainDetail, labels.at(1)), 5);
         // The run path stays when the list shows something else.
         clickNode(app.form(), {QStringLiteral("文字资料")});
-        QCOMPARE(app->RunPath, QStringLiteral("/opt/my tools/编辑.sh"));
+        QCOMPARE(app->detailPane().runPath(), QStringLiteral("/opt/my tools/编辑.sh"));
     }
 
     void readingLabelFollowsViewMode_data()
@@ -178,12 +178,12 @@ private slots:
         ViewerWindowMode = 0;
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")},
                          QStringLiteral("快排")));
-        const QList<QLabel*> labels = actionLabels(app->MainDetail);
+        const QList<QLabel*> labels = actionLabels(app->ui().MainDetail);
         QCOMPARE(labels.size(), 1);
         QLabel* label = labels.first();
         QCOMPARE(label->text(), caption);
         QCOMPARE(label->property("tag").toLongLong(), id);
-        QCOMPARE(labelRow(app->MainDetail, label), 4);
+        QCOMPARE(labelRow(app->ui().MainDetail, label), 4);
         QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(label->palette().color(label->foregroundRole()), QColor(255, 0, 0));
         QCOMPARE(label->font().pointSize(), 10);
@@ -192,10 +192,10 @@ private slots:
         // A click runs the label's handler.
         QTest::mouseClick(label, Qt::LeftButton);
         if (mode == 0) {
-            QVERIFY(app->ThisFrmViewer->isVisible());
-            QVERIFY(app->ThisFrmViewer->toPlainText().contains(QStringLiteral("正文")));
+            QVERIFY(app->ui().ThisFrmViewer->isVisible());
+            QVERIFY(app->ui().ThisFrmViewer->toPlainText().contains(QStringLiteral("正文")));
         } else {
-            QVERIFY(!app->ThisFrmViewer->isVisible());
+            QVERIFY(!app->ui().ThisFrmViewer->isVisible());
             QCOMPARE(OpenViewerCaption, QStringLiteral("快排"));
         }
     }
@@ -207,20 +207,20 @@ private slots:
         dir.addText(QStringLiteral("乙"), QStringLiteral("网络"), QString(), QStringLiteral("y"));
         DetailApp app(dir);
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")}, QStringLiteral("甲")));
-        QPointer<QLabel> first = actionLabels(app->MainDetail).value(0);
+        QPointer<QLabel> first = actionLabels(app->ui().MainDetail).value(0);
         QVERIFY(first);
         // Losing the selection takes the labels away and keeps the rows.
-        app->MainDetailShow(app->MainList->currentItem(), false);
-        QVERIFY(actionLabels(app->MainDetail).isEmpty());
-        QCOMPARE(app->MainDetail->rowCount(), 5);
+        app->MainDetailShow(app->ui().MainList->currentItem(), false);
+        QVERIFY(actionLabels(app->ui().MainDetail).isEmpty());
+        QCOMPARE(app->ui().MainDetail->rowCount(), 5);
         QTRY_VERIFY(first.isNull());
 
-        app->MainDetailShow(app->MainList->currentItem(), true);
-        QPointer<QLabel> again = actionLabels(app->MainDetail).value(0);
+        app->MainDetailShow(app->ui().MainList->currentItem(), true);
+        QPointer<QLabel> again = actionLabels(app->ui().MainDetail).value(0);
         QVERIFY(again);
-        app->MainList->setCurrentItem(listItem(app->MainList, QStringLiteral("乙")));
-        QCOMPARE(actionLabels(app->MainDetail).size(), 1);
-        QVERIFY(actionLabels(app->MainDetail).first() != again);
+        app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("乙")));
+        QCOMPARE(actionLabels(app->ui().MainDetail).size(), 1);
+        QVERIFY(actionLabels(app->ui().MainDetail).first() != again);
         QTRY_VERIFY(again.isNull());
     }
 
@@ -231,9 +231,9 @@ private slots:
         DetailApp app(dir, true);
         app->resize(900, 700);
         QVERIFY(selectIn(app.form(), kSoftware, QStringLiteral("乙")));
-        QTableWidget* table = app->MainDetail;
+        QTableWidget* table = app->ui().MainDetail;
         // A pane too small for its rows, then scrolled to the end, and a wider name column.
-        app->detailArea->setFixedHeight(90);
+        app->ui().detailArea->setFixedHeight(90);
         table->setColumnWidth(0, 150);
         QTRY_VERIFY(table->verticalScrollBar()->maximum() > 0);
         table->verticalScrollBar()->setValue(table->verticalScrollBar()->maximum());
@@ -254,11 +254,11 @@ private slots:
         DetailApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
         QVERIFY(dir.exec(QStringLiteral("delete from textfile")));
-        app->MainList->setCurrentItem(listItem(app->MainList, QStringLiteral("将删")));
-        QCOMPARE(app->MainDetail->rowCount(), 5);
-        QCOMPARE(app->MainDetail->item(0, 1)->text(), QString());
-        QCOMPARE(app->MainDetail->item(4, 1)->text(), QStringLiteral("...     "));
-        QVERIFY(app->MainStatus->currentMessage().startsWith(QStringLiteral("数据库操作失败！ 原因：")));
+        app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("将删")));
+        QCOMPARE(app->ui().MainDetail->rowCount(), 5);
+        QCOMPARE(app->ui().MainDetail->item(0, 1)->text(), QString());
+        QCOMPARE(app->ui().MainDetail->item(4, 1)->text(), QStringLiteral("...     "));
+        QVERIFY(app->ui().MainStatus->currentMessage().startsWith(QStringLiteral("数据库操作失败！ 原因：")));
     }
 
     void runDetailOpensOnlyFiles_data()
@@ -287,7 +287,7 @@ private slots:
         RecordingOpener opener;
         DetailApp app(dir, true);
         QVERIFY(selectIn(app.form(), kSoftware, QStringLiteral("乙")));
-        QLabel* run = actionLabels(app->MainDetail).value(1);
+        QLabel* run = actionLabels(app->ui().MainDetail).value(1);
         QVERIFY(run);
         QTest::mouseClick(run, Qt::LeftButton);
         if (opens) {

@@ -59,10 +59,10 @@ inline QListWidgetItem* listItem(QListWidget* list, const QString& caption)
 inline bool selectIn(TMainForm& form, const QStringList& place, const QString& caption)
 {
     clickNode(form, place);
-    QListWidgetItem* item = listItem(form.MainList, caption);
+    QListWidgetItem* item = listItem(form.ui().MainList, caption);
     if (!item)
         return false;
-    form.MainList->setCurrentItem(item);
+    form.ui().MainList->setCurrentItem(item);
     return true;
 }
 

@@ -78,11 +78,11 @@ private slots:
         dir.addText(QStringLiteral("不该出现"), QStringLiteral("文字资料"), QString());
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料")});
-        QCOMPARE(describe(app->MainList),
+        QCOMPARE(describe(app->ui().MainList),
                  (QStringList{item("算法", 0), item("网络", 1), item("搜索结果", 1)}));
         // A kind root queries nothing.
-        QVERIFY(app->MainStatus->currentMessage().isEmpty());
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-null-null"));
+        QVERIFY(app->ui().MainStatus->currentMessage().isEmpty());
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-null-null"));
     }
 
     void categoryListsFoldersThenDirectMaterials()
@@ -97,11 +97,11 @@ private slots:
         ListApp app(dir);
         ListOrder = 1;
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QCOMPARE(describe(app->MainList),
+        QCOMPARE(describe(app->ui().MainList),
                  (QStringList{item("排序", 1), item("查找", 1), item("A直接", 4, a), item("B直接", 4, b)}));
-        QCOMPARE(app->MainStatus->currentMessage(), kOk);
-        QCOMPARE(app->MainProgressBar->value(), 100);
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-算法-null"));
+        QCOMPARE(app->ui().MainStatus->currentMessage(), kOk);
+        QCOMPARE(app->ui().MainProgressBar->value(), 100);
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-null"));
     }
 
     void subcategoryAndCategoryWithoutChildren()
@@ -112,15 +112,15 @@ private slots:
         const qint64 n = dir.addText(QStringLiteral("TCP"), QStringLiteral("网络"), QString());
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
-        QCOMPARE(describe(app->MainList), QStringList{item("快排", 4, t)});
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-算法-排序"));
+        QCOMPARE(describe(app->ui().MainList), QStringList{item("快排", 4, t)});
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-排序"));
         clickNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具"), QStringLiteral("编辑器")});
-        QCOMPARE(describe(app->MainList), QStringList{item("vim", 5, e)});
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("实例资料-工具-编辑器"));
+        QCOMPARE(describe(app->ui().MainList), QStringList{item("vim", 5, e)});
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("实例资料-工具-编辑器"));
         clickNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具")});
-        QCOMPARE(describe(app->MainList), QStringList{item("编辑器", 1)});
+        QCOMPARE(describe(app->ui().MainList), QStringList{item("编辑器", 1)});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        QCOMPARE(describe(app->MainList), QStringList{item("TCP", 4, n)});
+        QCOMPARE(describe(app->ui().MainList), QStringList{item("TCP", 4, n)});
     }
 
     void orders_data()
@@ -148,11 +148,11 @@ private slots:
         clickNode(app.form(), {QStringLiteral("文字资料"), cat});
         if (order == 0) {
             // No order clause: the same materials, in whatever order the database gives.
-            QStringList got = captions(app->MainList);
+            QStringList got = captions(app->ui().MainList);
             got.sort();
             QCOMPARE(got, (QStringList{"a", "b", "c", "d"}));
         } else {
-            QCOMPARE(captions(app->MainList), titles);
+            QCOMPARE(captions(app->ui().MainList), titles);
         }
     }
 
@@ -167,18 +167,18 @@ private slots:
         ListApp app(dir);
         ListOrder = 2;
         clickNode(app.form(), {QStringLiteral("文字资料"), cat});
-        QCOMPARE(captions(app->MainList), (QStringList{"c", "b", "a"}));
+        QCOMPARE(captions(app->ui().MainList), (QStringList{"c", "b", "a"}));
         app->OByName();
-        QCOMPARE(captions(app->MainList), (QStringList{"a", "b", "c"}));
+        QCOMPARE(captions(app->ui().MainList), (QStringList{"a", "b", "c"}));
         QCOMPARE(ListOrder, 2);
         clickNode(app.form(), {QStringLiteral("文字资料"), cat});
-        QCOMPARE(captions(app->MainList), (QStringList{"c", "b", "a"}));
+        QCOMPARE(captions(app->ui().MainList), (QStringList{"c", "b", "a"}));
         ListOrder = 1;
         app->OByTime();
-        QCOMPARE(captions(app->MainList), (QStringList{"c", "b", "a"}));
+        QCOMPARE(captions(app->ui().MainList), (QStringList{"c", "b", "a"}));
         QCOMPARE(ListOrder, 1);
         // Sorting the same place again is not a visit.
-        QVERIFY(app->BackHistory.isEmpty());
+        QVERIFY(app->navigator().backHistory().isEmpty());
     }
 
     void titlesUnescapeApostrophesOnly()
@@ -187,7 +187,7 @@ private slots:
         dir.addText(QStringLiteral("it+(DYH)+s+(MH)+x"), QStringLiteral("网络"), QString());
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        QCOMPARE(captions(app->MainList), QStringList{"it's+(MH)+x"});
+        QCOMPARE(captions(app->ui().MainList), QStringList{"it's+(MH)+x"});
     }
 
     void namesAreBoundNotPasted()
@@ -197,26 +197,25 @@ private slots:
         const qint64 id = dir.addText(QStringLiteral("x"), QStringLiteral("O'Neil 的书"), QString());
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("O'Neil 的书")});
-        QCOMPARE(describe(app->MainList), QStringList{item("x", 4, id)});
-        QCOMPARE(app->MainStatus->currentMessage(), kOk);
+        QCOMPARE(describe(app->ui().MainList), QStringList{item("x", 4, id)});
+        QCOMPARE(app->ui().MainStatus->currentMessage(), kOk);
     }
 
     void searchResultsAreCopiedWithoutQuery()
     {
         TestDataDir dir(kTree);
         ListApp app(dir);
-        listitems::add(app->StoreItemView, QStringLiteral("甲"), 4, 11);
-        listitems::add(app->StoreItemView, QStringLiteral("乙"), 5, 12);
+        app->searchResultsSink()({ListEntry{QStringLiteral("甲"), 4, 11}, ListEntry{QStringLiteral("乙"), 5, 12}});
         QFile::remove(dir.file(QStringLiteral("Data.QSD")));  // a query would fail now
         clickNode(app.form(), {QStringLiteral("搜索结果")});
-        QCOMPARE(describe(app->MainList), (QStringList{item("甲", 4, 11), item("乙", 5, 12)}));
-        QVERIFY(app->MainStatus->currentMessage().isEmpty());
-        QVERIFY(app->CurrentKey.isEmpty());
+        QCOMPARE(describe(app->ui().MainList), (QStringList{item("甲", 4, 11), item("乙", 5, 12)}));
+        QVERIFY(app->ui().MainStatus->currentMessage().isEmpty());
+        QVERIFY(app->navigator().currentKey().isEmpty());
         // A category that carries the same name is an ordinary category.
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("搜索结果")});
-        QCOMPARE(app->MainList->count(), 0);
-        QVERIFY(app->MainStatus->currentMessage().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-搜索结果-null"));
+        QCOMPARE(app->ui().MainList->count(), 0);
+        QVERIFY(app->ui().MainStatus->currentMessage().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-搜索结果-null"));
     }
 
     void missingDatabaseKeepsFoldersAndReportsFailure()
@@ -225,11 +224,11 @@ private slots:
         ListApp app(dir);
         QVERIFY(QFile::remove(dir.file(QStringLiteral("Data.QSD"))));
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QCOMPARE(captions(app->MainList), (QStringList{"排序", "查找"}));
-        const QString status = app->MainStatus->currentMessage();
+        QCOMPARE(captions(app->ui().MainList), (QStringList{"排序", "查找"}));
+        const QString status = app->ui().MainStatus->currentMessage();
         QVERIFY2(status.endsWith(QStringLiteral("   严重错误，请重新安装程序")), qPrintable(status));
         QVERIFY(status.size() > QStringLiteral("   严重错误，请重新安装程序").size());
-        QCOMPARE(app->MainProgressBar->value(), 0);
+        QCOMPARE(app->ui().MainProgressBar->value(), 0);
         // The database file must not have been created by the attempt.
         QVERIFY(!QFile::exists(dir.file(QStringLiteral("Data.QSD"))));
     }
@@ -238,37 +237,37 @@ private slots:
     {
         TestDataDir dir(kTree);
         ListApp app(dir);
-        app->MainDetail->setRowCount(3);
-        app->ToolButton1->setEnabled(false);
-        app->ToolButton4->setEnabled(false);
-        app->MainProgressBar->setValue(50);
+        app->ui().MainDetail->setRowCount(3);
+        app->ui().ToolButton1->setEnabled(false);
+        app->ui().ToolButton4->setEnabled(false);
+        app->ui().MainProgressBar->setValue(50);
         clickNode(app.form(), {QStringLiteral("文字资料")});
-        QCOMPARE(app->MainDetail->rowCount(), 0);
-        QVERIFY(app->ToolButton1->isEnabled());
-        QVERIFY(app->ToolButton4->isEnabled());
-        QCOMPARE(app->MainProgressBar->value(), 0);
-        QCOMPARE(TMainForm::buttonImage(app->UpTBtn), 16);
+        QCOMPARE(app->ui().MainDetail->rowCount(), 0);
+        QVERIFY(app->ui().ToolButton1->isEnabled());
+        QVERIFY(app->ui().ToolButton4->isEnabled());
+        QCOMPARE(app->ui().MainProgressBar->value(), 0);
+        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
 
-        app->ThisFrmViewer->show();
+        app->ui().ThisFrmViewer->show();
         app->MainListClick();
-        QVERIFY(!app->ToolButton1->isEnabled());
-        QVERIFY(!app->ToolButton2->isEnabled());
-        QVERIFY(!app->ToolButton3->isEnabled());
-        QVERIFY(app->ToolButton4->isEnabled());
-        QVERIFY(app->ThisFrmViewer->isHidden());
+        QVERIFY(!app->ui().ToolButton1->isEnabled());
+        QVERIFY(!app->ui().ToolButton2->isEnabled());
+        QVERIFY(!app->ui().ToolButton3->isEnabled());
+        QVERIFY(app->ui().ToolButton4->isEnabled());
+        QVERIFY(app->ui().ThisFrmViewer->isHidden());
     }
 
     void doubleClickKindRootItem()
     {
         TestDataDir dir(kTree);
         ListApp app(dir);
-        QCOMPARE(captions(app->MainList), (QStringList{"文字资料", "实例资料"}));
-        app->MainList->item(1)->setSelected(true);
+        QCOMPARE(captions(app->ui().MainList), (QStringList{"文字资料", "实例资料"}));
+        app->ui().MainList->item(1)->setSelected(true);
         app->MainListDblClick();
-        QCOMPARE(treenodes::selected(app->MainTreeView), findNode(app.form(), {QStringLiteral("实例资料")}));
-        QCOMPARE(captions(app->MainList), QStringList{"工具"});
-        QCOMPARE(TMainForm::buttonImage(app->UpTBtn), 16);
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("实例资料-null-null"));
+        QCOMPARE(treenodes::selected(app->ui().MainTreeView), findNode(app.form(), {QStringLiteral("实例资料")}));
+        QCOMPARE(captions(app->ui().MainList), QStringList{"工具"});
+        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("实例资料-null-null"));
     }
 
     void doubleClickFolderItem()
@@ -277,19 +276,19 @@ private slots:
         const qint64 id = dir.addText(QStringLiteral("快排"), QStringLiteral("算法"), QStringLiteral("排序"));
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料")});
-        app->MainList->item(0)->setSelected(true);  // 算法, has children
+        app->ui().MainList->item(0)->setSelected(true);  // 算法, has children
         app->MainListDblClick();
         QTreeWidgetItem* cat = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QCOMPARE(treenodes::selected(app->MainTreeView), cat);
+        QCOMPARE(treenodes::selected(app->ui().MainTreeView), cat);
         QVERIFY(cat->isExpanded());
-        QCOMPARE(captions(app->MainList), (QStringList{"排序", "查找"}));
-        QCOMPARE(app->BackHistory.count(), 1);  // a visit
-        app->MainList->item(0)->setSelected(true);  // 排序, no children
+        QCOMPARE(captions(app->ui().MainList), (QStringList{"排序", "查找"}));
+        QCOMPARE(app->navigator().backHistory().count(), 1);  // a visit
+        app->ui().MainList->item(0)->setSelected(true);  // 排序, no children
         app->MainListDblClick();
-        QCOMPARE(describe(app->MainList), QStringList{item("快排", 4, id)});
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-算法-排序"));
-        QCOMPARE(app->BackHistory.count(), 2);
-        QVERIFY(!app->HistoryFlag);
+        QCOMPARE(describe(app->ui().MainList), QStringList{item("快排", 4, id)});
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-排序"));
+        QCOMPARE(app->navigator().backHistory().count(), 2);
+        QVERIFY(!app->navigator().historyFlag());
     }
 
     void doubleClickFolderPrefersTheChild()
@@ -300,11 +299,11 @@ private slots:
         const qint64 id = dir.addText(QStringLiteral("内层"), QStringLiteral("X"), QStringLiteral("X"));
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("X")});
-        QCOMPARE(captions(app->MainList), QStringList{"X"});
-        app->MainList->item(0)->setSelected(true);
+        QCOMPARE(captions(app->ui().MainList), QStringList{"X"});
+        app->ui().MainList->item(0)->setSelected(true);
         app->MainListDblClick();
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-X-X"));
-        QCOMPARE(describe(app->MainList), QStringList{item("内层", 4, id)});
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-X-X"));
+        QCOMPARE(describe(app->ui().MainList), QStringList{item("内层", 4, id)});
     }
 
     void doubleClickMaterialChangesNothing()
@@ -314,19 +313,19 @@ private slots:
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        const QStringList before = describe(app->MainList);
+        const QStringList before = describe(app->ui().MainList);
         QCOMPARE(before.size(), 1);
-        app->MainList->item(0)->setSelected(true);
+        app->ui().MainList->item(0)->setSelected(true);
         app->MainListDblClick();
-        QCOMPARE(describe(app->MainList), before);
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-网络-null"));
-        QCOMPARE(app->BackHistory.count(), 1);
-        QVERIFY(!app->HistoryFlag);
+        QCOMPARE(describe(app->ui().MainList), before);
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-网络-null"));
+        QCOMPARE(app->navigator().backHistory().count(), 1);
+        QVERIFY(!app->navigator().historyFlag());
         // Nothing selected: nothing happens either, and the flag is not left behind.
-        app->MainList->clearSelection();
+        app->ui().MainList->clearSelection();
         app->MainListDblClick();
-        QVERIFY(!app->HistoryFlag);
-        QCOMPARE(describe(app->MainList), before);
+        QVERIFY(!app->navigator().historyFlag());
+        QCOMPARE(describe(app->ui().MainList), before);
     }
 
     void viewStyles()
@@ -337,10 +336,10 @@ private slots:
         QCOMPARE(app->listViewStyle(), 2);
         app->N24Click();
         QCOMPARE(app->listViewStyle(), 1);
-        QCOMPARE(app->MainList->viewMode(), QListView::ListMode);
+        QCOMPARE(app->ui().MainList->viewMode(), QListView::ListMode);
         app->N23Click();
         QCOMPARE(app->listViewStyle(), 0);
-        QCOMPARE(app->MainList->viewMode(), QListView::IconMode);
+        QCOMPARE(app->ui().MainList->viewMode(), QListView::IconMode);
     }
 
 private:

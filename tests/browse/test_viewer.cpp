@@ -5,7 +5,7 @@
 #include "common/TestMain.h"
 #include "test_detail_support.h"
 
-#include "app/Colors.h"
+#include "common/Colors.h"
 #include "app/SettingsFile.h"
 #include "browse/TNewFrmViewer.h"
 #include "browse/ViewerFont.h"
@@ -53,7 +53,7 @@ bool openThrough(TMainForm& form, const QStringList& place, const QString& capti
 {
     if (!selectIn(form, place, caption))
         return false;
-    const QList<QLabel*> labels = actionLabels(form.MainDetail);
+    const QList<QLabel*> labels = actionLabels(form.ui().MainDetail);
     if (labels.isEmpty())
         return false;
     if (labels.first()->text() == QStringLiteral("在当前窗口浏览"))
@@ -82,17 +82,17 @@ private slots:
         ViewMode = 0;
         ViewerColor = 15780518;  // sky blue
         const QStringList place = {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")};
-        QVERIFY(app->ThisFrmViewer->isHidden());
+        QVERIFY(app->ui().ThisFrmViewer->isHidden());
         QVERIFY(openThrough(app.form(), place, QStringLiteral("快排")));
-        QVERIFY(!app->ThisFrmViewer->isHidden());
-        QCOMPARE(app->ThisFrmViewer->toPlainText(),
+        QVERIFY(!app->ui().ThisFrmViewer->isHidden());
+        QCOMPARE(app->ui().ThisFrmViewer->toPlainText(),
                  QStringLiteral("作者：张三\n\n所属分类：算法--->排序\n\n创建时间：2021-03-04 05:06:07\n\n第一行\n第二行::\n"));
-        QCOMPARE(app->ThisFrmViewer->palette().color(QPalette::Base), colorFromValue(15780518));
-        QVERIFY(app->ThisFrmViewer->isReadOnly());
+        QCOMPARE(app->ui().ThisFrmViewer->palette().color(QPalette::Base), colorFromValue(15780518));
+        QVERIFY(app->ui().ThisFrmViewer->isReadOnly());
         // The next material replaces the text.
         QVERIFY(openThrough(app.form(), place, QStringLiteral("堆排")));
-        QVERIFY(app->ThisFrmViewer->toPlainText().endsWith(QStringLiteral("\n\n另一篇\n")));
-        QVERIFY(!app->ThisFrmViewer->toPlainText().contains(QStringLiteral("第一行")));
+        QVERIFY(app->ui().ThisFrmViewer->toPlainText().endsWith(QStringLiteral("\n\n另一篇\n")));
+        QVERIFY(!app->ui().ThisFrmViewer->toPlainText().contains(QStringLiteral("第一行")));
         QVERIFY(TNewFrmViewer::liveWindows().isEmpty());
     }
 
@@ -114,7 +114,7 @@ private slots:
         QCOMPARE(OpenViewerCaption, QStringLiteral("甲"));
         QVERIFY(window->Memo1->toPlainText().startsWith(QStringLiteral("作者：作者甲\n\n所属分类：网络--->\n\n创建时间：")));
         QVERIFY(window->Memo1->toPlainText().endsWith(QStringLiteral("\n\n甲的正文\n")));
-        QVERIFY(app->ThisFrmViewer->isHidden());
+        QVERIFY(app->ui().ThisFrmViewer->isHidden());
 
         ViewerColor = 255;
         QVERIFY(openThrough(app.form(), kNet, QStringLiteral("乙")));
@@ -172,7 +172,7 @@ private slots:
         QCOMPARE(TNewFrmViewer::liveWindows().first()->windowTitle(), QStringLiteral("乙"));
 
         // Start-up forgets any earlier viewer, so the next click opens its own window.
-        app->clearOpenViewerCaption();
+        OpenViewerCaption.clear();
         QVERIFY(openThrough(app.form(), kNet, QStringLiteral("甲")));
         QCOMPARE(TNewFrmViewer::liveWindows().size(), 2);
     }
@@ -181,7 +181,7 @@ private slots:
     {
         TestDataDir dir(kDetailTree);
         DetailApp app(dir);
-        QPointer<TNewFrmViewer> window = new TNewFrmViewer(QStringLiteral("别的"), 1);
+        QPointer<TNewFrmViewer> window = new TNewFrmViewer(QStringLiteral("别的"), 1, app->settingsFilePath(), &app->statusSink());
         QCOMPARE(window->windowTitle(), QStringLiteral("浏览资料"));
         QCOMPARE(OpenViewerCaption, QStringLiteral("浏览资料"));
         QVERIFY(window->isVisible());
@@ -239,9 +239,9 @@ private slots:
         TestDataDir dir(kDetailTree);
         QVERIFY(writeFont(dir, fontRecord(size, height, style)));
         DetailApp app(dir);
-        app->ThisFrmFontInit();
-        auto* window = new TNewFrmViewer(QString(), 0);
-        for (QPlainTextEdit* area : {app->ThisFrmViewer, window->Memo1}) {
+        app->reader().ThisFrmFontInit();
+        auto* window = new TNewFrmViewer(QString(), 0, app->settingsFilePath(), &app->statusSink());
+        for (QPlainTextEdit* area : {app->ui().ThisFrmViewer, window->Memo1}) {
             const QFont font = area->font();
             QCOMPARE(font.pointSize(), pointSize);
             QCOMPARE(font.pixelSize(), pixelSize);
@@ -276,9 +276,9 @@ private slots:
         DetailApp app(dir);
         ViewMode = 0;
         ViewerWindowMode = 1;
-        app->ThisFrmFontInit();
-        QPointer<TNewFrmViewer> before = new TNewFrmViewer(QString(), 0);
-        const QFont previous = app->ThisFrmViewer->font();
+        app->reader().ThisFrmFontInit();
+        QPointer<TNewFrmViewer> before = new TNewFrmViewer(QString(), 0, app->settingsFilePath(), &app->statusSink());
+        const QFont previous = app->ui().ThisFrmViewer->font();
         QCOMPARE(previous.pointSize(), 15);
 
         QFile::remove(dir.file(QStringLiteral("QS.ini")));
@@ -289,11 +289,11 @@ private slots:
         }
         // The material is still shown, in the font the area had.
         QVERIFY(openThrough(app.form(), kNet, QStringLiteral("甲")));
-        QVERIFY(app->ThisFrmViewer->toPlainText().endsWith(QStringLiteral("\n\n正文\n")));
-        QCOMPARE(app->ThisFrmViewer->font(), previous);
-        QVERIFY2(app->MainStatus->currentMessage().contains(error), qPrintable(app->MainStatus->currentMessage()));
+        QVERIFY(app->ui().ThisFrmViewer->toPlainText().endsWith(QStringLiteral("\n\n正文\n")));
+        QCOMPARE(app->ui().ThisFrmViewer->font(), previous);
+        QVERIFY2(app->ui().MainStatus->currentMessage().contains(error), qPrintable(app->ui().MainStatus->currentMessage()));
         // A new window takes the plain control font; the open one keeps its own.
-        auto* after = new TNewFrmViewer(QString(), 0);
+        auto* after = new TNewFrmViewer(QString(), 0, app->settingsFilePath(), &app->statusSink());
         QVERIFY(!after->Memo1->font().italic());
         QVERIFY(before);
         QVERIFY(before->Memo1->font().italic());
@@ -335,11 +335,11 @@ private slots:
         ViewMode = 0;
         ViewerWindowMode = 1;
         QVERIFY(openThrough(app.form(), kNet, QStringLiteral("大")));
-        QVERIFY(app->ThisFrmViewer->toPlainText().endsWith(QString(200000, QChar(0x4E2D)) + QLatin1Char('\n')));
+        QVERIFY(app->ui().ThisFrmViewer->toPlainText().endsWith(QString(200000, QChar(0x4E2D)) + QLatin1Char('\n')));
         ViewMode = 1;
         QVERIFY(openThrough(app.form(), kNet, QStringLiteral("大")));
         QCOMPARE(TNewFrmViewer::liveWindows().value(0)->Memo1->document()->blockCount(),
-                 app->ThisFrmViewer->document()->blockCount());
+                 app->ui().ThisFrmViewer->document()->blockCount());
     }
 };
 

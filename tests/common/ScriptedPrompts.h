@@ -1,8 +1,8 @@
 #pragma once
 // Prompts for tests: records every box shown and answers questions and inputs from queues.
 // An unexpected question answers No, an unexpected input box is cancelled, so nothing blocks.
-#include "app/Opener.h"
-#include "app/Prompts.h"
+#include "common/Opener.h"
+#include "common/Prompts.h"
 
 #include <QList>
 #include <QQueue>

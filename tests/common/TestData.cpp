@@ -1,6 +1,6 @@
 #include "TestData.h"
 
-#include "app/Gbk.h"
+#include "common/Gbk.h"
 #include "app/InstallFiles.h"
 #include "tree/TreeNodes.h"
 
@@ -110,14 +110,14 @@ TestApp::TestApp(const TestDataDir& dir, bool show)
     m_form->FormCreate();
     m_data = std::make_unique<TMainData>(dir.path());
     MainData = m_data.get();
-    m_data->setStatusWidgets(m_form->MainStatus, m_form->MainProgressBar);
+    m_data->setStatusSink(&m_form->statusSink());
     if (show)
         m_form->show();
 }
 
 TestApp::~TestApp()
 {
-    m_form->Closing = true;  // tear-down is not a user close: nothing goes to the tray
+    m_form->setClosing();  // tear-down is not a user close: nothing goes to the tray
     m_form.reset();
     if (MainData == m_data.get())
         MainData = nullptr;
@@ -130,9 +130,9 @@ QTreeWidgetItem* findNode(TMainForm& form, const QStringList& path)
     QTreeWidgetItem* node = nullptr;
     for (int depth = 0; depth < path.size(); ++depth) {
         QTreeWidgetItem* next = nullptr;
-        const int count = depth == 0 ? form.MainTreeView->topLevelItemCount() : node->childCount();
+        const int count = depth == 0 ? form.ui().MainTreeView->topLevelItemCount() : node->childCount();
         for (int i = 0; i < count && !next; ++i) {
-            QTreeWidgetItem* candidate = depth == 0 ? form.MainTreeView->topLevelItem(i) : node->child(i);
+            QTreeWidgetItem* candidate = depth == 0 ? form.ui().MainTreeView->topLevelItem(i) : node->child(i);
             if (candidate->text(0) == path.at(depth))
                 next = candidate;
         }
@@ -146,6 +146,6 @@ QTreeWidgetItem* findNode(TMainForm& form, const QStringList& path)
 void clickNode(TMainForm& form, const QStringList& path)
 {
     QTreeWidgetItem* node = findNode(form, path);
-    treenodes::select(form.MainTreeView, node);
+    treenodes::select(form.ui().MainTreeView, node);
     form.MainTreeViewClick();
 }

@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     if (form.terminateRequested() || !prompts.shown.isEmpty())
         fail(QStringLiteral("start-up: ") + prompts.texts().join(QStringLiteral(" / ")));
     auto data = std::make_unique<TMainData>(dir);
-    data->setStatusWidgets(form.MainStatus, form.MainProgressBar);
+    data->setStatusSink(&form.statusSink());
     report(QStringLiteral("READY"));
 
     QString category = QStringLiteral("c%1").arg(first);
@@ -83,12 +83,12 @@ int main(int argc, char** argv)
         if (step % 4 == 0) {
             // A category under the text root, added the way the user adds one.
             category = QStringLiteral("c%1").arg(step);
-            treenodes::select(form.MainTreeView, form.MainTreeView->topLevelItem(0));
+            treenodes::select(form.ui().MainTreeView, form.ui().MainTreeView->topLevelItem(0));
             prompts.inputs.enqueue(category);
             form.AddNewItem();
             if (!treeHolds(form.treeFilePath(), category))
                 fail(QStringLiteral("category not saved: ") + category + QLatin1Char(' ')
-                     + form.MainStatus->currentMessage());
+                     + form.ui().MainStatus->currentMessage());
             report(QStringLiteral("C ") + category);
         }
 

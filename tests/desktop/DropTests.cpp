@@ -2,7 +2,7 @@
 #include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "TestMain.h"
-#include "app/Gbk.h"
+#include "common/Gbk.h"
 #include "desktop/TAcceptTextForm.h"
 #include "desktop/TDragForm.h"
 #include "desktop/TOleDragAndDrop.h"
@@ -308,8 +308,8 @@ private slots:
         QCOMPARE(prompts.lastText(), QStringLiteral("添加成功！你可以继续操作！"));
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
         QStringList captions;
-        for (int i = 0; i < app->MainList->count(); ++i)
-            captions.append(app->MainList->item(i)->text());
+        for (int i = 0; i < app->ui().MainList->count(); ++i)
+            captions.append(app->ui().MainList->item(i)->text());
         QCOMPARE(captions, QStringList{QStringLiteral("TCP 三次握")});
     }
 
@@ -322,8 +322,8 @@ private slots:
         DragForm->close();
         QVERIFY(!DragForm->isVisible());
         QVERIFY(!DragForm->acceptDrops());
-        app->N341->setChecked(true);
-        app->N341Click();
+        app->ui().N341->setChecked(true);
+        app->tray().N341Click();
         QVERIFY(DragForm->isVisible());
         QVERIFY(DragForm->acceptDrops());
     }

@@ -54,7 +54,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, title);
         QCOMPARE(TAcceptTextForm::proposeTitle(text), title);
-        TAcceptTextForm dialog(text);
+        TAcceptTextForm dialog(text, nullptr);
         QCOMPARE(dialog.NameEdit->text(), title);
     }
 };
@@ -66,7 +66,7 @@ private slots:
     {
         TestDataDir dir(kTree);
         TestApp app(dir);
-        TAcceptTextForm dialog(QStringLiteral("body"));
+        TAcceptTextForm dialog(QStringLiteral("body"), &app->categoryTree());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("添加文字资料"));
         QVERIFY(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(items(dialog.BigClassCombo), (QStringList{QStringLiteral("算法"), QStringLiteral("网络")}));
@@ -86,7 +86,7 @@ private slots:
     {
         TestDataDir dir(kTree);
         TestApp app(dir);
-        TAcceptExeForm dialog(QStringLiteral("/opt/tool"));
+        TAcceptExeForm dialog(QStringLiteral("/opt/tool"), &app->categoryTree());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("添加实例资料"));
         QCOMPARE(dialog.PathEdit->text(), QStringLiteral("/opt/tool"));
         QVERIFY(dialog.NameEdit->text().isEmpty());
@@ -127,10 +127,10 @@ private slots:
         QFETCH(QStringList, exampleSubcategories);
         TestDataDir dir(tree);
         TestApp app(dir);
-        TAcceptTextForm text(QStringLiteral("body"));
+        TAcceptTextForm text(QStringLiteral("body"), &app->categoryTree());
         QCOMPARE(items(text.BigClassCombo), textCategories);
         QCOMPARE(items(text.SmallClassCombo), textSubcategories);
-        TAcceptExeForm example(QStringLiteral("/bin/ls"));
+        TAcceptExeForm example(QStringLiteral("/bin/ls"), &app->categoryTree());
         QCOMPARE(items(example.BigClassCombo), exampleCategories);
         QCOMPARE(items(example.SmallClassCombo), exampleSubcategories);
     }
@@ -191,7 +191,7 @@ private slots:
         TestDataDir dir(kTree);
         TestApp app(dir);
         ScriptedPrompts prompts;
-        TAcceptTextForm* dialog = new TAcceptTextForm(QStringLiteral("quick sort"));
+        TAcceptTextForm* dialog = new TAcceptTextForm(QStringLiteral("quick sort"), &app->categoryTree());
         QPointer<TAcceptTextForm> guard = dialog;
         dialog->SmallClassCombo->setCurrentIndex(1);  // 排序
         dialog->OkBtnClick();
@@ -218,7 +218,7 @@ private slots:
         TestDataDir dir(kTree);
         TestApp app(dir);
         ScriptedPrompts prompts;
-        std::unique_ptr<TAcceptTextForm> dialog(example ? new TAcceptExeForm(content) : new TAcceptTextForm(content));
+        std::unique_ptr<TAcceptTextForm> dialog(example ? new TAcceptExeForm(content, &app->categoryTree()) : new TAcceptTextForm(content, &app->categoryTree()));
         dialog->NameEdit->setText(title);
         dialog->show();
         dialog->OkBtnClick();
@@ -262,7 +262,7 @@ private slots:
         TestApp app(dir);
         ScriptedPrompts prompts;
         const QString longLine(TAcceptTextForm::kMaxEditableLine + 1, QLatin1Char(':'));
-        auto* dialog = new TAcceptTextForm(QStringLiteral("head\r\n") + longLine);
+        auto* dialog = new TAcceptTextForm(QStringLiteral("head\r\n") + longLine, &app->categoryTree());
         QPointer<TAcceptTextForm> guard = dialog;
         QVERIFY(dialog->bodyHeld());
         QVERIFY(dialog->MainMemo->isReadOnly());
@@ -277,7 +277,7 @@ private slots:
         QTRY_VERIFY(!guard);
 
         // A refill with ordinary text makes the body editable again.
-        TAcceptTextForm other(longLine);
+        TAcceptTextForm other(longLine, &app->categoryTree());
         QVERIFY(other.bodyHeld());
         other.WMAcceptData(QStringLiteral("short"));
         QVERIFY(!other.bodyHeld());
@@ -351,7 +351,7 @@ private slots:
         DragForm->acceptPath(QStringLiteral("/bin/ls"));
         QPointer<TAcceptTextForm> text = AcceptTextForm;
         QPointer<TAcceptExeForm> example = AcceptExeForm;
-        app->destroyDragForm();
+        app->tray().destroyDragForm();
         QVERIFY(!DragForm);
         QVERIFY(!text);
         QVERIFY(!example);

@@ -3,6 +3,7 @@
 #include "TestData.h"
 #include "TestMain.h"
 #include "app/SettingsFile.h"
+#include "desktop/Help.h"
 #include "desktop/TAboutForm.h"
 #include "desktop/TDragForm.h"
 #include "desktop/TrayAvailability.h"
@@ -32,12 +33,12 @@ private slots:
     {
         TestDataDir dir;
         TestApp app(dir);
-        QVERIFY(app->TrayIcon);
-        QCOMPARE(app->TrayIcon->toolTip(), QStringLiteral("Quillstash"));
-        QVERIFY(!app->TrayIcon->icon().isNull());
-        app->removeTrayIcon();
-        QVERIFY(!app->TrayIcon);
-        app->removeTrayIcon();  // a second removal at shutdown is harmless
+        QVERIFY(app->tray().icon());
+        QCOMPARE(app->tray().icon()->toolTip(), QStringLiteral("Quillstash"));
+        QVERIFY(!app->tray().icon()->icon().isNull());
+        app->tray().removeTrayIcon();
+        QVERIFY(!app->tray().icon());
+        app->tray().removeTrayIcon();  // a second removal at shutdown is harmless
     }
 
     void flagMatrix_data()
@@ -46,8 +47,8 @@ private slots:
         QTest::addColumn<bool>("close");
         QTest::addColumn<int>("command");
         QTest::addColumn<bool>("toTray");
-        const int min = TMainForm::SC_MINIMIZE;
-        const int cls = TMainForm::SC_CLOSE;
+        const int min = TTray::SC_MINIMIZE;
+        const int cls = TTray::SC_CLOSE;
         QTest::newRow("minimise, no flags") << false << false << min << false;
         QTest::newRow("minimise, close flag") << false << true << min << false;
         QTest::newRow("minimise, minimise flag") << true << false << min << true;
@@ -68,9 +69,9 @@ private slots:
         TestDataDir dir;
         TestApp app(dir, true);
         TrayOptions = TrayOptionSet{minimize, close};
-        QCOMPARE(app->OnTrayForm(command), toTray);
+        QCOMPARE(app->tray().OnTrayForm(command), toTray);
         QCOMPARE(app->isVisible(), !toTray);
-        QCOMPARE(app->N121->isChecked(), !toTray);
+        QCOMPARE(app->ui().N121->isChecked(), !toTray);
     }
 
     void noTrayNeverHides_data()
@@ -87,15 +88,15 @@ private slots:
         TestDataDir dir;
         TestApp app(dir, true);
         if (desktopHasTray)
-            app->removeTrayIcon();
+            app->tray().removeTrayIcon();
         TrayOptions = TrayOptionSet{true, true};
-        QVERIFY(!app->OnTrayForm(TMainForm::SC_MINIMIZE));
-        QVERIFY(!app->OnTrayForm(TMainForm::SC_CLOSE));
+        QVERIFY(!app->tray().OnTrayForm(TTray::SC_MINIMIZE));
+        QVERIFY(!app->tray().OnTrayForm(TTray::SC_CLOSE));
         app->showMinimized();
         QCoreApplication::processEvents();
         QVERIFY(app->isMinimized());
         QVERIFY(app->isVisible());
-        QVERIFY(app->N121->isChecked());
+        QVERIFY(app->ui().N121->isChecked());
     }
 
     void closeButtonHidesToTray()
@@ -107,8 +108,8 @@ private slots:
         QCoreApplication::sendEvent(&app.form(), &event);
         QVERIFY(!event.isAccepted());
         QVERIFY(!app->isVisible());
-        QVERIFY(!app->Closing);
-        QCOMPARE(app->treeSaveCount, 0);
+        QVERIFY(!app->isClosing());
+        QCOMPARE(app->treeSaveCount(), 0);
     }
 
     void minimiseGoesToTrayWithItsFlag()
@@ -118,11 +119,11 @@ private slots:
         TrayOptions = TrayOptionSet{true, false};
         app->showMinimized();
         QTRY_VERIFY(!app->isVisible());
-        QVERIFY(!app->N121->isChecked());
-        app->TrayControl(QSystemTrayIcon::DoubleClick);
+        QVERIFY(!app->ui().N121->isChecked());
+        app->tray().TrayControl(QSystemTrayIcon::DoubleClick);
         QVERIFY(app->isVisible());
         QVERIFY(!app->isMinimized());
-        QVERIFY(app->N121->isChecked());
+        QVERIFY(app->ui().N121->isChecked());
     }
 
     void trayIconClicks()
@@ -130,19 +131,19 @@ private slots:
         TestDataDir dir;
         TestApp app(dir, true);
         TrayOptions = TrayOptionSet{false, true};
-        QVERIFY(app->OnTrayForm(TMainForm::SC_CLOSE));
-        app->TrayControl(QSystemTrayIcon::Trigger);  // a single click does nothing
+        QVERIFY(app->tray().OnTrayForm(TTray::SC_CLOSE));
+        app->tray().TrayControl(QSystemTrayIcon::Trigger);  // a single click does nothing
         QVERIFY(!app->isVisible());
-        app->TrayControl(QSystemTrayIcon::DoubleClick);
+        app->tray().TrayControl(QSystemTrayIcon::DoubleClick);
         QVERIFY(app->isVisible());
-        QVERIFY(app->N121->isChecked());
-        app->TrayControl(QSystemTrayIcon::DoubleClick);  // visible: nothing changes
+        QVERIFY(app->ui().N121->isChecked());
+        app->tray().TrayControl(QSystemTrayIcon::DoubleClick);  // visible: nothing changes
         QVERIFY(app->isVisible());
-        QVERIFY(app->N121->isChecked());
+        QVERIFY(app->ui().N121->isChecked());
 
-        app->TrayControl(QSystemTrayIcon::Context);
-        QVERIFY(app->TrayPopMenu->isVisible());
-        app->TrayPopMenu->hide();
+        app->tray().TrayControl(QSystemTrayIcon::Context);
+        QVERIFY(app->ui().TrayPopMenu->isVisible());
+        app->ui().TrayPopMenu->hide();
     }
 
     void menuCheckItems()
@@ -150,23 +151,23 @@ private slots:
         TestDataDir dir;
         TestApp app(dir, true);
         TrayOptions = TrayOptionSet{false, false};  // the item works whatever the flags say
-        QVERIFY(app->N121->isChecked());
-        app->N121->trigger();
-        QVERIFY(!app->N121->isChecked());
+        QVERIFY(app->ui().N121->isChecked());
+        app->ui().N121->trigger();
+        QVERIFY(!app->ui().N121->isChecked());
         QVERIFY(!app->isVisible());
-        app->N121->trigger();
-        QVERIFY(app->N121->isChecked());
+        app->ui().N121->trigger();
+        QVERIFY(app->ui().N121->isChecked());
         QVERIFY(app->isVisible());
 
         app->ShowDragForm();
-        QVERIFY(app->N341->isChecked());
+        QVERIFY(app->ui().N341->isChecked());
         TDragForm* floating = DragForm;
         QVERIFY(floating && floating->isVisible());
-        app->N341->trigger();
-        QVERIFY(!app->N341->isChecked());
+        app->ui().N341->trigger();
+        QVERIFY(!app->ui().N341->isChecked());
         QCOMPARE(DragForm, floating);  // hidden, not destroyed
         QVERIFY(!floating->isVisible());
-        app->N341->trigger();
+        app->ui().N341->trigger();
         QVERIFY(floating->isVisible());
         app->ShowDragForm();  // a second request reuses the window
         QCOMPARE(DragForm, floating);
@@ -182,29 +183,29 @@ private slots:
         app->ShowDragForm();
         QVERIFY(DragForm && DragForm->isVisible());
 
-        app->N341->trigger();  // floating window away: the main window is still there
+        app->ui().N341->trigger();  // floating window away: the main window is still there
         QVERIFY(!DragForm->isVisible());
-        app->N121->trigger();  // and the main window may not follow
-        QVERIFY(app->N121->isChecked());
+        app->ui().N121->trigger();  // and the main window may not follow
+        QVERIFY(app->ui().N121->isChecked());
         QVERIFY(app->isVisible());
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown.last().caption, QStringLiteral("提示信息"));
 
-        app->N341->trigger();
+        app->ui().N341->trigger();
         QVERIFY(DragForm->isVisible());
-        app->N121->trigger();  // main window away: now the floating window may not follow
+        app->ui().N121->trigger();  // main window away: now the floating window may not follow
         QVERIFY(!app->isVisible());
-        app->N341->trigger();
-        QVERIFY(app->N341->isChecked());
+        app->ui().N341->trigger();
+        QVERIFY(app->ui().N341->isChecked());
         QVERIFY(DragForm->isVisible());
         QCOMPARE(prompts.shown.size(), 2);
 
         // Its own close command takes the floating window away: the main window comes back, and the
         // check mark follows the window.
         QVERIFY(DragForm->close());
-        QVERIFY(!app->N341->isChecked());
+        QVERIFY(!app->ui().N341->isChecked());
         QVERIFY(app->isVisible());
-        QVERIFY(app->N121->isChecked());
+        QVERIFY(app->ui().N121->isChecked());
     }
 
     void floatingWindowGeometry()
@@ -238,8 +239,8 @@ private slots:
         TestApp app(dir);
         app->ShowDragForm();
         QTest::mouseClick(DragForm, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
-        QVERIFY(app->TrayPopMenu->isVisible());
-        app->TrayPopMenu->hide();
+        QVERIFY(app->ui().TrayPopMenu->isVisible());
+        app->ui().TrayPopMenu->hide();
 
         // Dragging the body with the left button moves the window.
         const QPoint start = DragForm->pos();
@@ -247,7 +248,7 @@ private slots:
         QTest::mouseMove(DragForm, QPoint(-180, 120));
         QTest::mouseRelease(DragForm, Qt::LeftButton, Qt::NoModifier, QPoint(-180, 120));
         QTRY_COMPARE(DragForm->pos(), start + QPoint(-200, 100));
-        QVERIFY(!app->TrayPopMenu->isVisible());
+        QVERIFY(!app->ui().TrayPopMenu->isVisible());
     }
 
     void helpPage()
@@ -266,8 +267,8 @@ private slots:
         QCOMPARE(prompts.shown.size(), 1);
         QVERIFY(prompts.lastText().contains(QStringLiteral("QSHELP.html")));
 
-        app->N43Click();
-        app->N44Click();
+        help::N43Click(&app.form());
+        help::N44Click(&app.form());
         QCOMPARE(opener.opened.size(), 1);  // no contact address to hand out
         QCOMPARE(prompts.shown.size(), 3);
     }

@@ -75,25 +75,25 @@ private:
 
 QListWidgetItem* listItem(TMainForm& form, const QString& caption)
 {
-    const QList<QListWidgetItem*> found = form.MainList->findItems(caption, Qt::MatchExactly);
+    const QList<QListWidgetItem*> found = form.ui().MainList->findItems(caption, Qt::MatchExactly);
     return found.isEmpty() ? nullptr : found.first();
 }
 
 void selectItem(TMainForm& form, const QString& caption)
 {
-    form.MainList->setCurrentItem(listItem(form, caption));
+    form.ui().MainList->setCurrentItem(listItem(form, caption));
 }
 
 QAction* moveItem(TMainForm& form)
 {
-    const QList<QAction*> actions = form.MainListPopupMenu->actions();
+    const QList<QAction*> actions = form.ui().MainListPopupMenu->actions();
     return !actions.isEmpty() && actions.last()->text() == QStringLiteral("资料转移到") ? actions.last() : nullptr;
 }
 
 int moveItemCount(TMainForm& form)
 {
     int n = 0;
-    for (const QAction* a : form.MainListPopupMenu->actions())
+    for (const QAction* a : form.ui().MainListPopupMenu->actions())
         n += a->text().startsWith(QStringLiteral("资料转移到")) ? 1 : 0;
     return n;
 }
@@ -173,7 +173,7 @@ private slots:
         CommandApp app(dir);
         ScriptedPrompts prompts;
         ModalDriver driver(nullptr);
-        treenodes::select(app->MainTreeView, selection.isEmpty() ? nullptr : findNode(app.form(), selection));
+        treenodes::select(app->ui().MainTreeView, selection.isEmpty() ? nullptr : findNode(app.form(), selection));
 
         if (command == QLatin1String("add"))
             app->AddFileToItem();
@@ -282,7 +282,7 @@ private slots:
         if (!item.isEmpty())
             selectItem(app.form(), item);
         else
-            app->MainList->clearSelection();
+            app->ui().MainList->clearSelection();
 
         if (command == QLatin1String("delete"))
             app->DelFile();
@@ -333,7 +333,7 @@ private slots:
         prompts.answers.enqueue(true);
         clickNode(app.form(), kSort);
         selectItem(app.form(), QStringLiteral("text"));
-        treenodes::select(app->MainTreeView, findNode(app.form(), kTools));
+        treenodes::select(app->ui().MainTreeView, findNode(app.form(), kTools));
 
         app->DelFile();
 
@@ -367,7 +367,7 @@ private slots:
         QString statusDuringDialog;
         QString titleShown;
         ModalDriver driver([&](TAddFileForm* dialog) {
-            statusDuringDialog = app->MainStatus->currentMessage();
+            statusDuringDialog = app->ui().MainStatus->currentMessage();
             titleShown = dialog->title->text();
             if (confirm) {
                 dialog->title->setText(QStringLiteral("renamed"));
@@ -383,7 +383,7 @@ private slots:
                  QStringList{QStringLiteral("修改资料在:->") + kindWord + QStringLiteral("->") + placeText + QStringLiteral("->it's")});
         QCOMPARE(statusDuringDialog, QStringLiteral("数据库读取完成！"));
         QCOMPARE(titleShown, QStringLiteral("it's"));
-        QCOMPARE(app->MainStatus->currentMessage(), QStringLiteral("操作成功！"));
+        QCOMPARE(app->ui().MainStatus->currentMessage(), QStringLiteral("操作成功！"));
         const QString table = example ? QStringLiteral("exefile") : QStringLiteral("textfile");
         const QStringList stored =
             dir.column(QStringLiteral("select title || '|' || createtime from %1 where id=?").arg(table), {id});
@@ -409,7 +409,7 @@ private slots:
         QVERIFY(driver.captions.isEmpty());
         QCOMPARE(prompts.shown.size(), 1);
         QVERIFY(prompts.lastText().startsWith(QStringLiteral("数据库操作失败！ 原因：")));
-        QCOMPARE(app->MainStatus->currentMessage(), prompts.lastText());
+        QCOMPARE(app->ui().MainStatus->currentMessage(), prompts.lastText());
     }
 
     void moveSubmenuShape()
@@ -418,14 +418,14 @@ private slots:
         dir.addText(QStringLiteral("t"), QStringLiteral("算法"), QStringLiteral("排序"));
         dir.addExe(QStringLiteral("e"), QStringLiteral("工具"), QString(), QStringLiteral("/bin/ls"));
         CommandApp app(dir);
-        const int baseItems = app->MainListPopupMenu->actions().size();
+        const int baseItems = app->ui().MainListPopupMenu->actions().size();
 
         clickNode(app.form(), kSort);
         selectItem(app.form(), QStringLiteral("t"));
         app->TurnFilePopMenu();
         app->TurnFilePopMenu();  // a second opening rebuilds, it does not add
         QCOMPARE(moveItemCount(app.form()), 1);
-        QCOMPARE(app->MainListPopupMenu->actions().size(), baseItems + 1);
+        QCOMPARE(app->ui().MainListPopupMenu->actions().size(), baseItems + 1);
         QVERIFY(moveItem(app.form())->menu());
         QCOMPARE(shape(moveItem(app.form())->menu()),
                  (QStringList{QStringLiteral("算法{排序,查找}"), QStringLiteral("网络")}));
@@ -441,14 +441,14 @@ private slots:
         selectItem(app.form(), QStringLiteral("排序"));
         app->TurnFilePopMenu();
         QCOMPARE(moveItemCount(app.form()), 0);
-        QCOMPARE(app->MainListPopupMenu->actions().size(), baseItems);
+        QCOMPARE(app->ui().MainListPopupMenu->actions().size(), baseItems);
 
         // The menu's own opening builds it.
         clickNode(app.form(), kSort);
         selectItem(app.form(), QStringLiteral("t"));
-        app->MainListPopupMenu->popup(QPoint(0, 0));
-        QTRY_VERIFY(app->MainListPopupMenu->isVisible());
-        app->MainListPopupMenu->close();
+        app->ui().MainListPopupMenu->popup(QPoint(0, 0));
+        QTRY_VERIFY(app->ui().MainListPopupMenu->isVisible());
+        app->ui().MainListPopupMenu->close();
         QCOMPARE(moveItemCount(app.form()), 1);
     }
 
@@ -485,7 +485,7 @@ private slots:
         QCOMPARE(place(dir, QStringLiteral("textfile"), id), stored);
         QCOMPARE(place(dir, QStringLiteral("exefile"), other), QStringLiteral("工具/"));
         QCOMPARE(bool(listItem(app.form(), QStringLiteral("t"))), stillListed);
-        QCOMPARE(app->MainStatus->currentMessage(), QStringLiteral("数据库操作成功！"));
+        QCOMPARE(app->ui().MainStatus->currentMessage(), QStringLiteral("数据库操作成功！"));
     }
 
     // A statement the database refuses changes nothing and stays on the status bar, although
@@ -523,10 +523,10 @@ private slots:
 
         QCOMPARE(place(dir, QStringLiteral("textfile"), id), QStringLiteral("算法/排序"));
         QVERIFY(listItem(app.form(), QStringLiteral("t")));
-        const QString status = app->MainStatus->currentMessage();
+        const QString status = app->ui().MainStatus->currentMessage();
         QVERIFY2(status.contains(QStringLiteral("locked by test")), qPrintable(status));
         QVERIFY(status.endsWith(QStringLiteral("   严重错误，请重新安装程序")));
-        QCOMPARE(app->MainProgressBar->value(), 0);
+        QCOMPARE(app->ui().MainProgressBar->value(), 0);
     }
 };
 

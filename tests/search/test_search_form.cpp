@@ -44,13 +44,6 @@ bool choose(TSerchForm& form, QComboBox* box, const QString& text)
     return true;
 }
 
-struct ListEntry {
-    QString caption;
-    int image;
-    qint64 id;
-    bool operator==(const ListEntry& o) const { return caption == o.caption && image == o.image && id == o.id; }
-};
-
 QList<ListEntry> entriesOf(const QListWidget* list)
 {
     QList<ListEntry> out;
@@ -75,7 +68,7 @@ private slots:
     {
         TestDataDir dir(kTree);
         TestApp app(dir);
-        TSerchForm form(&app.form());
+        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
         QCOMPARE(form.windowTitle(), QStringLiteral("搜索窗口     提示：搜索结果存放在左边的树形目录下"));
         QVERIFY(form.width() >= 513 && form.height() >= 186);
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("准备就绪"));
@@ -101,7 +94,7 @@ private slots:
     {
         TestDataDir dir(kTree);
         TestApp app(dir);
-        TSerchForm form(&app.form());
+        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
         const QString all = QStringLiteral("全部类别");
 
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
@@ -139,7 +132,7 @@ private slots:
     {
         TestDataDir dir;
         TestApp app(dir);
-        TSerchForm form(&app.form());
+        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("实例资料")));
         QCOMPARE(itemsOf(form.BigComBox), QStringList{QStringLiteral("全部类别")});
         QCOMPARE(form.BigComBox->currentIndex(), -1);
@@ -150,8 +143,8 @@ private slots:
         TestDataDir dir(kTree);
         TestApp app(dir);
         ScriptedPrompts prompts;
-        listitems::add(app->StoreItemView, QStringLiteral("earlier result"), 4, 7);
-        TSerchForm form(&app.form());
+        listitems::add(app->ui().StoreItemView, QStringLiteral("earlier result"), 4, 7);
+        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
 
         form.SerchBtnClick();  // nothing chosen, nothing typed: the scope comes first
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
@@ -163,7 +156,7 @@ private slots:
                                                QStringLiteral("标题关键字和作者至少填写一样！")}));
         for (const ShownPrompt& p : prompts.shown)
             QCOMPARE(p.kind, QStringLiteral("message"));
-        QCOMPARE(entriesOf(app->StoreItemView), (QList<ListEntry>{{QStringLiteral("earlier result"), 4, 7}}));
+        QCOMPARE(entriesOf(app->ui().StoreItemView), (QList<ListEntry>{{QStringLiteral("earlier result"), 4, 7}}));
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("准备就绪"));
     }
 
@@ -180,7 +173,7 @@ private slots:
         TestApp app(dir);
         MainData->useAbsolutePath();
         ScriptedPrompts prompts;
-        TSerchForm form(&app.form());
+        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
 
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
         QVERIFY(choose(form, form.BigComBox, QStringLiteral("全部类别")));
@@ -189,14 +182,14 @@ private slots:
         form.SerchBtnClick();
         QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.lastText()));
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("恭喜，共找到2个资料"));
-        QList<ListEntry> found = entriesOf(app->StoreItemView);
+        QList<ListEntry> found = entriesOf(app->ui().StoreItemView);
         std::sort(found.begin(), found.end(), [](const ListEntry& a, const ListEntry& b) { return a.id < b.id; });
         const QList<ListEntry> expected = {{QStringLiteral("快速排序"), 4, quick}, {QStringLiteral("it's 排序"), 4, mine}};
         QCOMPARE(found, expected);
 
         // The search-results node lists exactly the stored items.
         clickNode(app.form(), {QStringLiteral("搜索结果")});
-        QList<ListEntry> listed = entriesOf(app->MainList);
+        QList<ListEntry> listed = entriesOf(app->ui().MainList);
         std::sort(listed.begin(), listed.end(), [](const ListEntry& a, const ListEntry& b) { return a.id < b.id; });
         QCOMPARE(listed, expected);
 
@@ -211,14 +204,14 @@ private slots:
         form.EndTime->setDate(QDate(2004, 3, 31));
         form.SerchBtnClick();
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("恭喜，共找到1个资料"));
-        QCOMPARE(entriesOf(app->StoreItemView), (QList<ListEntry>{{QStringLiteral("编辑器"), 5, tool}}));
+        QCOMPARE(entriesOf(app->ui().StoreItemView), (QList<ListEntry>{{QStringLiteral("编辑器"), 5, tool}}));
 
         // No hits empties the store.
         form.BeginTime->setDate(QDate(2004, 4, 1));
         form.EndTime->setDate(QDate(2004, 4, 30));
         form.SerchBtnClick();
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("很遗憾，没有找到"));
-        QCOMPARE(app->StoreItemView->count(), 0);
+        QCOMPARE(app->ui().StoreItemView->count(), 0);
         QVERIFY(prompts.shown.isEmpty());
     }
 
@@ -228,9 +221,9 @@ private slots:
         TestApp app(dir);
         MainData->useAbsolutePath();
         ScriptedPrompts prompts;
-        listitems::add(app->StoreItemView, QStringLiteral("earlier result"), 4, 7);
+        listitems::add(app->ui().StoreItemView, QStringLiteral("earlier result"), 4, 7);
         QVERIFY(QFile::remove(dir.file(QStringLiteral("Data.QSD"))));
-        TSerchForm form(&app.form());
+        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
         QVERIFY(choose(form, form.BigComBox, QStringLiteral("算法")));
         QVERIFY(choose(form, form.SmallComBox, QStringLiteral("排序")));
@@ -242,7 +235,7 @@ private slots:
         QVERIFY2(prompts.lastText().startsWith(prefix) && prompts.lastText().size() > prefix.size(),
                  qPrintable(prompts.lastText()));
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("正在搜索..."));
-        QCOMPARE(app->StoreItemView->count(), 0);
+        QCOMPARE(app->ui().StoreItemView->count(), 0);
         QVERIFY(!QFile::exists(dir.file(QStringLiteral("Data.QSD"))));
     }
 };

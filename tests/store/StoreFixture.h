@@ -1,22 +1,18 @@
 #pragma once
-// A data module on a fresh installation directory, with its own status and progress bar.
+// A data module on a fresh installation directory, reporting to a recording status sink.
 #include "TestData.h"
 
+#include "RecordingStatus.h"
 #include "store/TMainData.h"
-
-#include <QProgressBar>
-#include <QStatusBar>
 
 struct StoreFixture {
     TestDataDir dir;
-    QStatusBar status;
-    QProgressBar bar;
+    RecordingStatus status;
     TMainData data{dir.path()};
 
     StoreFixture()
     {
-        bar.setRange(0, 100);
-        data.setStatusWidgets(&status, &bar);
+        data.setStatusSink(&status);
         data.useAbsolutePath();
     }
     QString db() const { return dir.file(QStringLiteral("Data.QSD")); }

@@ -77,27 +77,27 @@ private slots:
         StoreFixture f;
         const qint64 id = f.dir.addText(QStringLiteral("t"), QStringLiteral("c"), QString());
         f.dir.addText(QStringLiteral("u"), QStringLiteral("c"), QStringLiteral("s"));
-        f.bar.setValue(50);
+        f.status.showProgress(50);
         QVERIFY(TFile::ExecuteStatement(sql::deleteMaterial(kText, id)));
-        QCOMPARE(f.status.currentMessage(), QStringLiteral("数据库操作成功！"));
-        QCOMPARE(f.bar.value(), 100);
+        QCOMPARE(f.status.currentStatus(), QStringLiteral("数据库操作成功！"));
+        QCOMPARE(f.status.progress(), 100);
         QCOMPARE(places(f.dir, kText), QStringList{"c/s"});
 
         // A successful count leaves status and progress alone.
-        f.status.showMessage(QStringLiteral("before"));
-        f.bar.setValue(42);
+        f.status.showStatus(QStringLiteral("before"));
+        f.status.showProgress(42);
         int count = -1;
         QVERIFY(TFile::OpenAndCount(sql::countCategory(kText, QStringLiteral("c")), count));
         QCOMPARE(count, 1);
         QVERIFY(TFile::OpenAndCount(sql::countCategory(kText, QStringLiteral("none")), count));
         QCOMPARE(count, 0);
-        QCOMPARE(f.status.currentMessage(), QStringLiteral("before"));
-        QCOMPARE(f.bar.value(), 42);
+        QCOMPARE(f.status.currentStatus(), QStringLiteral("before"));
+        QCOMPARE(f.status.progress(), 42);
 
         f.data.setProgress(500);
-        QCOMPARE(f.bar.value(), 100);
+        QCOMPARE(f.status.progress(), 100);
         f.data.setProgress(-1);
-        QCOMPARE(f.bar.value(), 100);
+        QCOMPARE(f.status.progress(), 100);
     }
 
     void unusableDatabase_data()
@@ -136,11 +136,11 @@ private slots:
         }
         const QByteArray before = fileBytes(f.db());
 
-        f.bar.setValue(50);
+        f.status.showProgress(50);
         QVERIFY(!TFile::ExecuteStatement(sql::deleteClassRows(kText, QStringLiteral("c"), std::nullopt)));
-        const QString message = f.status.currentMessage();
+        const QString message = f.status.currentStatus();
         QVERIFY2(message.endsWith(kSerious) && message.size() > kSerious.size(), qPrintable(message));
-        QCOMPARE(f.bar.value(), 0);
+        QCOMPARE(f.status.progress(), 0);
         if (state == "missing")
             QVERIFY2(message.startsWith(QStringLiteral("找不到数据库文件")), qPrintable(message));
 
@@ -149,13 +149,13 @@ private slots:
         record.InsertNew();
         QVERIFY2(ResultMessage.startsWith(QStringLiteral("数据库操作失败！ 原因：")), qPrintable(ResultMessage));
 
-        f.status.clearMessage();
-        f.bar.setValue(50);
+        f.status.showStatus(QString());
+        f.status.showProgress(50);
         int count = 9;
         QCOMPARE(TFile::OpenAndCount(sql::countAll(kText), count), readable);
         QCOMPARE(count, readable ? 1 : 9);
-        QCOMPARE(f.bar.value(), readable ? 50 : 0);
-        QCOMPARE(f.status.currentMessage().endsWith(kSerious), !readable);
+        QCOMPARE(f.status.progress(), readable ? 50 : 0);
+        QCOMPARE(f.status.currentStatus().endsWith(kSerious), !readable);
 
         lock.reset();
         QCOMPARE(QFile::exists(f.db()), state != "missing");
@@ -229,7 +229,7 @@ private slots:
         const bool ok = rename ? TFile::RenameClassRows(category, subcategory, kind, QStringLiteral("N"))
                                : TFile::DeleteClassRows(category, subcategory, kind);
         QVERIFY(ok);
-        QCOMPARE(f.status.currentMessage(), QStringLiteral("数据库操作成功！"));
+        QCOMPARE(f.status.currentStatus(), QStringLiteral("数据库操作成功！"));
         QCOMPARE(places(f.dir, kText), textRows);
         QCOMPARE(places(f.dir, kExe), exeRows);
     }

@@ -11,6 +11,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -71,15 +73,13 @@ QStringList dump(const QString& path)
 
 QString copy(const QString& db, int n) { return safetycopies::copyPath(db, n); }
 
-// A data module as the program has one per run, reporting on its own status and progress bar.
+// A data module as the program has one per run, reporting to a recording status sink.
 struct Run {
-    QStatusBar status;
-    QProgressBar bar;
+    RecordingStatus status;
     TMainData data;
     explicit Run(const QString& dir) : data(dir)
     {
-        bar.setRange(0, 100);
-        data.setStatusWidgets(&status, &bar);
+        data.setStatusSink(&status);
         data.useAbsolutePath();
     }
 };
@@ -173,7 +173,7 @@ private slots:
             QVERIFY(!QFile::exists(copy(db, 4)));
             QVERIFY(!QFile::exists(safetycopies::pendingPath(db)));
             QVERIFY(!QFile::exists(safetycopies::pendingPath(db) + QStringLiteral("-journal")));
-            QCOMPARE(r.status.currentMessage(), QStringLiteral("数据库操作成功！"));
+            QCOMPARE(r.status.currentStatus(), QStringLiteral("数据库操作成功！"));
         }
         QCOMPARE(dump(db).size(), 10);  // nine texts of five runs and the tool
     }
@@ -223,7 +223,7 @@ private slots:
         {
             TestApp app(dir);
             clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-            QCOMPARE(app->MainList->count(), 1);
+            QCOMPARE(app->ui().MainList->count(), 1);
         }
         for (int n = 1; n <= 3; ++n)
             QVERIFY(!QFile::exists(copy(db, n)));
@@ -256,9 +256,9 @@ private slots:
             TestApp app(dir);
             QCOMPARE(fileBytes(db), before);
             clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("c")});
-            const QString message = app->MainStatus->currentMessage();
+            const QString message = app->ui().MainStatus->currentMessage();
             QVERIFY2(message.endsWith(kSerious) && message.size() > kSerious.size(), qPrintable(message));
-            QCOMPARE(app->MainProgressBar->value(), 0);
+            QCOMPARE(app->ui().MainProgressBar->value(), 0);
             // A count may be answered from an index without reading the damaged page.
             int count = -1;
             const bool counted = TFile::OpenAndCount(sql::countAll(QStringLiteral("textfile")), count);
@@ -273,8 +273,8 @@ private slots:
             QVERIFY(insertText(QStringLiteral("new")).startsWith(kFailurePrefix + why));
             QVERIFY(!TFile::ExecuteStatement(sql::deleteClassRows(QStringLiteral("textfile"), QStringLiteral("c"),
                                                                    std::nullopt)));
-            QCOMPARE(app->MainStatus->currentMessage(), why + QStringLiteral("，没有写入") + kSerious);
-            QCOMPARE(app->MainProgressBar->value(), 0);
+            QCOMPARE(app->ui().MainStatus->currentMessage(), why + QStringLiteral("，没有写入") + kSerious);
+            QCOMPARE(app->ui().MainProgressBar->value(), 0);
             QVERIFY(insertText(QStringLiteral("again")).startsWith(kFailurePrefix));
         }
         QCOMPARE(fileBytes(db), before);
@@ -301,10 +301,10 @@ private slots:
         clock.start();
         int count = -1;
         QVERIFY(!TFile::OpenAndCount(sql::countAll(QStringLiteral("textfile")), count));
-        QVERIFY(r.status.currentMessage().endsWith(kSerious));
+        QVERIFY(r.status.currentStatus().endsWith(kSerious));
         QVERIFY(insertText(QStringLiteral("locked out")).startsWith(kFailurePrefix));
         TFile::ReportSafetyCopyNotice();
-        QVERIFY2(r.status.currentMessage().startsWith(kCopyFailed), qPrintable(r.status.currentMessage()));
+        QVERIFY2(r.status.currentStatus().startsWith(kCopyFailed), qPrintable(r.status.currentStatus()));
         QVERIFY(!TFile::ExecuteStatement(sql::deleteMaterial(QStringLiteral("textfile"), 1)));
         // Generous: an endless retry would hang here far longer.
         QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
@@ -336,19 +336,19 @@ private slots:
         QVERIFY(QDir().mkpath(obstacle + QStringLiteral("/inside")));
 
         Run r(dir.path());
-        r.status.showMessage(QStringLiteral("quiet"));
+        r.status.showStatus(QStringLiteral("quiet"));
         QCOMPARE(insertText(QStringLiteral("kept")), kAdded);
         // A record operation never writes the status bar; its caller reports the notice afterwards.
-        QCOMPARE(r.status.currentMessage(), QStringLiteral("quiet"));
+        QCOMPARE(r.status.currentStatus(), QStringLiteral("quiet"));
         TFile::ReportSafetyCopyNotice();
-        const QString message = r.status.currentMessage();
+        const QString message = r.status.currentStatus();
         QVERIFY2(message.startsWith(kCopyFailed) && message.size() > kCopyFailed.size(), qPrintable(message));
         QCOMPARE(dir.column(QStringLiteral("select title from textfile")), QStringList{"kept"});
         // Tried once per run: the next write neither tries again nor says it again.
-        r.status.showMessage(QStringLiteral("quiet"));
+        r.status.showStatus(QStringLiteral("quiet"));
         QCOMPARE(insertText(QStringLiteral("also kept")), kAdded);
         TFile::ReportSafetyCopyNotice();
-        QCOMPARE(r.status.currentMessage(), QStringLiteral("quiet"));
+        QCOMPARE(r.status.currentStatus(), QStringLiteral("quiet"));
         QCOMPARE(dir.column(QStringLiteral("select count(*) from textfile")), QStringList{"2"});
 
         QCOMPARE(fileBytes(copy(db, 1)), QByteArray("older copy 1"));

@@ -42,7 +42,7 @@ QStringList path(const QString& joined)
 
 void selectPath(TMainForm& form, const QString& joined)
 {
-    treenodes::select(form.MainTreeView, joined.isEmpty() ? nullptr : findNode(form, path(joined)));
+    treenodes::select(form.ui().MainTreeView, joined.isEmpty() ? nullptr : findNode(form, path(joined)));
 }
 
 // "title@bigclassname/classname" of every row of a table, ordered by id.
@@ -133,7 +133,7 @@ private slots:
         CategoryApp app(dir);
         ScriptedPrompts prompts;  // every input is cancelled, every question answered No
         selectPath(app.form(), selection);
-        const QList<TreeNodeData> before = treeFromWidget(app->MainTreeView);
+        const QList<TreeNodeData> before = treeFromWidget(app->ui().MainTreeView);
         const QStringList textRows = rows(dir, QStringLiteral("textfile"));
 
         if (command == QLatin1String("add"))
@@ -148,9 +148,9 @@ private slots:
         QCOMPARE(prompts.shown.at(0).text, text);
         QCOMPARE(prompts.shown.at(0).caption, caption);
         QCOMPARE(int(prompts.shown.at(0).icon), icon);
-        QCOMPARE(treeFromWidget(app->MainTreeView), before);
+        QCOMPARE(treeFromWidget(app->ui().MainTreeView), before);
         QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
-        QCOMPARE(app->treeSaveCount, 0);
+        QCOMPARE(app->treeSaveCount(), 0);
     }
 
     void addNode_data()
@@ -194,13 +194,13 @@ private slots:
         QCOMPARE(added->text(0), name);
         QCOMPARE(treenodes::image(added), image);
         QCOMPARE(treenodes::selectedImage(added), selectedImage);
-        QCOMPARE(treenodes::selected(app->MainTreeView), parentNode);
+        QCOMPARE(treenodes::selected(app->ui().MainTreeView), parentNode);
         QVERIFY(!parentNode->isExpanded());
         // Saved at once: the file holds the new node.
-        QCOMPARE(app->treeSaveCount, 1);
-        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->MainTreeView)));
+        QCOMPARE(app->treeSaveCount(), 1);
+        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->ui().MainTreeView)));
         // The listed parent shows the new folder item.
-        QVERIFY(app->MainList->findItems(name, Qt::MatchExactly).size() >= 1);
+        QVERIFY(app->ui().MainList->findItems(name, Qt::MatchExactly).size() >= 1);
     }
 
     // Names the tree file could not give back are refused before anything changes.
@@ -226,7 +226,7 @@ private slots:
         ScriptedPrompts prompts;
         prompts.inputs.enqueue(name);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        const QList<TreeNodeData> before = treeFromWidget(app->MainTreeView);
+        const QList<TreeNodeData> before = treeFromWidget(app->ui().MainTreeView);
         const QStringList textRows = rows(dir, QStringLiteral("textfile"));
         const QByteArray fileBefore = treeFileBytes(savedTree(dir));
 
@@ -240,9 +240,9 @@ private slots:
         QCOMPARE(prompts.shown.at(1).icon, Prompts::Icon::Warning);
         QCOMPARE(prompts.shown.at(1).caption, QStringLiteral("Quillstash"));
         QVERIFY(!prompts.shown.at(1).text.isEmpty());
-        QCOMPARE(treeFromWidget(app->MainTreeView), before);
+        QCOMPARE(treeFromWidget(app->ui().MainTreeView), before);
         QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
-        QCOMPARE(app->treeSaveCount, 0);
+        QCOMPARE(app->treeSaveCount(), 0);
         QCOMPARE(treeFileBytes(savedTree(dir)), fileBefore);
     }
 
@@ -300,10 +300,10 @@ private slots:
         QCOMPARE(target->childCount(), children);
         QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
         QCOMPARE(rows(dir, QStringLiteral("exefile")), exeRows);
-        QCOMPARE(app->MainStatus->currentMessage(), QStringLiteral("数据库操作成功！"));
-        QCOMPARE(app->treeSaveCount, 1);
-        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->MainTreeView)));
-        QCOMPARE(treenodes::selected(app->MainTreeView), target);
+        QCOMPARE(app->ui().MainStatus->currentMessage(), QStringLiteral("数据库操作成功！"));
+        QCOMPARE(app->treeSaveCount(), 1);
+        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->ui().MainTreeView)));
+        QCOMPARE(treenodes::selected(app->ui().MainTreeView), target);
     }
 
     void deleteCascades_data()
@@ -337,20 +337,20 @@ private slots:
         ScriptedPrompts prompts;
         prompts.answers.enqueue(true);
         clickNode(app.form(), path(node));
-        const int nodesBefore = treenodes::allNodes(app->MainTreeView).size();
+        const int nodesBefore = treenodes::allNodes(app->ui().MainTreeView).size();
         const int removed = 1 + findNode(app.form(), path(node))->childCount();
 
         app->DelChildItem();
 
         QVERIFY(!findNode(app.form(), path(node)));
-        QCOMPARE(treenodes::allNodes(app->MainTreeView).size(), nodesBefore - removed);
+        QCOMPARE(treenodes::allNodes(app->ui().MainTreeView).size(), nodesBefore - removed);
         QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
         QCOMPARE(rows(dir, QStringLiteral("exefile")), exeRows);
-        QCOMPARE(treenodes::selected(app->MainTreeView), findNode(app.form(), path(selectedAfter)));
-        QCOMPARE(app->treeSaveCount, 1);
-        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->MainTreeView)));
+        QCOMPARE(treenodes::selected(app->ui().MainTreeView), findNode(app.form(), path(selectedAfter)));
+        QCOMPARE(app->treeSaveCount(), 1);
+        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->ui().MainTreeView)));
         // The list now shows the parent, without the deleted place.
-        QVERIFY(app->MainList->findItems(path(node).last(), Qt::MatchExactly).isEmpty());
+        QVERIFY(app->ui().MainList->findItems(path(node).last(), Qt::MatchExactly).isEmpty());
     }
 
     // A rename or delete whose statement fails leaves the tree and its file as they were.
@@ -374,7 +374,7 @@ private slots:
         prompts.inputs.enqueue(QStringLiteral("新名字"));
         prompts.answers.enqueue(true);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        const QList<TreeNodeData> before = treeFromWidget(app->MainTreeView);
+        const QList<TreeNodeData> before = treeFromWidget(app->ui().MainTreeView);
         const QStringList textBefore = rows(dir, QStringLiteral("textfile"));
         const QString treePath = dir.file(QStringLiteral("MTS.qs"));
         QVERIFY(QFile::remove(treePath));
@@ -389,17 +389,17 @@ private slots:
         else
             app->FormClose();
 
-        QCOMPARE(treeFromWidget(app->MainTreeView), before);
+        QCOMPARE(treeFromWidget(app->ui().MainTreeView), before);
         QCOMPARE(rows(dir, QStringLiteral("textfile")), textBefore);
         QVERIFY(QFileInfo(treePath).isDir());
         const ShownPrompt& shown = prompts.shown.last();
         QCOMPARE(shown.kind, QStringLiteral("box"));
         QCOMPARE(shown.icon, Prompts::Icon::Error);
         QVERIFY2(shown.text.contains(QDir::toNativeSeparators(treePath)), qPrintable(shown.text));
-        QVERIFY2(!app->MainStatus->currentMessage().contains(QStringLiteral("数据库操作成功")),
-                 qPrintable(app->MainStatus->currentMessage()));
+        QVERIFY2(!app->ui().MainStatus->currentMessage().contains(QStringLiteral("数据库操作成功")),
+                 qPrintable(app->ui().MainStatus->currentMessage()));
         if (command != QLatin1String("exit"))
-            QCOMPARE(treenodes::selected(app->MainTreeView), findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")}));
+            QCOMPARE(treenodes::selected(app->ui().MainTreeView), findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")}));
     }
 
     // Materials follow names: a second sibling of the same name (blanks around it aside) is refused.
@@ -430,7 +430,7 @@ private slots:
         ScriptedPrompts prompts;
         prompts.inputs.enqueue(name);
         clickNode(app.form(), path(node));
-        const QList<TreeNodeData> before = treeFromWidget(app->MainTreeView);
+        const QList<TreeNodeData> before = treeFromWidget(app->ui().MainTreeView);
         const QStringList textBefore = rows(dir, QStringLiteral("textfile"));
 
         if (command == QLatin1String("add"))
@@ -443,11 +443,11 @@ private slots:
         if (refused) {
             QCOMPARE(prompts.shown.last().caption, QStringLiteral("提示信息"));
             QCOMPARE(prompts.shown.last().icon, Prompts::Icon::Warning);
-            QCOMPARE(treeFromWidget(app->MainTreeView), before);
+            QCOMPARE(treeFromWidget(app->ui().MainTreeView), before);
             QCOMPARE(rows(dir, QStringLiteral("textfile")), textBefore);
-            QCOMPARE(app->treeSaveCount, 0);
+            QCOMPARE(app->treeSaveCount(), 0);
         } else {
-            QCOMPARE(app->treeSaveCount, 1);
+            QCOMPARE(app->treeSaveCount(), 1);
         }
     }
 
@@ -461,8 +461,8 @@ private slots:
         ScriptedPrompts prompts;
         QCOMPARE(findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")})->childCount(), 2);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
-        QCOMPARE(app->MainList->count(), 1);
-        QCOMPARE(app->MainList->item(0)->text(), QStringLiteral("t-sort"));
+        QCOMPARE(app->ui().MainList->count(), 1);
+        QCOMPARE(app->ui().MainList->item(0)->text(), QStringLiteral("t-sort"));
     }
 
     void failingDatabaseKeepsTree_data()
@@ -493,7 +493,7 @@ private slots:
         } else {
             QVERIFY(db.remove());
         }
-        const QList<TreeNodeData> before = treeFromWidget(app->MainTreeView);
+        const QList<TreeNodeData> before = treeFromWidget(app->ui().MainTreeView);
         const QByteArray fileBefore = treeFileBytes(savedTree(dir));
 
         if (command == QLatin1String("rename"))
@@ -501,11 +501,11 @@ private slots:
         else
             app->DelChildItem();
 
-        QCOMPARE(treeFromWidget(app->MainTreeView), before);
-        QCOMPARE(app->treeSaveCount, 0);
+        QCOMPARE(treeFromWidget(app->ui().MainTreeView), before);
+        QCOMPARE(app->treeSaveCount(), 0);
         QCOMPARE(treeFileBytes(savedTree(dir)), fileBefore);
-        QVERIFY(app->MainStatus->currentMessage().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
-        QCOMPARE(app->MainProgressBar->value(), 0);
+        QVERIFY(app->ui().MainStatus->currentMessage().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
+        QCOMPARE(app->ui().MainProgressBar->value(), 0);
     }
 };
 

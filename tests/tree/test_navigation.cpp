@@ -52,7 +52,7 @@ QStringList listCaptions(const QListWidget* list)
 
 QString selectedText(TMainForm& form)
 {
-    const QTreeWidgetItem* node = treenodes::selected(form.MainTreeView);
+    const QTreeWidgetItem* node = treenodes::selected(form.ui().MainTreeView);
     return node ? node->text(0) : QString();
 }
 
@@ -187,16 +187,16 @@ private slots:
     {
         TestDataDir dir(kTree);
         TestApp app(dir);
-        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 17);
-        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 18);
+        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
+        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QVERIFY(app->BackHistory.isEmpty());
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-算法-null"));
-        QCOMPARE(app->PreviousKey, app->CurrentKey);
+        QVERIFY(app->navigator().backHistory().isEmpty());
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-null"));
+        QCOMPARE(app->navigator().previousKey(), app->navigator().currentKey());
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QVERIFY(app->BackHistory.isEmpty());
-        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 17);
-        QVERIFY(!app->HistoryFlag);
+        QVERIFY(app->navigator().backHistory().isEmpty());
+        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
+        QVERIFY(!app->navigator().historyFlag());
     }
 
     void emptyKindRootRecordsNothing()
@@ -204,12 +204,12 @@ private slots:
         TestDataDir dir;  // the three top nodes only
         TestApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料")});
-        QVERIFY(app->CurrentKey.isEmpty());
-        QVERIFY(!app->HistoryFlag);
+        QVERIFY(app->navigator().currentKey().isEmpty());
+        QVERIFY(!app->navigator().historyFlag());
         clickNode(app.form(), {QStringLiteral("实例资料")});
-        QVERIFY(app->CurrentKey.isEmpty());
-        QVERIFY(app->BackHistory.isEmpty());
-        QCOMPARE(app->MainList->count(), 0);
+        QVERIFY(app->navigator().currentKey().isEmpty());
+        QVERIFY(app->navigator().backHistory().isEmpty());
+        QCOMPARE(app->ui().MainList->count(), 0);
     }
 
     void sevenPlacesGiveFiveMenuItems()
@@ -217,18 +217,18 @@ private slots:
         TestDataDir dir(kTree);
         TestApp app(dir);
         visitSeven(app.form());
-        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(6));
-        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 14);
+        QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(6));
+        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 14);
         app->BackMenuPopup();
         const QStringList expected = {kSevenKeys.at(5), kSevenKeys.at(4), kSevenKeys.at(3), kSevenKeys.at(2),
                                       kSevenKeys.at(1)};
-        QCOMPARE(captions(app->BackMenu), expected);
+        QCOMPARE(captions(app->ui().BackMenu), expected);
         // Rebuilt, not appended to, on every opening.
         app->BackMenuPopup();
-        QCOMPARE(app->BackMenu->actions().size(), 5);
+        QCOMPARE(app->ui().BackMenu->actions().size(), 5);
         // Empty forward history: empty menu (the designed separator is gone too).
         app->PreMenuPopup();
-        QVERIFY(app->PreMenu->actions().isEmpty());
+        QVERIFY(app->ui().PreMenu->actions().isEmpty());
     }
 
     void emptyMenusAndInactiveButtons()
@@ -237,23 +237,23 @@ private slots:
         TestApp app(dir);
         app->BackMenuPopup();
         app->PreMenuPopup();
-        QVERIFY(app->BackMenu->actions().isEmpty());
-        QVERIFY(app->PreMenu->actions().isEmpty());
+        QVERIFY(app->ui().BackMenu->actions().isEmpty());
+        QVERIFY(app->ui().PreMenu->actions().isEmpty());
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        const QStringList before = listCaptions(app->MainList);
+        const QStringList before = listCaptions(app->ui().MainList);
         app->BackTBtnClick();
         app->PreTBtnClick();
         app->BackMenuItemClick(0);
         app->PreMenuItemClick(2);
         QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
-        QCOMPARE(listCaptions(app->MainList), before);
-        QVERIFY(app->ForwardHistory.isEmpty());
-        QVERIFY(app->BackHistory.isEmpty());
-        // Back showing its inactive image does nothing even if a key was slipped in.
-        app->BackHistory.Push(textKey(QStringLiteral("算法")));
+        QCOMPARE(listCaptions(app->ui().MainList), before);
+        QVERIFY(app->navigator().forwardHistory().isEmpty());
+        QVERIFY(app->navigator().backHistory().isEmpty());
+        // Both buttons show their inactive images, and a click on them does nothing.
+        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
+        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
         app->BackTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
-        QCOMPARE(app->BackHistory.count(), 1);
     }
 
     void backBackForward()
@@ -262,25 +262,25 @@ private slots:
         TestApp app(dir);
         visitSeven(app.form());
         app->BackTBtnClick();
-        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(5));
+        QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(5));
         QCOMPARE(selectedText(app.form()), QStringLiteral("实例资料"));
-        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 15);
+        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 15);
         app->BackTBtnClick();
-        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(4));
-        QCOMPARE(keyTexts(app->ForwardHistory), (QStringList{kSevenKeys.at(5), kSevenKeys.at(6)}));
+        QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(4));
+        QCOMPARE(keyTexts(app->navigator().forwardHistory()), (QStringList{kSevenKeys.at(5), kSevenKeys.at(6)}));
         app->PreTBtnClick();
-        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(5));
+        QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(5));
         QCOMPARE(selectedText(app.form()), QStringLiteral("实例资料"));
         app->PreMenuPopup();
-        QCOMPARE(captions(app->PreMenu), QStringList{kSevenKeys.at(6)});
-        QCOMPARE(keyTexts(app->BackHistory).first(), kSevenKeys.at(4));
+        QCOMPARE(captions(app->ui().PreMenu), QStringList{kSevenKeys.at(6)});
+        QCOMPARE(keyTexts(app->navigator().backHistory()).first(), kSevenKeys.at(4));
         // Moving through the history records no visit: forward survives.
-        QCOMPARE(app->ForwardHistory.count(), 1);
+        QCOMPARE(app->navigator().forwardHistory().count(), 1);
         // A new visit clears forward and Forward goes inactive.
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QVERIFY(app->ForwardHistory.isEmpty());
-        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 18);
-        QCOMPARE(keyTexts(app->BackHistory).first(), kSevenKeys.at(5));
+        QVERIFY(app->navigator().forwardHistory().isEmpty());
+        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
+        QCOMPARE(keyTexts(app->navigator().backHistory()).first(), kSevenKeys.at(5));
     }
 
     void backToTheStartMakesBackInactive()
@@ -290,12 +290,12 @@ private slots:
         clickNode(app.form(), kSeven.at(1));
         clickNode(app.form(), kSeven.at(2));
         app->BackTBtnClick();
-        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 17);
+        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
         QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
-        QCOMPARE(listCaptions(app->MainList), (QStringList{"排序", "查找"}));
+        QCOMPARE(listCaptions(app->ui().MainList), (QStringList{"排序", "查找"}));
         app->PreTBtnClick();
-        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 18);
-        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 14);
+        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
+        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 14);
         QCOMPARE(selectedText(app.form()), QStringLiteral("排序"));
     }
 
@@ -305,74 +305,74 @@ private slots:
         TestApp app(dir);
         visitSeven(app.form());
         app->BackMenuPopup();
-        QList<QAction*> items = app->BackMenu->actions();
+        QList<QAction*> items = app->ui().BackMenu->actions();
         QCOMPARE(items.size(), 5);
         items.at(2)->trigger();
-        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(3));
+        QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(3));
         QCOMPARE(selectedText(app.form()), QStringLiteral("查找"));
-        QCOMPARE(keyTexts(app->BackHistory), (QStringList{kSevenKeys.at(2), kSevenKeys.at(1)}));
+        QCOMPARE(keyTexts(app->navigator().backHistory()), (QStringList{kSevenKeys.at(2), kSevenKeys.at(1)}));
         // The current key, then item 0, then item 1, the last one most recent.
-        QCOMPARE(keyTexts(app->ForwardHistory), (QStringList{kSevenKeys.at(4), kSevenKeys.at(5), kSevenKeys.at(6)}));
-        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 15);
+        QCOMPARE(keyTexts(app->navigator().forwardHistory()), (QStringList{kSevenKeys.at(4), kSevenKeys.at(5), kSevenKeys.at(6)}));
+        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 15);
         // The same jump forward: item 1 of the forward menu.
         app->PreMenuPopup();
-        app->PreMenu->actions().at(1)->trigger();
-        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(5));
-        QCOMPARE(keyTexts(app->ForwardHistory), QStringList{kSevenKeys.at(6)});
-        QCOMPARE(keyTexts(app->BackHistory),
+        app->ui().PreMenu->actions().at(1)->trigger();
+        QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(5));
+        QCOMPARE(keyTexts(app->navigator().forwardHistory()), QStringList{kSevenKeys.at(6)});
+        QCOMPARE(keyTexts(app->navigator().backHistory()),
                  (QStringList{kSevenKeys.at(4), kSevenKeys.at(3), kSevenKeys.at(2), kSevenKeys.at(1)}));
         // The last back item empties the back history.
         app->BackMenuPopup();
-        app->BackMenu->actions().last()->trigger();
-        QCOMPARE(app->CurrentKey.text(), kSevenKeys.at(1));
-        QVERIFY(app->BackHistory.isEmpty());
-        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 17);
-        QCOMPARE(app->ForwardHistory.count(), 5);
+        app->ui().BackMenu->actions().last()->trigger();
+        QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(1));
+        QVERIFY(app->navigator().backHistory().isEmpty());
+        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
+        QCOMPARE(app->navigator().forwardHistory().count(), 5);
     }
 
     void upAtEachLevel()
     {
         TestDataDir dir(kTree);
         TestApp app(dir);
-        QCOMPARE(TMainForm::buttonImage(app->UpTBtn), 19);
+        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 19);
         app->UpTBtnClick();  // inactive at start-up
-        QCOMPARE(listCaptions(app->MainList), (QStringList{"文字资料", "实例资料"}));
+        QCOMPARE(listCaptions(app->ui().MainList), (QStringList{"文字资料", "实例资料"}));
 
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
-        QCOMPARE(TMainForm::buttonImage(app->UpTBtn), 16);
+        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
         app->UpTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-算法-null"));
-        QCOMPARE(keyTexts(app->BackHistory), QStringList{"文字资料-算法-排序"});
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-null"));
+        QCOMPARE(keyTexts(app->navigator().backHistory()), QStringList{"文字资料-算法-排序"});
         app->UpTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("文字资料"));
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-null-null"));
-        QCOMPARE(app->BackHistory.count(), 2);
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-null-null"));
+        QCOMPARE(app->navigator().backHistory().count(), 2);
         app->UpTBtnClick();
-        QCOMPARE(listCaptions(app->MainList), (QStringList{"文字资料", "实例资料"}));
-        QCOMPARE(listitems::image(app->MainList->item(1)), 3);
-        QCOMPARE(TMainForm::buttonImage(app->UpTBtn), 19);
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-null-null"));
-        QCOMPARE(app->BackHistory.count(), 2);
+        QCOMPARE(listCaptions(app->ui().MainList), (QStringList{"文字资料", "实例资料"}));
+        QCOMPARE(listitems::image(app->ui().MainList->item(1)), 3);
+        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 19);
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-null-null"));
+        QCOMPARE(app->navigator().backHistory().count(), 2);
         app->UpTBtnClick();  // inactive now
-        QCOMPARE(listCaptions(app->MainList), (QStringList{"文字资料", "实例资料"}));
+        QCOMPARE(listCaptions(app->ui().MainList), (QStringList{"文字资料", "实例资料"}));
     }
 
     void upOnSearchResultsDoesNothing()
     {
         TestDataDir dir(kTree);
         TestApp app(dir);
-        listitems::add(app->StoreItemView, QStringLiteral("找到的"), 4, 7);
+        app->searchResultsSink()({ListEntry{QStringLiteral("找到的"), 4, 7}});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
         clickNode(app.form(), {QStringLiteral("搜索结果")});
-        QCOMPARE(TMainForm::buttonImage(app->UpTBtn), 16);
+        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
         app->UpTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("搜索结果"));
-        QCOMPARE(listCaptions(app->MainList), QStringList{"找到的"});
+        QCOMPARE(listCaptions(app->ui().MainList), QStringList{"找到的"});
         // No node selected at all: nothing happens either.
-        treenodes::select(app->MainTreeView, nullptr);
+        treenodes::select(app->ui().MainTreeView, nullptr);
         app->UpTBtnClick();
-        QCOMPARE(listCaptions(app->MainList), QStringList{"找到的"});
+        QCOMPARE(listCaptions(app->ui().MainList), QStringList{"找到的"});
     }
 
     void searchResultsLeaveNoFlagBehind()
@@ -385,12 +385,12 @@ private slots:
         app->BackTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
         clickNode(app.form(), {QStringLiteral("搜索结果")});
-        QVERIFY(!app->HistoryFlag);
+        QVERIFY(!app->navigator().historyFlag());
         app->BackTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
         // Back after the search results must not be taken for a visit that wipes forward.
-        QCOMPARE(keyTexts(app->ForwardHistory), (QStringList{"文字资料-网络-null", "文字资料-null-null"}));
-        QVERIFY(app->BackHistory.isEmpty());
+        QCOMPARE(keyTexts(app->navigator().forwardHistory()), (QStringList{"文字资料-网络-null", "文字资料-null-null"}));
+        QVERIFY(app->navigator().backHistory().isEmpty());
     }
 
     void awkwardNamesNavigate()
@@ -398,25 +398,25 @@ private slots:
         TestDataDir dir(kTree);
         TestApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("a-b"), QStringLiteral("null")});
-        QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-a-b-null"));
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-a-b-null"));
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("null")});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("a-b")});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("R&D")});
         app->BackMenuPopup();
-        QCOMPARE(captions(app->BackMenu),
+        QCOMPARE(captions(app->ui().BackMenu),
                  (QStringList{"文字资料-a-b-null", "文字资料-null-null", "文字资料-a-b-null"}));
         app->BackTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("a-b"));
-        QCOMPARE(treenodes::level(treenodes::selected(app->MainTreeView)), 1);
+        QCOMPARE(treenodes::level(treenodes::selected(app->ui().MainTreeView)), 1);
         app->BackTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("null"));
-        QCOMPARE(treenodes::level(treenodes::selected(app->MainTreeView)), 1);
+        QCOMPARE(treenodes::level(treenodes::selected(app->ui().MainTreeView)), 1);
         app->BackTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("null"));
-        QCOMPARE(treenodes::level(treenodes::selected(app->MainTreeView)), 2);
+        QCOMPARE(treenodes::level(treenodes::selected(app->ui().MainTreeView)), 2);
         // "&" is shown as typed, not taken as an accelerator.
         app->PreMenuPopup();
-        QCOMPARE(captions(app->PreMenu).last(), QStringLiteral("文字资料-R&&D-null"));
+        QCOMPARE(captions(app->ui().PreMenu).last(), QStringLiteral("文字资料-R&&D-null"));
     }
 
     void goToLocationResolvesByParts_data()
@@ -444,17 +444,17 @@ private slots:
         TestDataDir dir(kTree);
         TestApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        const QStringList before = listCaptions(app->MainList);
+        const QStringList before = listCaptions(app->ui().MainList);
         QCOMPARE(app->GoToLocation(key), found);
-        QVERIFY(!app->HistoryFlag);
-        QVERIFY(app->BackHistory.isEmpty());
+        QVERIFY(!app->navigator().historyFlag());
+        QVERIFY(app->navigator().backHistory().isEmpty());
         if (found) {
-            QCOMPARE(treenodes::selected(app->MainTreeView), findNode(app.form(), path));
-            QCOMPARE(app->PreviousKey, key);
+            QCOMPARE(treenodes::selected(app->ui().MainTreeView), findNode(app.form(), path));
+            QCOMPARE(app->navigator().previousKey(), key);
         } else {
             QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
-            QCOMPARE(listCaptions(app->MainList), before);
-            QCOMPARE(app->CurrentKey.text(), QStringLiteral("文字资料-网络-null"));
+            QCOMPARE(listCaptions(app->ui().MainList), before);
+            QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-网络-null"));
         }
     }
 
@@ -465,28 +465,28 @@ private slots:
         clickNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具")});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")})->setText(0, QStringLiteral("网络2"));
+        app->categoryTree().setText(app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("网络")}), QStringLiteral("网络2"));
         // Back passes over the renamed place to the one before it.
         app->BackTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("工具"));
-        QVERIFY(app->BackHistory.isEmpty());
-        QCOMPARE(keyTexts(app->ForwardHistory), QStringList{"文字资料-算法-null"});
+        QVERIFY(app->navigator().backHistory().isEmpty());
+        QCOMPARE(keyTexts(app->navigator().forwardHistory()), QStringList{"文字资料-算法-null"});
 
         // Only dead places behind: nothing moves at all.
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
         QTreeWidgetItem* cat = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        delete findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")});
-        delete findNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具")});
+        app->categoryTree().take(app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")}));
+        app->categoryTree().take(app->categoryTree().find({QStringLiteral("实例资料"), QStringLiteral("工具")}));
         QCOMPARE(cat->childCount(), 1);
-        const QStringList before = listCaptions(app->MainList);
+        const QStringList before = listCaptions(app->ui().MainList);
         app->BackTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("排序"));
-        QCOMPARE(listCaptions(app->MainList), before);
-        QVERIFY(app->BackHistory.isEmpty());
-        QVERIFY(app->ForwardHistory.isEmpty());
-        QCOMPARE(TMainForm::buttonImage(app->BackTBtn), 17);
-        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 18);
+        QCOMPARE(listCaptions(app->ui().MainList), before);
+        QVERIFY(app->navigator().backHistory().isEmpty());
+        QVERIFY(app->navigator().forwardHistory().isEmpty());
+        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
+        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
     }
 
     void deadMenuTargetIsDropped()
@@ -494,14 +494,14 @@ private slots:
         TestDataDir dir(kTree);
         TestApp app(dir);
         visitSeven(app.form());
-        delete findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")});
+        app->categoryTree().take(app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")}));
         app->BackMenuPopup();
-        app->BackMenu->actions().at(2)->trigger();  // 文字资料-算法-查找, gone
+        app->ui().BackMenu->actions().at(2)->trigger();  // 文字资料-算法-查找, gone
         QCOMPARE(selectedText(app.form()), QStringLiteral("工具"));
-        QCOMPARE(keyTexts(app->BackHistory),
+        QCOMPARE(keyTexts(app->navigator().backHistory()),
                  (QStringList{kSevenKeys.at(5), kSevenKeys.at(4), kSevenKeys.at(2), kSevenKeys.at(1)}));
-        QVERIFY(app->ForwardHistory.isEmpty());
-        QCOMPARE(TMainForm::buttonImage(app->PreTBtn), 18);
+        QVERIFY(app->navigator().forwardHistory().isEmpty());
+        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
     }
 
 private:

@@ -3,8 +3,10 @@
 #include "TestMain.h"
 #include "ScriptedPrompts.h"
 
-#include "app/Gbk.h"
+#include "common/Gbk.h"
+#include "tree/CategoryTree.h"
 #include "tree/CategoryTreeFile.h"
+#include "tree/CategoryTreeView.h"
 #include "tree/TreeNodes.h"
 
 #include <QElapsedTimer>
@@ -15,14 +17,13 @@
 namespace {
 QByteArray crlf(const QStringList& lines) { return gbk::encode(joinLinesCrLf(lines)); }
 
-// "text/image" for every node in absolute order, with "+" per level.
-QStringList describe(const QTreeWidget& tree)
+// "text/image/selected image" for every node in absolute order, with "+" per level.
+QStringList describe(const TCategoryTree& tree)
 {
     QStringList out;
-    for (QTreeWidgetItem* node : treenodes::allNodes(&tree)) {
-        out.append(QString(treenodes::level(node), QLatin1Char('+')) + node->text(0) + QLatin1Char('/')
-                   + QString::number(treenodes::image(node)) + QLatin1Char('/')
-                   + QString::number(treenodes::selectedImage(node)));
+    for (const TTreeNode* node : tree.allNodes()) {
+        out.append(QString(node->level(), QLatin1Char('+')) + node->text() + QLatin1Char('/')
+                   + QString::number(node->image()) + QLatin1Char('/') + QString::number(node->selectedImage()));
     }
     return out;
 }
@@ -33,14 +34,18 @@ class TreeFileTest final : public QObject {
 private slots:
     void loadsLevelsAndIgnoresDigits()
     {
-        QTreeWidget tree;
-        fillTreeWidget(&tree, parseTreeFile(crlf({QStringLiteral("文字资料3"), QStringLiteral("+网络1"), QStringLiteral("++协议4"),
-                                                  QStringLiteral("+1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")})));
+        TCategoryTree tree;
+        QTreeWidget control;
+        TCategoryTreeView view(tree, &control);
+        tree.load(parseTreeFile(crlf({QStringLiteral("文字资料3"), QStringLiteral("+网络1"), QStringLiteral("++协议4"),
+                                      QStringLiteral("+1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")})));
         QCOMPARE(describe(tree), (QStringList{QStringLiteral("文字资料/0/0"), QStringLiteral("+网络/1/1"), QStringLiteral("++协议/2/2"),
                                               QStringLiteral("+/1/1"), QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
-        for (QTreeWidgetItem* node : treenodes::allNodes(&tree))
+        // The control shows the same tree, every node collapsed, nothing selected.
+        QCOMPARE(treeFromWidget(&control), tree.snapshot());
+        for (QTreeWidgetItem* node : treenodes::allNodes(&control))
             QVERIFY(!node->isExpanded());
-        QVERIFY(tree.selectedItems().isEmpty());
+        QVERIFY(control.selectedItems().isEmpty());
     }
 
     void edgeLines()
@@ -48,8 +53,8 @@ private slots:
         // "++" right after a top node hangs a level-1 node with image 2 under it; empty lines and
         // category lines before any top node are skipped; LF and CR ends are read too.
         const QByteArray bytes = gbk::encode(QStringLiteral("+orphan1\n\n文字资料0\r++直接2\r\n+算法1\n++排序2\r实例资料0\r\n搜索结果0"));
-        QTreeWidget tree;
-        fillTreeWidget(&tree, parseTreeFile(bytes));
+        TCategoryTree tree;
+        tree.load(parseTreeFile(bytes));
         QCOMPARE(describe(tree), (QStringList{QStringLiteral("文字资料/0/0"), QStringLiteral("+直接/2/2"), QStringLiteral("+算法/1/1"),
                                               QStringLiteral("++排序/2/2"), QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
     }
@@ -112,7 +117,7 @@ private slots:
         file.close();
         ScriptedPrompts prompts;
         TestApp app(dir);
-        QCOMPARE(app->MainTreeView->topLevelItem(0)->child(0)->text(0), QStringLiteral("中文笔记"));
+        QCOMPARE(app->ui().MainTreeView->topLevelItem(0)->child(0)->text(0), QStringLiteral("中文笔记"));
         QVERIFY(app->saveCategoryTree());
         QVERIFY(app->saveCategoryTree());
         QFile backup(path + QStringLiteral(".bak"));
@@ -125,24 +130,24 @@ private slots:
     void savesByteForByte()
     {
         // The example tree: 文字资料 expanded, 算法 collapsed with 排序, then 实例资料 and 搜索结果.
-        QTreeWidget tree;
-        fillTreeWidget(&tree, parseTreeFile(crlf({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
-                                                  QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")})));
-        treenodes::setImages(tree.topLevelItem(0), 3, 3);
+        TCategoryTree tree;
+        tree.load(parseTreeFile(crlf({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
+                                      QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")})));
+        QVERIFY(tree.expanded(tree.top(0)));
         const QByteArray expected = crlf({QStringLiteral("文字资料3"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
                                           QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
-        QCOMPARE(treeFileBytes(treeFromWidget(&tree)), expected);
+        QCOMPARE(treeFileBytes(tree.snapshot()), expected);
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("MTS.qs"));
         QString error;
-        QVERIFY(saveTreeFile(path, treeFromWidget(&tree), &error));
+        QVERIFY(saveTreeFile(path, tree.snapshot(), &error));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), expected);
         // Loading it again gives the same names, all collapsed.
-        QTreeWidget again;
-        fillTreeWidget(&again, loadTreeFile(path));
+        TCategoryTree again;
+        again.load(loadTreeFile(path));
         QCOMPARE(describe(again), (QStringList{QStringLiteral("文字资料/0/0"), QStringLiteral("+算法/1/1"), QStringLiteral("++排序/2/2"),
                                                QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
         // An empty category name writes "+" and its digit alone.
@@ -162,7 +167,7 @@ private slots:
         QCOMPARE(treenodes::image(root), 3);
         QCOMPARE(treenodes::image(algo), 4);
         QCOMPARE(treenodes::selectedImage(algo), 4);
-        QCOMPARE(treenodes::selected(app->MainTreeView), algo);  // expanding selects the node
+        QCOMPARE(treenodes::selected(app->ui().MainTreeView), algo);  // expanding selects the node
         QVERIFY(app->saveCategoryTree());
         QFile f(dir.file(QStringLiteral("MTS.qs")));
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -172,7 +177,7 @@ private slots:
         QCOMPARE(treenodes::image(algo), 1);
         // A subcategory never changes its image.
         QTreeWidgetItem* sub = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
-        app->MainTreeViewExpanded(sub);
+        QVERIFY(!app->categoryTree().expanded(app->treeView().nodeFor(sub)));
         QCOMPARE(treenodes::image(sub), 2);
     }
 
@@ -199,11 +204,11 @@ private slots:
                 lines.append(QStringLiteral("++子类%1-%2").arg(c).arg(s) + QStringLiteral("2"));
         }
         lines << QStringLiteral("实例资料0") << QStringLiteral("搜索结果0");
-        QTreeWidget tree;
-        fillTreeWidget(&tree, parseTreeFile(crlf(lines)));
-        QCOMPARE(treenodes::allNodes(&tree).size(), lines.size());
-        QCOMPARE(tree.topLevelItem(0)->child(0)->text(0).size(), 5000 + 3);
-        QCOMPARE(treeFileBytes(treeFromWidget(&tree)), crlf(lines));
+        TCategoryTree tree;
+        tree.load(parseTreeFile(crlf(lines)));
+        QCOMPARE(tree.allNodes().size(), lines.size());
+        QCOMPARE(tree.top(0)->child(0)->text().size(), 5000 + 3);
+        QCOMPARE(treeFileBytes(tree.snapshot()), crlf(lines));
     }
 };
 

@@ -1,6 +1,8 @@
 #pragma once
 // Every message box, question, input box and chooser of the program goes through this interface,
 // so tests can install a scripted implementation that never blocks on a modal box.
+#include "common/Prompter.h"
+
 #include <QFont>
 #include <QString>
 
@@ -8,7 +10,7 @@ class QWidget;
 
 class Prompts {
 public:
-    enum class Icon { None, Information, Warning, Error };
+    using Icon = Prompter::Icon;
 
     virtual ~Prompts() = default;
 
@@ -57,4 +59,23 @@ public:
     void standardError(QWidget* parent, const QString& text) override;
     QString chooseFile(QWidget* parent, const QString& filter) override;
     bool chooseFont(QWidget* parent, QFont& font) override;
+};
+
+// The prompts of one window, as the commands it drives see them.
+class WindowPrompter final : public Prompter {
+public:
+    explicit WindowPrompter(QWidget* parent) : m_parent(parent) {}
+    void message(const QString& text) override { prompts().message(m_parent, text); }
+    void box(const QString& text, const QString& caption, Icon icon) override
+    {
+        prompts().box(m_parent, text, caption, icon);
+    }
+    bool ask(const QString& text, const QString& caption) override { return prompts().ask(m_parent, text, caption); }
+    bool input(const QString& caption, const QString& prompt, QString& value) override
+    {
+        return prompts().input(m_parent, caption, prompt, value);
+    }
+
+private:
+    QWidget* m_parent;
 };

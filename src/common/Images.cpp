@@ -1,4 +1,4 @@
-#include "app/Images.h"
+#include "common/Images.h"
 
 #include <QHash>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "app/Opener.h"
+#include "common/Opener.h"
 
 #include <QDesktopServices>
 

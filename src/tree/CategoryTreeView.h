@@ -1,0 +1,46 @@
+#pragma once
+// Keeps a tree control showing a category tree: items follow every change of the tree, expanding and
+// collapsing change the node images in the tree, and the control's selection is the tree selection.
+#include "tree/CategoryTree.h"
+#include "tree/TreeSelection.h"
+
+#include <QHash>
+#include <QObject>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class TCategoryTreeView final : public QObject, public TreeObserver, public TreeSelection {
+    Q_OBJECT
+public:
+    TCategoryTreeView(TCategoryTree& tree, QTreeWidget* control, QObject* parent = nullptr);
+    ~TCategoryTreeView() override;
+
+    QTreeWidget* control() const { return m_control; }
+    QTreeWidgetItem* itemFor(const TTreeNode* node) const { return m_items.value(node); }
+    TTreeNode* nodeFor(const QTreeWidgetItem* item) const;
+
+    TTreeNode* selectedNode() const override;
+    void selectNode(TTreeNode* node) override;
+    void expandNode(TTreeNode* node) override;
+
+    void treeReset() override;
+    void nodeInserted(TTreeNode* node) override;
+    void nodeChanged(TTreeNode* node) override;
+    void nodeAboutToBeRemoved(TTreeNode* node) override;
+
+signals:
+    // A click on a node (the tree's click handler runs for it).
+    void nodeClicked();
+
+private:
+    QTreeWidgetItem* makeItems(TTreeNode* node);
+    void forget(const TTreeNode* node);
+
+    TCategoryTree& m_tree;
+    QTreeWidget* m_control;
+    QHash<const TTreeNode*, QTreeWidgetItem*> m_items;
+};
+
+// The tree as the control holds it, with each item's image index (to check that it follows the tree).
+QList<TreeNodeData> treeFromWidget(const QTreeWidget* tree);
