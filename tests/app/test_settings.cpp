@@ -134,6 +134,21 @@ private slots:
             }
             QVERIFY2(thrown, qPrintable(bad));
         }
+        // The error quotes at most the first 40 characters of a value.
+        const auto errorOf = [](const QString& text) {
+            try {
+                strictToInt(text);
+            } catch (const SettingsError& e) {
+                return e.text;
+            }
+            return QString();
+        };
+        const QString forty = QStringLiteral("x").repeated(40);
+        QCOMPARE(errorOf(forty), QStringLiteral("'%1' is not a valid integer value").arg(forty));
+        QCOMPARE(errorOf(forty + QStringLiteral("y")), QStringLiteral("'%1…' is not a valid integer value").arg(forty));
+        // Never half a character: a pair that would be cut stays out whole.
+        const QString pairAtTheCut = QStringLiteral("x").repeated(39) + QStringLiteral("😀z");
+        QCOMPARE(errorOf(pairAtTheCut), QStringLiteral("'%1…' is not a valid integer value").arg(QStringLiteral("x").repeated(39)));
     }
 
     // The start-up read: what each file gives and what a failure leaves in memory.
@@ -175,6 +190,11 @@ private slots:
         lines[5] = QStringLiteral("VFRMBC=");
         QTest::newRow("empty colour") << gbkFile(lines) << 0 << 0 << 0 << 16777215 << false << true << 0
                                       << QStringLiteral("'' is not a valid integer value");
+        // Ten million digits: too large for an integer, read at once, quoted cut short.
+        lines[5] = QStringLiteral("VFRMBC=") + QStringLiteral("1234567890").repeated(1000000);
+        QTest::newRow("huge colour") << gbkFile(lines) << 0 << 0 << 0 << 16777215 << false << true << 0
+                                     << QStringLiteral("'%1…' is not a valid integer value")
+                                            .arg(QStringLiteral("1234567890").repeated(4));
     }
     void startupRead()
     {
@@ -244,6 +264,7 @@ private slots:
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), old);
     }
+
 };
 
 QS_TEST_CLASS(SettingsFileTest)
