@@ -160,6 +160,9 @@ bool writeSettingsFile(const QString& path, const SettingsValues& values, QStrin
 {
     const QByteArray bytes = settingsFileBytes(values);
     QSaveFile file(path);
+    // A shared installation may keep the program directory read-only and QS.ini writable: no new file
+    // can be made beside it then, so it is written in place (not atomic, but the only way it can change).
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
             *error = QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());

@@ -1,4 +1,5 @@
 // The settings file: exact bytes written, the start-up read and its partial assignments.
+#include "Privileges.h"
 #include "TestData.h"
 #include "TestMain.h"
 #include "ScriptedPrompts.h"
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 QByteArray gbkFile(const QStringList& lines, const QString& eol = QStringLiteral("\r\n"))
@@ -265,6 +268,37 @@ private slots:
         QCOMPARE(after.readAll(), old);
     }
 
+    // A shared installation: the program directory is read-only, QS.ini in it writable.
+    void writesInAReadOnlyDirectory()
+    {
+        TestDataDir dir;
+        const QString path = dir.file(QStringLiteral("QS.ini"));
+        SettingsValues v;
+        v.icon = 2;
+        v.trayWay = QStringLiteral("1");
+        const QByteArray dirName = QFile::encodeName(dir.path());
+        QCOMPARE(::chmod(dirName.constData(), 0555), 0);
+        QString error;
+        bool written = false;
+        bool permissionsHold = false;
+        {
+            WithoutDacOverride dropped;
+            permissionsHold = dropped.isActive();
+            if (permissionsHold) {
+                written = writeSettingsFile(path, v, &error);
+                // Nothing new can be made in the directory, so this is the case the fallback is for.
+                QFile probe(dir.file(QStringLiteral("probe")));
+                permissionsHold = !probe.open(QIODevice::WriteOnly);
+            }
+        }
+        QCOMPARE(::chmod(dirName.constData(), 0755), 0);
+        if (!permissionsHold)
+            QSKIP("file permissions cannot be made to hold here");
+        QVERIFY2(written, qPrintable(error));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), settingsFileBytes(v));
+    }
 };
 
 QS_TEST_CLASS(SettingsFileTest)
