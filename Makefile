@@ -35,8 +35,16 @@ build: configure
 # The build lays Data.QSD, MTS.qs, QS.ini and QSHELP.html beside the program when they are absent.
 lay: build
 
+# The program runs from run/, outside the build tree, and keeps its data there. It is a copy, not a link:
+# the program finds its data beside its resolved executable path. The copy is moved into place, so a
+# running instance keeps its file.
+RUN_DIR ?= run
 run: build
-	$(BUILD_DIR)/quillstash
+	mkdir -p $(RUN_DIR)
+	cp $(BUILD_DIR)/quillstash $(RUN_DIR)/quillstash.new
+	mv -f $(RUN_DIR)/quillstash.new $(RUN_DIR)/quillstash
+	$(BUILD_DIR)/quillstash-lay $(RUN_DIR)
+	$(RUN_DIR)/quillstash
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -73,5 +81,16 @@ fuzz: deps
 bench: deps
 	bench/run
 
+# Removes the build tree but never a knowledge base: Data.QSD*, MTS.qs and QS.ini stay where they are,
+# also in the build tree (the build lays them beside the built program, and an older `make run` kept
+# the user's data there).
+DATA_FILES := -name 'Data.QSD*' -o -name MTS.qs -o -name QS.ini
 clean:
-	rm -rf $(BUILD_DIR)
+	@if [ -d "$(BUILD_DIR)" ]; then \
+	  find "$(BUILD_DIR)" -depth -mindepth 1 ! \( $(DATA_FILES) \) \( ! -type d -o -empty \) -delete || exit 1; \
+	  kept=$$(find "$(BUILD_DIR)" \( $(DATA_FILES) \) -print); \
+	  if [ -n "$$kept" ]; then \
+	    echo "clean: kept these data files (make never deletes them; remove them yourself if you do not need them):"; \
+	    echo "$$kept"; \
+	  else rmdir "$(BUILD_DIR)"; fi; \
+	fi

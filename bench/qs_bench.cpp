@@ -387,7 +387,7 @@ int startupChild(int argc, char** argv, const QString& dir)
     QApplication::setApplicationName(QStringLiteral("Quillstash"));
     QApplication::setQuitOnLastWindowClosed(false);
     SingleInstance instance(QCoreApplication::applicationFilePath());
-    if (!instance.becomeFirst())
+    if (!instance.takeLock())
         die(QStringLiteral("another start-up child is still running"));
     QDir::setCurrent(dir);
     TMainForm form(dir);
@@ -399,6 +399,8 @@ int startupChild(int argc, char** argv, const QString& dir)
     MainData = data.get();
     data->setStatusSink(&form.statusSink());
     form.showMaximized();
+    if (!instance.startListening())
+        die(instance.errorString());
     // The first turn of the loop, then the first time the main window is painted.
     qint64 firstTurn = 0;
     FirstPaint painted;

@@ -5,7 +5,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <cstdio>
 #include <memory>
+
+namespace {
+void warn(const QString& text) { std::fprintf(stderr, "quillstash: %s\n", qUtf8Printable(text)); }
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -14,10 +19,12 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);  // hidden to the tray is still running
 
     SingleInstance instance(QCoreApplication::applicationFilePath());
-    if (!instance.becomeFirst()) {
+    if (!instance.takeLock()) {
         instance.askFirstToShow();
         return 0;
     }
+    if (!instance.holdsLock())
+        warn(instance.errorString());
 
     const QString programDir = QCoreApplication::applicationDirPath();
     // The data files are named relative to the program directory before the first record exists.
@@ -31,6 +38,9 @@ int main(int argc, char** argv)
     MainData = data.get();
     data->setStatusSink(&form.statusSink());
     form.showMaximized();
+    // Only now: a second start during start-up (an error box, say) must not show the window early.
+    if (instance.holdsLock() && !instance.startListening())
+        warn(instance.errorString());
     const int rc = QApplication::exec();
     MainData = nullptr;
     return rc;

@@ -41,13 +41,27 @@ QString fontStyleText(const ViewerFontRecord& font)
     return s;
 }
 
+namespace {
+// A value quoted in an error box: a huge one took the box tens of seconds to lay out.
+QString quotedValue(const QString& text)
+{
+    constexpr int kMaxQuoted = 40;
+    if (text.size() <= kMaxQuoted)
+        return text;
+    int cut = kMaxQuoted;
+    if (text.at(cut - 1).isHighSurrogate())
+        --cut;
+    return text.left(cut) + QChar(0x2026);
+}
+}  // namespace
+
 int strictToInt(const QString& text)
 {
     bool ok = false;
     int value = 0;
     // Only an optional sign followed by decimal digits; no blanks, no other bases.
     bool shape = !text.isEmpty();
-    for (int i = 0; shape && i < text.size(); ++i) {
+    for (qsizetype i = 0; shape && i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (!(c.isDigit() && c.unicode() < 128) && !(i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+'))))
             shape = false;
@@ -55,7 +69,7 @@ int strictToInt(const QString& text)
     if (shape && text != QLatin1String("-") && text != QLatin1String("+"))
         value = text.toInt(&ok, 10);
     if (!ok)
-        throw SettingsError{QStringLiteral("'%1' is not a valid integer value").arg(text)};
+        throw SettingsError{QStringLiteral("'%1' is not a valid integer value").arg(quotedValue(text))};
     return value;
 }
 
@@ -131,6 +145,9 @@ bool writeSettingsFile(const QString& path, const SettingsValues& values, QStrin
 {
     const QByteArray bytes = settingsFileBytes(values);
     QSaveFile file(path);
+    // A shared installation may keep the program directory read-only and QS.ini writable: no new file
+    // can be made beside it then, so it is written in place (not atomic, but the only way it can change).
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
             *error = QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());

@@ -52,7 +52,8 @@ private:
     QStringList m_lines;
 };
 
-// Strict signed decimal conversion; throws SettingsError "'text' is not a valid integer value".
+// Strict signed decimal conversion; throws SettingsError "'text' is not a valid integer value", quoting
+// at most the first 40 characters of text (then "…").
 int strictToInt(const QString& text);
 
 // Everything the options dialog writes.

@@ -1,4 +1,5 @@
 // The settings file: exact bytes written, the start-up read and its partial assignments.
+#include "Privileges.h"
 #include "TestData.h"
 #include "TestMain.h"
 #include "ScriptedPrompts.h"
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 QByteArray gbkFile(const QStringList& lines, const QString& eol = QStringLiteral("\r\n"))
@@ -134,6 +137,21 @@ private slots:
             }
             QVERIFY2(thrown, qPrintable(bad));
         }
+        // The error quotes at most the first 40 characters of a value.
+        const auto errorOf = [](const QString& text) {
+            try {
+                strictToInt(text);
+            } catch (const SettingsError& e) {
+                return e.text;
+            }
+            return QString();
+        };
+        const QString forty = QStringLiteral("x").repeated(40);
+        QCOMPARE(errorOf(forty), QStringLiteral("'%1' is not a valid integer value").arg(forty));
+        QCOMPARE(errorOf(forty + QStringLiteral("y")), QStringLiteral("'%1…' is not a valid integer value").arg(forty));
+        // Never half a character: a pair that would be cut stays out whole.
+        const QString pairAtTheCut = QStringLiteral("x").repeated(39) + QStringLiteral("😀z");
+        QCOMPARE(errorOf(pairAtTheCut), QStringLiteral("'%1…' is not a valid integer value").arg(QStringLiteral("x").repeated(39)));
     }
 
     // The start-up read: what each file gives and what a failure leaves in memory.
@@ -175,6 +193,11 @@ private slots:
         lines[5] = QStringLiteral("VFRMBC=");
         QTest::newRow("empty colour") << gbkFile(lines) << 0 << 0 << 0 << 16777215 << false << true << 0
                                       << QStringLiteral("'' is not a valid integer value");
+        // Ten million digits: too large for an integer, read at once, quoted cut short.
+        lines[5] = QStringLiteral("VFRMBC=") + QStringLiteral("1234567890").repeated(1000000);
+        QTest::newRow("huge colour") << gbkFile(lines) << 0 << 0 << 0 << 16777215 << false << true << 0
+                                     << QStringLiteral("'%1…' is not a valid integer value")
+                                            .arg(QStringLiteral("1234567890").repeated(4));
     }
     void startupRead()
     {
@@ -243,6 +266,38 @@ private slots:
         QFile after(path);
         QVERIFY(after.open(QIODevice::ReadOnly));
         QCOMPARE(after.readAll(), old);
+    }
+
+    // A shared installation: the program directory is read-only, QS.ini in it writable.
+    void writesInAReadOnlyDirectory()
+    {
+        TestDataDir dir;
+        const QString path = dir.file(QStringLiteral("QS.ini"));
+        SettingsValues v;
+        v.icon = 2;
+        v.trayWay = QStringLiteral("1");
+        const QByteArray dirName = QFile::encodeName(dir.path());
+        QCOMPARE(::chmod(dirName.constData(), 0555), 0);
+        QString error;
+        bool written = false;
+        bool permissionsHold = false;
+        {
+            WithoutDacOverride dropped;
+            permissionsHold = dropped.isActive();
+            if (permissionsHold) {
+                written = writeSettingsFile(path, v, &error);
+                // Nothing new can be made in the directory, so this is the case the fallback is for.
+                QFile probe(dir.file(QStringLiteral("probe")));
+                permissionsHold = !probe.open(QIODevice::WriteOnly);
+            }
+        }
+        QCOMPARE(::chmod(dirName.constData(), 0755), 0);
+        if (!permissionsHold)
+            QSKIP("file permissions cannot be made to hold here");
+        QVERIFY2(written, qPrintable(error));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), settingsFileBytes(v));
     }
 };
 
