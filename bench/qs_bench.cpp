@@ -8,7 +8,7 @@
 // as the program does, and the ratio of the two. The start-up and peak-memory figures run in child
 // processes (qs-bench --startup-child / --session-child DATADIR), so they see a fresh process.
 #include "common/Prompts.h"
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
 #include "browse/ListItems.h"

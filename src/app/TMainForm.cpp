@@ -1,6 +1,6 @@
 #include "app/TMainForm.h"
 
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 #include "app/TOptionForm.h"
 #include "browse/ListItems.h"
 #include "common/Images.h"
@@ -179,11 +179,10 @@ void TMainForm::FormCreate()
         m_prompter.error(QStringLiteral("文件MTS.qs已经被损坏，请重新安装！"));
         m_terminate = true;  // the program ends as soon as the event loop starts
     }
-    try {
-        MainFormInit();
-    } catch (const SettingsError& e) {
+    const QString settingsError = MainFormInit();
+    if (!settingsError.isEmpty()) {
         // Tray icon, minimise handler and floating window are skipped after a settings failure.
-        prompts().standardError(this, e.text);
+        prompts().standardError(this, settingsError);
         m_navigator.ResetBackHistory();
         m_navigator.ResetForwardHistory();
         return;
@@ -194,26 +193,21 @@ void TMainForm::FormCreate()
     QTimer::singleShot(0, this, &TMainForm::ShowDragForm);
 }
 
-void TMainForm::MainFormInit()
+QString TMainForm::MainFormInit()
 {
-    const SettingsReader reader(settingsFilePath());
-    const int icon = reader.digitAt(1, 6);
-    const int order = reader.digitAt(2, 7);
-    const int viewStyle = reader.digitAt(3, 11);
-    const int viewStyleDe = reader.digitAt(4, 13);
-    ViewerColor = reader.numberFrom(5, 8);
-    const QString trayWay = reader.textFrom(13, 9);
-    TrayOptions = TrayOptionSet{false, false};
-    if (trayWay.size() == 2)
-        TrayOptions = TrayOptionSet{true, true};
-    else if (trayWay == QLatin1String("0"))
-        TrayOptions.minimize = true;
-    else if (trayWay == QLatin1String("1"))
-        TrayOptions.close = true;
-    setListViewStyle(icon == 1 || icon == 2 ? icon : 0);
-    ListOrder = order == 0 ? 1 : order == 1 ? 2 : 0;
-    ViewMode = (viewStyle == 0 || viewStyle == 1) ? viewStyle : 0;
-    ViewerWindowMode = (viewStyleDe == 0 || viewStyleDe == 1) ? viewStyleDe : 0;
+    const SettingsRead read = readSettings(settingsFilePath(), SettingsLines::General);
+    const SettingsValues& v = read.values;
+    // The colour is taken as soon as it is read; the rest only when every line was.
+    if (read.read >= 5)
+        ViewerColor = v.color;
+    if (!read.ok())
+        return read.error;
+    TrayOptions = trayOptionsFromText(v.trayWay);
+    setListViewStyle(v.icon);
+    ListOrder = v.order == 0 ? 1 : v.order == 1 ? 2 : 0;
+    ViewMode = (v.viewStyle == 0 || v.viewStyle == 1) ? v.viewStyle : 0;
+    ViewerWindowMode = (v.viewStyleDe == 0 || v.viewStyleDe == 1) ? v.viewStyleDe : 0;
+    return QString();
 }
 
 bool TMainForm::saveCategoryTree(QString* failure)

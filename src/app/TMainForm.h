@@ -58,8 +58,8 @@ public:
     void setListViewStyle(int style);
 
     void FormCreate();
-    // Reads the settings at start-up; throws SettingsError with the reader's text.
-    void MainFormInit();
+    // Reads the settings at start-up; the reader's error text when it stopped (empty when not).
+    QString MainFormInit();
     // Reads MTS.qs into the tree; false when it cannot be opened or holds no line.
     bool loadCategoryTree() { return m_treeFile.load(); }
     // Writes MTS.qs now; on failure returns false, shows why on the status bar and sets failure (if

@@ -1,5 +1,7 @@
 #include "app/TOptionForm.h"
 
+#include "browse/ViewerFont.h"
+
 #include "common/Colors.h"
 #include "common/Prompts.h"
 
@@ -220,16 +222,19 @@ void TOptionForm::FormCreate()
 {
     MinToTrayCheck->setChecked(false);
     CloseToTrayCheck->setChecked(false);
-    try {
-        const SettingsReader reader(m_settingsPath);
-        const int icon = reader.digitAt(1, 6);
-        const int order = reader.digitAt(2, 7);
-        const int viewStyle = reader.digitAt(3, 11);
-        const int viewStyleDe = reader.digitAt(4, 13);
-        const qint32 color = reader.numberFrom(5, 8);
-        const QString trayWay = reader.textFrom(13, 9);
-
-        selectColor(color);
+    const SettingsRead read = readSettings(m_settingsPath, SettingsLines::General);
+    if (!read.ok()) {
+        // The dialog still opens; what was not filled keeps its designed state.
+        prompts().standardError(this, read.error);
+        return;
+    }
+    {
+        const SettingsValues& v = read.values;
+        const int icon = v.icon;
+        const int order = v.order;
+        const int viewStyle = v.viewStyle;
+        const int viewStyleDe = v.viewStyleDe;
+        selectColor(v.color);
         // A value outside a group's buttons leaves that group with nothing checked.
         const QList<QRadioButton*> iconButtons = {BigIconOBtn, SmallIconOBtn, ListOBtn};
         if (icon >= 0 && icon < iconButtons.size())
@@ -242,37 +247,27 @@ void TOptionForm::FormCreate()
             (viewStyleDe == 0 ? AllNewOBtn : EveryNewOBtn)->setChecked(true);
         if (ThisOBtn->isChecked())
             setWindowModeEnabled(false);
-        if (trayWay.size() == 2) {
-            MinToTrayCheck->setChecked(true);
-            CloseToTrayCheck->setChecked(true);
-        } else if (trayWay == QLatin1String("0")) {
-            MinToTrayCheck->setChecked(true);
-        } else if (trayWay == QLatin1String("1")) {
-            CloseToTrayCheck->setChecked(true);
-        }
-        FontInit();
-    } catch (const SettingsError& e) {
-        // The dialog still opens; what was not filled keeps its designed state.
-        prompts().standardError(this, e.text);
+        const TrayOptionSet tray = trayOptionsFromText(v.trayWay);
+        MinToTrayCheck->setChecked(tray.minimize);
+        CloseToTrayCheck->setChecked(tray.close);
     }
+    const QString fontError = FontInit();
+    if (!fontError.isEmpty())
+        prompts().standardError(this, fontError);
 }
 
-void TOptionForm::FontInit()
+QString TOptionForm::FontInit()
 {
-    const SettingsReader reader(m_settingsPath);
-    readFontRecord(reader, m_font);
+    SettingsValues base;
+    base.font = m_font;
+    const SettingsRead read = readSettings(m_settingsPath, SettingsLines::Font, base);
+    // The lines read before a failure stay in the record; the chooser's font is set only from a whole one.
+    m_font = read.values.font;
+    if (!read.ok())
+        return read.error;
     // Qt fonts have no character set or colour: those stay in the record, carried unchanged.
-    QFont font = m_chooserFont;
-    font.setFamily(m_font.name);
-    if (m_font.height != 0)
-        font.setPixelSize(qAbs(m_font.height));
-    if (m_font.size > 0)
-        font.setPointSize(m_font.size);  // set after the height: the size decides
-    font.setBold(m_font.bold);
-    font.setItalic(m_font.italic);
-    font.setUnderline(m_font.underline);
-    font.setStrikeOut(m_font.strikeout);
-    m_chooserFont = font;
+    m_chooserFont = viewerfont::toQFont(m_font, m_chooserFont);
+    return QString();
 }
 
 void TOptionForm::ThisOBtnClick() { setWindowModeEnabled(false); }
@@ -318,7 +313,7 @@ void TOptionForm::apply(const SettingsValues& v)
     ListOrder = v.order == 0 ? 1 : 2;
     ViewMode = v.viewStyle;
     ViewerWindowMode = v.viewStyleDe;
-    TrayOptions = TrayOptionSet{v.trayWay.contains(QLatin1Char('0')), v.trayWay.contains(QLatin1Char('1'))};
+    TrayOptions = trayOptionsFromText(v.trayWay);
 }
 
 void TOptionForm::OkBtnClick()

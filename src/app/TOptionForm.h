@@ -1,7 +1,7 @@
 #pragma once
 // The options dialog: shows the settings file as radio buttons, a colour box, a font chooser and
 // two check boxes; OK writes the whole file anew and applies the settings to the running program.
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 
 #include <QDialog>
 #include <functional>
@@ -58,7 +58,8 @@ public:
 
     // Reads lines 7 to 12 into the font record and the chooser's font; throws SettingsError,
     // keeping what was read before the failure.
-    void FontInit();
+    // Reads the font lines into the record and the chooser; the reader's error text when it stopped.
+    QString FontInit();
 
 public slots:
     void FormCreate();

@@ -10,17 +10,14 @@ namespace viewerfont {
 
 bool read(const QString& settingsPath, ViewerFontRecord& font, QString* error)
 {
-    // Read into a copy: a record that stops half way must not be applied in part.
-    ViewerFontRecord record = font;
-    try {
-        const SettingsReader reader(settingsPath);
-        readFontRecord(reader, record);
-    } catch (const SettingsError& e) {
+    // A record that stops half way must not be applied in part.
+    const SettingsRead read = readSettings(settingsPath, SettingsLines::Font);
+    if (!read.ok()) {
         if (error)
-            *error = e.text;
+            *error = read.error;
         return false;
     }
-    font = record;
+    font = read.values.font;
     return true;
 }
 
@@ -35,7 +32,11 @@ void apply(QPlainTextEdit* control, const ViewerFontRecord& record)
     pal.setColor(QPalette::Text, text);
     control->setPalette(pal);
 
-    QFont font = control->font();
+    control->setFont(toQFont(record, control->font()));
+}
+
+QFont toQFont(const ViewerFontRecord& record, QFont font)
+{
     // A negative height is the character height without internal leading, a positive one the cell
     // height; pixels either way are the closest Qt has.
     if (record.height != 0)
@@ -48,7 +49,7 @@ void apply(QPlainTextEdit* control, const ViewerFontRecord& record)
     font.setItalic(record.italic);
     font.setUnderline(record.underline);
     font.setStrikeOut(record.strikeout);
-    control->setFont(font);
+    return font;
 }
 
 bool applyFromSettings(QPlainTextEdit* control, const QString& settingsPath, QString* error)

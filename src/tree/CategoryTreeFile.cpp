@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QStringDecoder>
 
-#include <algorithm>
 
 QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
 {
@@ -58,10 +57,11 @@ QString decodeTreeText(const QByteArray& bytes)
     const bool bom = body.startsWith("\xEF\xBB\xBF");
     if (bom)
         body.remove(0, 3);
-    const bool ascii = std::all_of(body.cbegin(), body.cend(), [](char c) { return (c & 0x80) == 0; });
-    if (!ascii || bom) {
-        // GBK text is hardly ever valid UTF-8, while UTF-8 Chinese often happens to be valid GBK: try
-        // UTF-8 first, or a file saved by a Linux editor turns into other characters for good.
+    // A file an editor saved as UTF-8 is read as such when GBK cannot read it (or it says so with a byte
+    // order mark). A file that both can read stays GBK: every file the program writes is GBK.
+    bool gbkValid = false;
+    gbk::decode(body, &gbkValid);
+    if (bom || !gbkValid) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString text = utf8(body);
         if (!utf8.hasError())

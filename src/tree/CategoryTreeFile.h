@@ -23,8 +23,8 @@ struct EOpenFileError {
 // Two choices of ours: an empty line is skipped (the program never writes one), and a "+" or "++"
 // line before any top node has no node to hang under and is skipped as well; a "++" line right after
 // a top node hangs under it with its leading "+" characters dropped (it is saved as a "+" line).
-// A file that is valid UTF-8 and holds more than ASCII (written by an editor that saves UTF-8) is read
-// as UTF-8; otherwise bytes that are not GBK load as the characters a save would write for them.
+// A file that is valid UTF-8 but not valid GBK (written by an editor that saves UTF-8) is read as UTF-8;
+// otherwise bytes that are not GBK load as the characters a save would write for them.
 // Throws EOpenFileError when no line is left.
 QList<TreeNodeData> parseTreeFile(const QByteArray& bytes);
 // Reads and parses the file; throws EOpenFileError when it cannot be opened or holds no line.
@@ -36,7 +36,8 @@ QByteArray treeFileBytes(const QList<TreeNodeData>& topNodes);
 // "Cannot create file "path". reason" and reason (when given) to the system's reason alone.
 bool saveTreeFile(const QString& path, const QList<TreeNodeData>& topNodes, QString* error,
                   QString* reason = nullptr);
-// The text of a tree file's bytes: UTF-8 when they are valid UTF-8 beyond ASCII, else GBK.
+// The text of a tree file's bytes: UTF-8 when they are valid UTF-8 and not valid GBK (or start with
+// a UTF-8 byte order mark), else GBK.
 QString decodeTreeText(const QByteArray& bytes);
 // Keeps the file at path as path + ".bak" (replacing an older one). True when there was nothing to
 // keep or it was kept.

@@ -4,7 +4,7 @@
 #include "TestMain.h"
 #include "ScriptedPrompts.h"
 #include "common/Gbk.h"
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 #include "app/TOptionForm.h"
 
 #include <QCheckBox>

@@ -5,7 +5,7 @@
 #include "ScriptedPrompts.h"
 
 #include "common/Gbk.h"
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -80,10 +80,9 @@ private slots:
         QCOMPARE(f.readAll(), expected);
 
         // Reading the font lines back gives the same record; no style writes five spaces alone.
-        SettingsReader reader(path);
-        ViewerFontRecord font;
-        readFontRecord(reader, font);
-        QCOMPARE(font, v.font);
+        const SettingsRead read = readSettings(path, SettingsLines::Font);
+        QVERIFY(read.ok());
+        QCOMPARE(read.values.font, v.font);
         v.font.bold = v.font.underline = false;
         QVERIFY(settingsFileBytes(v).contains("\r\n     \r\nTrayWay=01\r\n"));
         v.trayWay.clear();

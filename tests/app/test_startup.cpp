@@ -4,7 +4,7 @@
 #include "ScriptedPrompts.h"
 
 #include "common/Gbk.h"
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 #include "browse/ListItems.h"
 #include "tree/TreeNodes.h"
 

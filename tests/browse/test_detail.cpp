@@ -5,7 +5,7 @@
 #include "common/TestMain.h"
 #include "test_detail_support.h"
 
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 #include "browse/ListItems.h"
 #include "browse/TNewFrmViewer.h"
 

@@ -3,7 +3,7 @@
 // selection as a user makes it, and the pane's rows and action labels.
 #include "common/TestData.h"
 
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 #include "store/TMainData.h"
 
 #include <QLabel>

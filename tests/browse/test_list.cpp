@@ -4,7 +4,7 @@
 #include "common/TestData.h"
 #include "common/TestMain.h"
 
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 #include "browse/ListItems.h"
 #include "tree/TreeNodes.h"
 

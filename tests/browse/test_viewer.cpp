@@ -6,7 +6,7 @@
 #include "test_detail_support.h"
 
 #include "common/Colors.h"
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 #include "browse/TNewFrmViewer.h"
 #include "browse/ViewerFont.h"
 

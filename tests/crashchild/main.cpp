@@ -10,7 +10,7 @@
 // Usage: qs_crashchild <data directory> <first step number>
 #include "ScriptedPrompts.h"
 
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 #include "app/TMainForm.h"
 #include "store/TFile.h"
 #include "store/TMainData.h"

@@ -2,7 +2,7 @@
 #include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "TestMain.h"
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 #include "desktop/Help.h"
 #include "desktop/TAboutForm.h"
 #include "desktop/TDragForm.h"

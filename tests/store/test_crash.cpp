@@ -4,7 +4,7 @@
 #include "TestData.h"
 #include "TestMain.h"
 
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 #include "store/SafetyCopies.h"
 #include "tree/CategoryTreeFile.h"
 
@@ -154,23 +154,23 @@ private slots:
             QVERIFY2(inTree.contains(reported.categories), qPrintable(QStringLiteral("after kill %1").arg(kill)));
 
             // The settings file reads whole, as the last write the child saw succeed or a later one.
-            try {
-                const SettingsReader settings(dir.file(QStringLiteral("QS.ini")));
-                QCOMPARE(settings.lineCount(), 14);
-                ViewerFontRecord font;
-                readFontRecord(settings, font);
-                if (reported.colour >= 0) {
-                    QCOMPARE(font.name, QStringLiteral("宋体"));
-                    QCOMPARE(settings.textFrom(13, 9), QStringLiteral("01"));
-                }
-                QVERIFY2(settings.numberFrom(5, 8) >= reported.colour,
-                         qPrintable(QStringLiteral("after kill %1: colour %2, reported %3")
-                                        .arg(kill)
-                                        .arg(settings.numberFrom(5, 8))
-                                        .arg(reported.colour)));
-            } catch (const SettingsError& e) {
-                QFAIL(qPrintable(QStringLiteral("after kill %1 the settings file is unreadable: %2").arg(kill).arg(e.text)));
+            const QString ini = dir.file(QStringLiteral("QS.ini"));
+            const SettingsRead settings = readSettings(ini, SettingsLines::All);
+            QVERIFY2(settings.ok(), qPrintable(QStringLiteral("after kill %1 the settings file is unreadable: %2")
+                                                   .arg(kill)
+                                                   .arg(settings.error)));
+            QFile iniFile(ini);
+            QVERIFY(iniFile.open(QIODevice::ReadOnly));
+            QCOMPARE(iniFile.readAll().count("\r\n"), 14);
+            if (reported.colour >= 0) {
+                QCOMPARE(settings.values.font.name, QStringLiteral("宋体"));
+                QCOMPARE(settings.values.trayWay, QStringLiteral("01"));
             }
+            QVERIFY2(settings.values.color >= reported.colour,
+                     qPrintable(QStringLiteral("after kill %1: colour %2, reported %3")
+                                    .arg(kill)
+                                    .arg(settings.values.color)
+                                    .arg(reported.colour)));
 
             // The database is whole (the next connection rolls back an interrupted insert) and holds
             // every material whose insert reported success; at most one unreported insert per kill.

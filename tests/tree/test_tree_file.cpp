@@ -88,26 +88,25 @@ private slots:
         QCOMPARE(parseTreeFile(treeFileBytes(loaded)), loaded);
     }
 
-    // A file an editor saved as UTF-8 reads as UTF-8 (its Chinese would often pass for GBK, as other
-    // characters); the first save of a run keeps the file it replaces, then writes GBK.
+    // A file an editor saved as UTF-8 reads as UTF-8; the first save of a run keeps the file it
+    // replaces, then writes GBK. A file both could read stays GBK, as every file the program writes is.
     void utf8FileIsReadAsUtf8AndKept()
     {
-        const QString text = QStringLiteral("文字资料0\r\n+中文笔记1\r\n++排序😀2\r\n实例资料0\r\n搜索结果0\r\n");
+        const QString text = QStringLiteral("文字资料0\r\n+中文笔记本1\r\n++排序😀2\r\n实例资料0\r\n搜索结果0\r\n");
         const QByteArray utf8 = text.toUtf8();
-        bool gbkToo = false;
-        gbk::decode(utf8.left(utf8.indexOf('\r')), &gbkToo);  // the first line happens to be valid GBK
-        QVERIFY(gbkToo);
+        bool gbkToo = true;
+        gbk::decode(utf8, &gbkToo);
+        QVERIFY(!gbkToo);
         for (const QByteArray& bytes : {utf8, QByteArray("\xEF\xBB\xBF") + utf8}) {
             const QList<TreeNodeData> loaded = parseTreeFile(bytes);
             QCOMPARE(loaded.size(), 3);
             QCOMPARE(loaded.at(0).text, QStringLiteral("文字资料"));
-            QCOMPARE(loaded.at(0).children.at(0).text, QStringLiteral("中文笔记"));
+            QCOMPARE(loaded.at(0).children.at(0).text, QStringLiteral("中文笔记本"));
             QCOMPARE(loaded.at(0).children.at(0).children.at(0).text, QStringLiteral("排序😀"));
         }
-        // A GBK file stays GBK, also one whose bytes are not all GBK.
-        QCOMPARE(parseTreeFile(gbk::encode(text.left(text.indexOf(QStringLiteral("😀"))) + QStringLiteral("2\r\n")))
-                     .at(0).children.at(0).text,
-                 QStringLiteral("中文笔记"));
+        // GBK bytes that happen to be valid UTF-8 as well ("脙漏" is C3 83 C2 A9 in GBK, "Ã©" in UTF-8) stay GBK.
+        const QByteArray ambiguous = gbk::encode(QStringLiteral("文字资料0\r\n+脙漏1\r\n"));
+        QCOMPARE(parseTreeFile(ambiguous).at(0).children.at(0).text, QStringLiteral("脙漏"));
 
         TestDataDir dir;
         const QString path = dir.file(QStringLiteral("MTS.qs"));
@@ -117,14 +116,14 @@ private slots:
         file.close();
         ScriptedPrompts prompts;
         TestApp app(dir);
-        QCOMPARE(app->ui().MainTreeView->topLevelItem(0)->child(0)->text(0), QStringLiteral("中文笔记"));
+        QCOMPARE(app->ui().MainTreeView->topLevelItem(0)->child(0)->text(0), QStringLiteral("中文笔记本"));
         QVERIFY(app->saveCategoryTree());
         QVERIFY(app->saveCategoryTree());
         QFile backup(path + QStringLiteral(".bak"));
         QVERIFY(backup.open(QIODevice::ReadOnly));
         QCOMPARE(backup.readAll(), utf8);  // the second save did not replace the kept file
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(gbk::decode(file.readAll()).left(13), QStringLiteral("文字资料0\r\n+中文笔记1"));
+        QCOMPARE(gbk::decode(file.readAll()).left(14), QStringLiteral("文字资料0\r\n+中文笔记本1"));
     }
 
     void savesByteForByte()

@@ -1,10 +1,10 @@
-#include "app/SettingsFile.h"
+#include "common/SettingsFile.h"
 
+#include "common/AtomicFile.h"
 #include "common/Gbk.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 bool ViewerFontRecord::operator==(const ViewerFontRecord& o) const
 {
@@ -73,50 +73,94 @@ int strictToInt(const QString& text)
     return value;
 }
 
-SettingsReader::SettingsReader(const QString& path)
+namespace {
+// The lines of the file, and each value at its column.
+class LineReader final {
+public:
+    explicit LineReader(const QByteArray& bytes) : m_lines(splitLines(decodeCodePageText(bytes))) {}
+    int digitAt(int line, int column) const { return strictToInt(lineAt(line).mid(column - 1, 1)); }
+    int numberFrom(int line, int column) const { return strictToInt(lineAt(line).mid(column - 1)); }
+    QString textFrom(int line, int column) const { return lineAt(line).mid(column - 1); }
+
+private:
+    const QString& lineAt(int line) const
+    {
+        if (line < 0 || line >= m_lines.size())
+            throw SettingsError{QStringLiteral("List index out of bounds (%1)").arg(line)};
+        return m_lines.at(line);
+    }
+    QStringList m_lines;
+};
+
+void readGeneral(const LineReader& r, SettingsRead& out)
+{
+    SettingsValues& v = out.values;
+    v.icon = r.digitAt(1, 6);
+    ++out.read;
+    v.order = r.digitAt(2, 7);
+    ++out.read;
+    v.viewStyle = r.digitAt(3, 11);
+    ++out.read;
+    v.viewStyleDe = r.digitAt(4, 13);
+    ++out.read;
+    v.color = r.numberFrom(5, 8);
+    ++out.read;
+    v.trayWay = r.textFrom(13, 9);
+    ++out.read;
+}
+
+void readFont(const LineReader& r, SettingsRead& out)
+{
+    ViewerFontRecord& f = out.values.font;
+    f.charset = r.numberFrom(7, 6);
+    ++out.read;
+    f.color = r.numberFrom(8, 6);
+    ++out.read;
+    f.height = r.numberFrom(9, 6);
+    ++out.read;
+    f.name = r.textFrom(10, 6);
+    ++out.read;
+    f.size = r.numberFrom(11, 6);
+    ++out.read;
+    parseFontStyle(r.textFrom(12, 6), f);
+    ++out.read;
+}
+}  // namespace
+
+SettingsRead readSettingsBytes(const QByteArray& bytes, SettingsLines lines, const SettingsValues& base)
+{
+    SettingsRead out;
+    out.values = base;
+    try {
+        const LineReader reader(bytes);
+        if (lines != SettingsLines::Font)
+            readGeneral(reader, out);
+        if (lines != SettingsLines::General)
+            readFont(reader, out);
+    } catch (const SettingsError& e) {
+        out.error = e.text;
+    }
+    return out;
+}
+
+SettingsRead readSettings(const QString& path, SettingsLines lines, const SettingsValues& base)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw SettingsError{QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString())};
-    setBytes(file.readAll());
+    if (!file.open(QIODevice::ReadOnly)) {
+        SettingsRead out;
+        out.values = base;
+        out.error =
+            QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return out;
+    }
+    return readSettingsBytes(file.readAll(), lines, base);
 }
 
-SettingsReader SettingsReader::fromBytes(const QByteArray& bytes)
+TrayOptionSet trayOptionsFromText(const QString& trayWay)
 {
-    SettingsReader reader;
-    reader.setBytes(bytes);
-    return reader;
-}
-
-void SettingsReader::setBytes(const QByteArray& bytes)
-{
-    m_lines = splitLines(decodeCodePageText(bytes));
-}
-
-const QString& SettingsReader::lineAt(int line) const
-{
-    if (line < 0 || line >= m_lines.size())
-        throw SettingsError{QStringLiteral("List index out of bounds (%1)").arg(line)};
-    return m_lines.at(line);
-}
-
-int SettingsReader::digitAt(int line, int column) const
-{
-    return strictToInt(lineAt(line).mid(column - 1, 1));
-}
-
-int SettingsReader::numberFrom(int line, int column) const { return strictToInt(lineAt(line).mid(column - 1)); }
-
-QString SettingsReader::textFrom(int line, int column) const { return lineAt(line).mid(column - 1); }
-
-void readFontRecord(const SettingsReader& reader, ViewerFontRecord& font)
-{
-    font.charset = reader.numberFrom(7, 6);
-    font.color = reader.numberFrom(8, 6);
-    font.height = reader.numberFrom(9, 6);
-    font.name = reader.textFrom(10, 6);
-    font.size = reader.numberFrom(11, 6);
-    parseFontStyle(reader.textFrom(12, 6), font);
+    if (trayWay.size() == 2)
+        return TrayOptionSet{true, true};
+    return TrayOptionSet{trayWay == QLatin1String("0"), trayWay == QLatin1String("1")};
 }
 
 QByteArray settingsFileBytes(const SettingsValues& v)
@@ -143,15 +187,8 @@ QByteArray settingsFileBytes(const SettingsValues& v)
 
 bool writeSettingsFile(const QString& path, const SettingsValues& values, QString* error)
 {
-    const QByteArray bytes = settingsFileBytes(values);
-    QSaveFile file(path);
-    // A shared installation may keep the program directory read-only and QS.ini writable: no new file
-    // can be made beside it then, so it is written in place (not atomic, but the only way it can change).
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    return true;
+    const FileWriteResult written = writeWholeFile(path, settingsFileBytes(values));
+    if (!written.ok && error)
+        *error = written.frameworkText(path);
+    return written.ok;
 }

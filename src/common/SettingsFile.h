@@ -25,31 +25,9 @@ void parseFontStyle(const QString& value, ViewerFontRecord& font);
 QString fontStyleText(const ViewerFontRecord& font);
 
 // A read failure with the framework's error text ("Cannot open file ...", "List index out of
-// bounds (n)", "'x' is not a valid integer value"); thrown by SettingsReader.
+// bounds (n)", "'x' is not a valid integer value").
 struct SettingsError {
     QString text;
-};
-
-// Reads the file afresh and hands out values by position; each accessor throws SettingsError.
-class SettingsReader final {
-public:
-    // Opens and splits the file (CR LF, CR or LF); throws SettingsError if it cannot be opened.
-    explicit SettingsReader(const QString& path);
-    // Reads the bytes of a settings file (no file involved).
-    static SettingsReader fromBytes(const QByteArray& bytes);
-    // The single digit at column (counted from 1) of line.
-    int digitAt(int line, int column) const;
-    // The integer made of everything from column (from 1) to the end of line.
-    int numberFrom(int line, int column) const;
-    // The text from column (from 1) to the end of line.
-    QString textFrom(int line, int column) const;
-    int lineCount() const { return int(m_lines.size()); }
-
-private:
-    SettingsReader() = default;
-    void setBytes(const QByteArray& bytes);
-    const QString& lineAt(int line) const;
-    QStringList m_lines;
 };
 
 // Strict signed decimal conversion; throws SettingsError "'text' is not a valid integer value", quoting
@@ -69,8 +47,30 @@ struct SettingsValues {
 
 // The 14 lines, each ended by CR LF, encoded in GBK.
 QByteArray settingsFileBytes(const SettingsValues& values);
-// Replaces the file in one piece (never half written). On failure returns false and sets error to
-// "Cannot create file "path". reason".
+// Replaces the file in one piece (never half written; written in place in a directory that only lets
+// its files change). On failure returns false and sets error to "Cannot create file "path". reason".
 bool writeSettingsFile(const QString& path, const SettingsValues& values, QString* error);
-// Reads lines 7 to 12 into font; throws SettingsError.
-void readFontRecord(const SettingsReader& reader, ViewerFontRecord& font);
+// Which lines a reader asks for: the general lines (1 to 5 and 13, read in that order), the font lines
+// (7 to 12), or both (general first).
+enum class SettingsLines { General, Font, All };
+
+// What a read gives: the values it read over base, and the error that stopped it. Values read before
+// the error hold what the file says; the rest keep base's values.
+struct SettingsRead {
+    SettingsValues values;
+    QString error;  // the framework's text; empty when every line asked for was read
+    int read = 0;   // how many values were read before the error, in reading order
+    bool ok() const { return error.isEmpty(); }
+};
+
+// The one reader of the settings file: opens and parses it afresh every time. Lines end at CR LF, a lone
+// CR or a lone LF; the single digits of lines 1 to 4 come from one column, everything else from its
+// column to the end of the line.
+SettingsRead readSettings(const QString& path, SettingsLines lines, const SettingsValues& base = {});
+SettingsRead readSettingsBytes(const QByteArray& bytes, SettingsLines lines, const SettingsValues& base = {});
+// How many values the general lines hold (icon, order, view style, viewer window mode, colour, tray).
+constexpr int kGeneralValues = 6;
+
+// The tray flags of a "TrayWay=" value: both for a value of two characters, minimise for "0", close
+// for "1", neither otherwise.
+TrayOptionSet trayOptionsFromText(const QString& trayWay);
