@@ -35,7 +35,7 @@ namespace {
 // splitmix64: small, fast and the same everywhere, so a seed always gives the same directory.
 class Rng final {
 public:
-    explicit Rng(std::uint64_t seed) : m_state(seed) {}
+    explicit Rng(std::uint64_t seed) : m_state(seed) { }
     std::uint64_t next()
     {
         std::uint64_t z = (m_state += 0x9e3779b97f4a7c15ULL);
@@ -67,8 +67,8 @@ public:
     std::size_t pick(Rng& rng) const
     {
         const double x = rng.unit() * m_cumulative.back();
-        return static_cast<std::size_t>(std::upper_bound(m_cumulative.begin(), m_cumulative.end(), x) -
-                                        m_cumulative.begin());
+        return static_cast<std::size_t>(
+            std::upper_bound(m_cumulative.begin(), m_cumulative.end(), x) - m_cumulative.begin());
     }
 
 private:
@@ -76,15 +76,78 @@ private:
 };
 
 const char* const kCategories[] = {
-    "算法", "数据结构", "C++", "Qt 界面", "数据库", "网络编程", "Linux", "Windows API", "Python", "脚本",
-    "编译构建", "调试", "单元测试", "设计模式", "多线程", "内存管理", "文件系统", "图形图像", "游戏开发", "嵌入式",
-    "安全", "加密", "压缩", "正则表达式", "字符编码", "Web", "JavaScript", "HTTP", "版本控制", "工具",
-    "编辑器", "Shell", "SQL", "性能", "架构", "面试", "读书笔记", "数学", "操作系统", "汇编",
-    "驱动", "COM", "ADO", "Delphi", "VCL", "MFC", "STL", "Boost", "杂项", "收藏",
+    "算法",
+    "数据结构",
+    "C++",
+    "Qt 界面",
+    "数据库",
+    "网络编程",
+    "Linux",
+    "Windows API",
+    "Python",
+    "脚本",
+    "编译构建",
+    "调试",
+    "单元测试",
+    "设计模式",
+    "多线程",
+    "内存管理",
+    "文件系统",
+    "图形图像",
+    "游戏开发",
+    "嵌入式",
+    "安全",
+    "加密",
+    "压缩",
+    "正则表达式",
+    "字符编码",
+    "Web",
+    "JavaScript",
+    "HTTP",
+    "版本控制",
+    "工具",
+    "编辑器",
+    "Shell",
+    "SQL",
+    "性能",
+    "架构",
+    "面试",
+    "读书笔记",
+    "数学",
+    "操作系统",
+    "汇编",
+    "驱动",
+    "COM",
+    "ADO",
+    "Delphi",
+    "VCL",
+    "MFC",
+    "STL",
+    "Boost",
+    "杂项",
+    "收藏",
 };
 const char* const kSubcategories[] = {
-    "排序", "入门", "进阶", "示例代码", "常见问题", "技巧", "源码分析", "API 参考", "项目经验", "错误处理",
-    "性能优化", "工具使用", "配置", "文章", "翻译", "FAQ", "笔记", "草稿", "面试题", "其他",
+    "排序",
+    "入门",
+    "进阶",
+    "示例代码",
+    "常见问题",
+    "技巧",
+    "源码分析",
+    "API 参考",
+    "项目经验",
+    "错误处理",
+    "性能优化",
+    "工具使用",
+    "配置",
+    "文章",
+    "翻译",
+    "FAQ",
+    "笔记",
+    "草稿",
+    "面试题",
+    "其他",
 };
 constexpr std::size_t kCategoryCount = sizeof(kCategories) / sizeof(kCategories[0]);
 constexpr std::size_t kSubcategoryCount = sizeof(kSubcategories) / sizeof(kSubcategories[0]);
@@ -93,36 +156,150 @@ static_assert(kCategoryCount == 50 && kSubcategoryCount == 20, "2 kinds x 50 cat
 // Title words, most common first (see Zipf). The title keyword of the benchmark is a common one: about
 // 3 % of the titles hold it.
 const char* const kWords[] = {
-    "详解", "C++", "笔记", "Qt", "问题", "实例", "总结", "方法", "Linux", "技巧", "入门", "SQLite", "字符串",
-    "指针", "模板", "std::vector", "内存泄漏", "Windows", "链表", "二叉树", "快速排序", "哈希表", "引用",
-    "Dijkstra's", "正则表达式", "编码", "文件读写", "套接字", "数据库", "线程池", "索引", "事务", "控件",
-    "信号槽", "事件循环", "对话框", "HTTP", "JSON", "XML", "TCP", "UDP", "Git", "CMake", "Python", "Bash",
-    "GCC", "Clang", "Valgrind", "std::map", "QString", "QListWidget", "malloc", "printf", "mmap", "epoll",
-    "fork", "regex", "UTF-8", "GBK", "Unicode", "API", "DLL", "ADO", "SQL", "Makefile", "vim", "lambda",
-    "互斥锁", "条件变量", "死锁", "协程", "网络编程", "存储过程", "触发器", "视图", "界面", "菜单", "工具栏",
-    "注册表", "进程", "线程", "异常处理", "单元测试", "性能优化", "调试技巧", "编译错误", "链接错误",
-    "静态库", "动态库", "配置文件", "日志", "序列化", "反射", "设计模式", "单例", "工厂", "观察者", "迭代器",
-    "智能指针", "移动语义", "右值引用", "虚函数", "多态", "继承", "接口", "闭包", "匿名函数", "递归",
-    "动态规划", "贪心算法", "图论", "最短路径", "二分查找", "位运算", "加密", "压缩", "解析", "命令行",
-    "环境变量", "分支合并", "归并排序", "红黑树", "Knuth's", "it's", "Don't", "Boost", "STL", "Docker",
+    "详解",
+    "C++",
+    "笔记",
+    "Qt",
+    "问题",
+    "实例",
+    "总结",
+    "方法",
+    "Linux",
+    "技巧",
+    "入门",
+    "SQLite",
+    "字符串",
+    "指针",
+    "模板",
+    "std::vector",
+    "内存泄漏",
+    "Windows",
+    "链表",
+    "二叉树",
+    "快速排序",
+    "哈希表",
+    "引用",
+    "Dijkstra's",
+    "正则表达式",
+    "编码",
+    "文件读写",
+    "套接字",
+    "数据库",
+    "线程池",
+    "索引",
+    "事务",
+    "控件",
+    "信号槽",
+    "事件循环",
+    "对话框",
+    "HTTP",
+    "JSON",
+    "XML",
+    "TCP",
+    "UDP",
+    "Git",
+    "CMake",
+    "Python",
+    "Bash",
+    "GCC",
+    "Clang",
+    "Valgrind",
+    "std::map",
+    "QString",
+    "QListWidget",
+    "malloc",
+    "printf",
+    "mmap",
+    "epoll",
+    "fork",
+    "regex",
+    "UTF-8",
+    "GBK",
+    "Unicode",
+    "API",
+    "DLL",
+    "ADO",
+    "SQL",
+    "Makefile",
+    "vim",
+    "lambda",
+    "互斥锁",
+    "条件变量",
+    "死锁",
+    "协程",
+    "网络编程",
+    "存储过程",
+    "触发器",
+    "视图",
+    "界面",
+    "菜单",
+    "工具栏",
+    "注册表",
+    "进程",
+    "线程",
+    "异常处理",
+    "单元测试",
+    "性能优化",
+    "调试技巧",
+    "编译错误",
+    "链接错误",
+    "静态库",
+    "动态库",
+    "配置文件",
+    "日志",
+    "序列化",
+    "反射",
+    "设计模式",
+    "单例",
+    "工厂",
+    "观察者",
+    "迭代器",
+    "智能指针",
+    "移动语义",
+    "右值引用",
+    "虚函数",
+    "多态",
+    "继承",
+    "接口",
+    "闭包",
+    "匿名函数",
+    "递归",
+    "动态规划",
+    "贪心算法",
+    "图论",
+    "最短路径",
+    "二分查找",
+    "位运算",
+    "加密",
+    "压缩",
+    "解析",
+    "命令行",
+    "环境变量",
+    "分支合并",
+    "归并排序",
+    "红黑树",
+    "Knuth's",
+    "it's",
+    "Don't",
+    "Boost",
+    "STL",
+    "Docker",
 };
 constexpr std::size_t kWordCount = sizeof(kWords) / sizeof(kWords[0]);
 const char* const kKeyword = "线程池";
 
-const char* const kSurnames[] = {"张", "王", "李", "赵", "刘", "陈", "杨", "黄", "周", "吴",
-                                 "徐", "孙", "马", "朱", "胡", "郭", "何", "高", "林", "罗"};
-const char* const kGivenNames[] = {"伟", "芳", "娜", "敏", "静", "强", "磊", "军", "洋", "勇",
-                                   "艳", "杰", "涛", "明", "超", "秀英", "华", "平", "刚", "桂英"};
-const char* const kHandles[] = {"alice", "bob_dev", "O'Brien", "d'Arcy", "mike.chen", "linus", "kr", "dmr",
-                                "bjarne", "herb", "scott", "andrei", "qtdev", "sqlite-fan", "coder42", "nobody",
-                                "J. Doe", "Tom O'Neil", "admin", "guest"};
+const char* const kSurnames[] = {"张", "王", "李", "赵", "刘", "陈", "杨", "黄", "周", "吴", "徐", "孙", "马", "朱",
+    "胡", "郭", "何", "高", "林", "罗"};
+const char* const kGivenNames[] = {"伟", "芳", "娜", "敏", "静", "强", "磊", "军", "洋", "勇", "艳", "杰", "涛", "明",
+    "超", "秀英", "华", "平", "刚", "桂英"};
+const char* const kHandles[] = {"alice", "bob_dev", "O'Brien", "d'Arcy", "mike.chen", "linus", "kr", "dmr", "bjarne",
+    "herb", "scott", "andrei", "qtdev", "sqlite-fan", "coder42", "nobody", "J. Doe", "Tom O'Neil", "admin", "guest"};
 constexpr std::size_t kAuthorRank = 30;  // the author the benchmark searches for
 
 // Words of body lines: prose and code, with apostrophes and colons.
-const char* const kProse[] = {"这个", "函数", "返回", "一个", "指向", "对象", "的", "指针", "，", "。", "如果",
-                              "参数", "为空", "则", "调用", "失败", "注意：", "例如", "我们", "可以", "使用",
-                              "来", "实现", "线程", "安全", "的", "队列", "性能", "比较", "好", "但是", "内存",
-                              "占用", "较大", "it's", "don't", "O(n log n)", "time:", "see also:", "TODO:"};
+const char* const kProse[] = {"这个", "函数", "返回", "一个", "指向", "对象", "的", "指针", "，", "。", "如果", "参数",
+    "为空", "则", "调用", "失败", "注意：", "例如", "我们", "可以", "使用", "来", "实现", "线程", "安全", "的", "队列",
+    "性能", "比较", "好", "但是", "内存", "占用", "较大", "it's", "don't", "O(n log n)", "time:", "see also:", "TODO:"};
 constexpr std::size_t kProseCount = sizeof(kProse) / sizeof(kProse[0]);
 const char* const kCode[] = {
     "    for (int i = 0; i < n; ++i) {",
@@ -159,11 +336,11 @@ std::string joinWords(const std::vector<std::string>& words)
 
 struct Material {
     bool text = true;
-    std::int64_t time = 0;   // seconds since the epoch, UTC
+    std::int64_t time = 0;  // seconds since the epoch, UTC
     std::uint64_t seed = 0;  // drives the body, so bodies need not be kept in memory
     std::size_t category = 0;
     std::ptrdiff_t subcategory = -1;  // -1: filed directly in the category
-    std::string title;      // stored form
+    std::string title;  // stored form
     std::string writer;
     std::size_t bodyBytes = 0;
     std::string fpath;
@@ -173,7 +350,8 @@ std::string utf8(const QString& s) { return s.toStdString(); }
 
 class Generator final {
 public:
-    Generator(std::size_t n, std::uint64_t seed) : m_n(n), m_rng(seed), m_titleZipf(kWordCount, 6), m_authorZipf(authorCount(), 12)
+    Generator(std::size_t n, std::uint64_t seed)
+        : m_n(n), m_rng(seed), m_titleZipf(kWordCount, 6), m_authorZipf(authorCount(), 12)
     {
         buildAuthors();
         buildLinePool();
@@ -181,8 +359,8 @@ public:
 
     static std::size_t authorCount()
     {
-        return sizeof(kSurnames) / sizeof(kSurnames[0]) * (sizeof(kGivenNames) / sizeof(kGivenNames[0])) +
-               sizeof(kHandles) / sizeof(kHandles[0]);
+        return sizeof(kSurnames) / sizeof(kSurnames[0]) * (sizeof(kGivenNames) / sizeof(kGivenNames[0]))
+            + sizeof(kHandles) / sizeof(kHandles[0]);
     }
 
     std::vector<Material> materials()
@@ -215,8 +393,8 @@ public:
             m.title = title();
             m.writer = m_rng.chance(0.1) ? std::string() : m_authors[m_authorZipf.pick(m_rng)];
             if (m.text) {
-                m.bodyBytes = static_cast<std::size_t>(m_rng.chance(0.9) ? m_rng.logUniform(100, 20000)
-                                                                        : m_rng.logUniform(20000, 204800));
+                m.bodyBytes = static_cast<std::size_t>(
+                    m_rng.chance(0.9) ? m_rng.logUniform(100, 20000) : m_rng.logUniform(20000, 204800));
             } else {
                 m.bodyBytes = static_cast<std::size_t>(m_rng.logUniform(100, 8000));
                 m.fpath = fpath(m);
@@ -271,7 +449,8 @@ private:
                 std::vector<std::string> words;
                 const std::size_t count = 4 + m_rng.below(30);
                 for (std::size_t w = 0; w < count; ++w)
-                    words.push_back(m_rng.chance(0.2) ? kWords[m_titleZipf.pick(m_rng)] : kProse[m_rng.below(kProseCount)]);
+                    words.push_back(
+                        m_rng.chance(0.2) ? kWords[m_titleZipf.pick(m_rng)] : kProse[m_rng.below(kProseCount)]);
                 line = joinWords(words);
             }
             m_lines.push_back(utf8(EscapeBodyText(QString::fromStdString(line))));
@@ -294,14 +473,14 @@ private:
 
     std::string fpath(const Material& m)
     {
-        static const char* const kDirs[] = {"/opt/tools", "/home/user/projects", "/home/user/下载", "/usr/local/bin",
-                                            "/home/user/工具"};
+        static const char* const kDirs[]
+            = {"/opt/tools", "/home/user/projects", "/home/user/下载", "/usr/local/bin", "/home/user/工具"};
         static const char* const kExts[] = {"", ".sh", ".py", ".exe", ".AppImage", ".jar"};
         std::string name = kWords[m_titleZipf.pick(m_rng)];
         std::replace(name.begin(), name.end(), ':', '_');
         std::replace(name.begin(), name.end(), '\'', '_');
-        return std::string(kDirs[m_rng.below(5)]) + "/" + kCategories[m.category] + "/" + name +
-               std::to_string(m_rng.below(100)) + kExts[m_rng.below(6)];
+        return std::string(kDirs[m_rng.below(5)]) + "/" + kCategories[m.category] + "/" + name
+            + std::to_string(m_rng.below(100)) + kExts[m_rng.below(6)];
     }
 
     std::size_t m_n;
@@ -316,16 +495,16 @@ QList<TreeNodeData> categoryTree()
 {
     QList<TreeNodeData> top;
     for (const QString& kind : {QStringLiteral("文字资料"), QStringLiteral("实例资料")}) {
-        TreeNodeData root{kind, 0, {}};
+        TreeNodeData root {kind, 0, {}};
         for (const char* category : kCategories) {
-            TreeNodeData c{QString::fromUtf8(category), 1, {}};
+            TreeNodeData c {QString::fromUtf8(category), 1, {}};
             for (const char* sub : kSubcategories)
-                c.children.append(TreeNodeData{QString::fromUtf8(sub), 2, {}});
+                c.children.append(TreeNodeData {QString::fromUtf8(sub), 2, {}});
             root.children.append(c);
         }
         top.append(root);
     }
-    top.append(TreeNodeData{QStringLiteral("搜索结果"), 0, {}});
+    top.append(TreeNodeData {QStringLiteral("搜索结果"), 0, {}});
     return top;
 }
 
@@ -374,10 +553,10 @@ int main(int argc, char** argv)
     QDir d(dir);
     if (!d.mkpath(QStringLiteral(".")))
         return fail(QStringLiteral("cannot create %1").arg(dir));
-    for (const QString& name : d.entryList({QStringLiteral("Data.QSD*"), QStringLiteral("MTS.qs"),
-                                            QStringLiteral("QS.ini"), QStringLiteral("QSHELP.html"),
-                                            QStringLiteral("bench.info")},
-                                           QDir::Files)) {
+    for (const QString& name :
+        d.entryList({QStringLiteral("Data.QSD*"), QStringLiteral("MTS.qs"), QStringLiteral("QS.ini"),
+                        QStringLiteral("QSHELP.html"), QStringLiteral("bench.info")},
+            QDir::Files)) {
         if (!d.remove(name))
             return fail(QStringLiteral("cannot remove %1").arg(d.filePath(name)));
     }
@@ -391,8 +570,9 @@ int main(int argc, char** argv)
     const std::vector<Material> all = gen.materials();
 
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(d.filePath(QStringLiteral("Data.QSD"))).constData(), &db,
-                        SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(
+            QFile::encodeName(d.filePath(QStringLiteral("Data.QSD"))).constData(), &db, SQLITE_OPEN_READWRITE, nullptr)
+        != SQLITE_OK)
         return fail(QString::fromUtf8(sqlite3_errmsg(db)));
     // Indexes are built once after the rows are in: quicker, and the same file in the end.
     for (const QString& name : storeindexes::names()) {
@@ -404,10 +584,10 @@ int main(int argc, char** argv)
     sqlite3_stmt* text = nullptr;
     sqlite3_stmt* exe = nullptr;
     sqlite3_prepare_v2(db,
-                       "insert into textfile(title,classname,bigclassname,writer,createtime,main) values(?,?,?,?,?,?)",
-                       -1, &text, nullptr);
-    sqlite3_prepare_v2(
-        db, "insert into exefile(title,classname,bigclassname,writer,createtime,about,fpath) values(?,?,?,?,?,?,?)", -1,
+        "insert into textfile(title,classname,bigclassname,writer,createtime,main) values(?,?,?,?,?,?)", -1, &text,
+        nullptr);
+    sqlite3_prepare_v2(db,
+        "insert into exefile(title,classname,bigclassname,writer,createtime,about,fpath) values(?,?,?,?,?,?,?)", -1,
         &exe, nullptr);
     if (!text || !exe)
         return fail(QString::fromUtf8(sqlite3_errmsg(db)));

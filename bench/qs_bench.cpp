@@ -7,11 +7,11 @@
 // statements sent straight through the sqlite3 library on the same file, one connection per operation
 // as the program does, and the ratio of the two. The start-up and peak-memory figures run in child
 // processes (qs-bench --startup-child / --session-child DATADIR), so they see a fresh process.
-#include "common/Prompts.h"
-#include "common/SettingsFile.h"
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
 #include "browse/ListItems.h"
+#include "common/Prompts.h"
+#include "common/SettingsFile.h"
 #include "search/SearchQuery.h"
 #include "search/TSerchForm.h"
 #include "store/Indexes.h"
@@ -68,7 +68,7 @@ double median(std::vector<double> v)
 
 long peakRssKb()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
@@ -88,7 +88,10 @@ public:
     {
         die(QStringLiteral("unexpected message box: ") + text);
     }
-    bool ask(QWidget*, const QString& text, const QString&) override { die(QStringLiteral("unexpected question: ") + text); }
+    bool ask(QWidget*, const QString& text, const QString&) override
+    {
+        die(QStringLiteral("unexpected question: ") + text);
+    }
     bool input(QWidget*, const QString& caption, const QString&, QString&) override
     {
         die(QStringLiteral("unexpected input box: ") + caption);
@@ -128,7 +131,7 @@ private:
 
 class Raw final {
 public:
-    explicit Raw(const QString& path) : m_path(QFile::encodeName(path)) {}
+    explicit Raw(const QString& path) : m_path(QFile::encodeName(path)) { }
 
     // Runs st and reads every column of every row; returns the number of rows.
     int select(const Statement& st) const
@@ -284,7 +287,7 @@ void fillSearch(TSerchForm& dialog, const QString& keyword, const QString& autho
 struct Figure {
     QString name;
     double program = -1;  // ms, or MB for memory
-    double raw = -1;      // ms; negative when there is no database baseline
+    double raw = -1;  // ms; negative when there is no database baseline
     double target = -1;
     QString unit = QStringLiteral("ms");
     QString note;
@@ -320,9 +323,9 @@ void printHeader(const Info& info, const QString& dir)
 {
     QTextStream out(stdout);
     const double mb = static_cast<double>(QFileInfo(QDir(dir).filePath(QStringLiteral("Data.QSD"))).size()) / 1048576.0;
-    out << "data: " << dir << ", " << info.text(QStringLiteral("count")) << " text + " << info.text(QStringLiteral("examples"))
-        << " example materials, Data.QSD " << QString::number(mb, 'f', 0) << " MB, indexes made by make-data: "
-        << info.text(QStringLiteral("indexes")) << "\n";
+    out << "data: " << dir << ", " << info.text(QStringLiteral("count")) << " text + "
+        << info.text(QStringLiteral("examples")) << " example materials, Data.QSD " << QString::number(mb, 'f', 0)
+        << " MB, indexes made by make-data: " << info.text(QStringLiteral("indexes")) << "\n";
     out << QStringLiteral("%1 %2 %3 %4 %5  %6\n")
                .arg(QStringLiteral("figure"), -52)
                .arg(QStringLiteral("program"), 11)
@@ -336,21 +339,30 @@ void printHeader(const Info& info, const QString& dir)
 void print(const Figure& f)
 {
     QTextStream out(stdout);
-    const auto num = [](double v) { return QString::number(v, 'f', v < 10 ? 2 : 1); };
+    const auto num = [](double v) {
+        return QString::number(v, 'f', v < 10 ? 2 : 1);
+    };
     const QString program = num(f.program) + QLatin1Char(' ') + f.unit;
     const QString raw = f.raw >= 0 ? num(f.raw) + QStringLiteral(" ms") : QStringLiteral("-");
     const double ratio = f.raw > 0 ? f.program / f.raw : -1;
     const QString ratioText = ratio >= 0 ? QString::number(ratio, 'f', 2) + QLatin1Char('x') : QStringLiteral("-");
-    const QString target = f.target > 0 ? QStringLiteral("< ") + num(f.target) + QLatin1Char(' ') + f.unit : QStringLiteral("-");
+    const QString target
+        = f.target > 0 ? QStringLiteral("< ") + num(f.target) + QLatin1Char(' ') + f.unit : QStringLiteral("-");
     QString verdict;
     if (f.target > 0 || (f.databaseBound && ratio >= 0)) {
         const bool targetOk = f.target <= 0 || f.program < f.target;
         const bool ratioOk = !f.databaseBound || ratio < 0 || ratio <= 2.0;
         verdict = targetOk && ratioOk ? QStringLiteral("ok")
                                       : QStringLiteral("MISSED") + (!targetOk ? QStringLiteral(" target") : QString())
-                                            + (!ratioOk ? QStringLiteral(" ratio") : QString());
+                + (!ratioOk ? QStringLiteral(" ratio") : QString());
     }
-    out << padded(f.name, 52) << QStringLiteral(" %1 %2 %3 %4  %5").arg(program, 11).arg(raw, 10).arg(ratioText, 7).arg(target, 10).arg(verdict);
+    out << padded(f.name, 52)
+        << QStringLiteral(" %1 %2 %3 %4  %5")
+               .arg(program, 11)
+               .arg(raw, 10)
+               .arg(ratioText, 7)
+               .arg(target, 10)
+               .arg(verdict);
     if (!f.note.isEmpty())
         out << "  (" << f.note << ")";
     out << "\n";
@@ -468,7 +480,9 @@ QByteArray runChild(const QString& mode, const QString& dir, Clock::time_point* 
 
 int runFigures(int argc, char** argv, const QString& dir, int runs, const QStringList& only)
 {
-    const auto wanted = [&only](const char* group) { return only.isEmpty() || only.contains(QLatin1String(group)); };
+    const auto wanted = [&only](const char* group) {
+        return only.isEmpty() || only.contains(QLatin1String(group));
+    };
     QApplication app(argc, argv);
     FailingPrompts noPrompts;
     setPrompts(&noPrompts);
@@ -483,19 +497,20 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
         QStringList quoted;
         for (const QString& name : storeindexes::names())
             quoted << QLatin1Char('\'') + name + QLatin1Char('\'');
-        const Statement present{QStringLiteral("select count(*) from sqlite_master where type='index' and name in (%1)")
-                                    .arg(quoted.join(QLatin1Char(','))),
-                                {}};
+        const Statement present {
+            QStringLiteral("select count(*) from sqlite_master where type='index' and name in (%1)")
+                .arg(quoted.join(QLatin1Char(','))),
+            {}};
         if (raw.value(present) < storeindexes::names().size()) {
             Program fresh(dir, false);
             const Clock::time_point t0 = Clock::now();
             fresh.click({QStringLiteral("文字资料"), info.text(QStringLiteral("big_category")),
-                         info.text(QStringLiteral("big_subcategory"))});
+                info.text(QStringLiteral("big_subcategory"))});
             const double ms = msBetween(t0, Clock::now());
             if (raw.value(present) != storeindexes::names().size())
                 die(QStringLiteral("the program did not add the indexes"));
             print({QStringLiteral("first listing on a file without the indexes"), ms, -1, -1, QStringLiteral("ms"),
-                   QStringLiteral("safety copy, then the indexes are added; once per file"), false});
+                QStringLiteral("safety copy, then the indexes are added; once per file"), false});
         }
     }
 
@@ -515,16 +530,16 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             }
         }
         print({QStringLiteral("start-up to the first event-loop turn, window shown"), median(turns), -1, 300,
-               QStringLiteral("ms"), QStringLiteral("fresh process each run"), false});
+            QStringLiteral("ms"), QStringLiteral("fresh process each run"), false});
         print({QStringLiteral("  start-up to the first paint of the main window"), median(paints), -1, -1,
-               QStringLiteral("ms"), QString(), false});
+            QStringLiteral("ms"), QString(), false});
     }
 
     // Peak memory of a reading session, in a fresh process.
     if (wanted("memory")) {
         const long kb = runChild(QStringLiteral("--session-child"), dir, nullptr).trimmed().toLong();
         print({QStringLiteral("peak resident memory of a reading session"), kb / 1024.0, -1, 120, QStringLiteral("MB"),
-               QStringLiteral("start-up, largest listing, 200 KB details, counts, both searches"), false});
+            QStringLiteral("start-up, largest listing, 200 KB details, counts, both searches"), false});
     }
 
     Program p(dir, true);
@@ -535,20 +550,22 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
 
     // The largest subcategory into the list (from another place, as a click on it does).
     if (wanted("list")) {
-        const QStringList from{text, QStringLiteral("数据结构"), QStringLiteral("入门")};
+        const QStringList from {text, QStringLiteral("数据结构"), QStringLiteral("入门")};
         const double ms = measure(
             runs,
             [&] {
                 p.click(from);
                 QApplication::processEvents();
             },
-            [&] { p.click({text, cat, sub}); });
+            [&] {
+                p.click({text, cat, sub});
+            });
         if (p.form->ui().MainList->count() != bigCount)
             die(QStringLiteral("the listing shows %1 items, not %2").arg(p.form->ui().MainList->count()).arg(bigCount));
         const Statement st = sql::listMaterials(QStringLiteral("textfile"), cat, sub, ListOrder);
         const double r = measure(runs, nullptr, [&] { raw.select(st); });
         print({QStringLiteral("MainListShow of %1 materials (items in the list)").arg(bigCount), ms, r, 60,
-               QStringLiteral("ms"), QStringLiteral("order %1; list items are GUI work").arg(ListOrder), false});
+            QStringLiteral("ms"), QStringLiteral("order %1; list items are GUI work").arg(ListOrder), false});
         // The database part alone: the listing statement through the data module, rows read the way
         // the listing reads them.
         const double store = measure(runs, nullptr, [&] {
@@ -558,14 +575,14 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
                     st,
                     [&rows](const QSqlQuery& row) {
                         rows.append({row.value(QStringLiteral("title")).toString(),
-                                     row.value(QStringLiteral("id")).toLongLong()});
+                            row.value(QStringLiteral("id")).toLongLong()});
                         return true;
                     },
                     &error))
                 die(error);
         });
         print({QStringLiteral("  of which the listing statement (data module)"), store, r, -1, QStringLiteral("ms"),
-               QString()});
+            QString()});
 
         const double painted = measure(
             runs,
@@ -578,8 +595,8 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
                 QApplication::processEvents();
                 p.form->ui().MainList->repaint();
             });
-        print({QStringLiteral("  the same, until laid out and painted"), painted, r, -1, QStringLiteral("ms"), QString(),
-               false});
+        print({QStringLiteral("  the same, until laid out and painted"), painted, r, -1, QStringLiteral("ms"),
+            QString(), false});
     }
 
     // Details of the 200 KB material.
@@ -590,10 +607,11 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             runs, [] { QApplication::processEvents(); }, [&] { p.form->MainDetailShow(item.get(), true); });
         if (ResultMessage != QStringLiteral("操作成功！"))
             die(QStringLiteral("loading the large material: ") + ResultMessage);
-        const double r = measure(runs, nullptr, [&] { raw.select(sql::selectMaterialById(QStringLiteral("textfile"), id)); });
+        const double r
+            = measure(runs, nullptr, [&] { raw.select(sql::selectMaterialById(QStringLiteral("textfile"), id)); });
         print({QStringLiteral("MainDetailShow of a text material with a %1 KB body")
                    .arg(info.number(QStringLiteral("large_body_bytes")) / 1024),
-               ms, r, 20, QStringLiteral("ms"), QStringLiteral("rows and labels are GUI work"), false});
+            ms, r, 20, QStringLiteral("ms"), QStringLiteral("rows and labels are GUI work"), false});
         const double load = measure(runs, nullptr, [&] {
             TFileText file;
             file.LoadById(id);
@@ -610,13 +628,13 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             int image;
             Statement statement;
         };
-        const QList<CountCase> cases{
+        const QList<CountCase> cases {
             {QStringLiteral("details count: kind root (all text materials)"), {text}, text, 3,
-             sql::countAll(QStringLiteral("textfile"))},
+                sql::countAll(QStringLiteral("textfile"))},
             {QStringLiteral("details count: category %1").arg(cat), {text}, cat, 0,
-             sql::countCategory(QStringLiteral("textfile"), cat)},
+                sql::countCategory(QStringLiteral("textfile"), cat)},
             {QStringLiteral("details count: subcategory %1/%2").arg(cat, sub), {text, cat}, sub, 1,
-             sql::countSubcategory(QStringLiteral("textfile"), sub, cat)},
+                sql::countSubcategory(QStringLiteral("textfile"), sub, cat)},
         };
         for (const CountCase& c : cases) {
             treenodes::select(p.form->ui().MainTreeView, p.node(c.selected));
@@ -642,22 +660,25 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             qint64 hits;
             double target;
         };
-        const QList<SearchCase> cases{
-            {QStringLiteral("search by title keyword, all text materials"), info.text(QStringLiteral("keyword")), QString(),
-             info.number(QStringLiteral("keyword_hits")), 40},
+        const QList<SearchCase> cases {
+            {QStringLiteral("search by title keyword, all text materials"), info.text(QStringLiteral("keyword")),
+                QString(), info.number(QStringLiteral("keyword_hits")), 40},
             {QStringLiteral("search by author, all text materials"), QString(), info.text(QStringLiteral("author")),
-             info.number(QStringLiteral("author_hits")), 10},
+                info.number(QStringLiteral("author_hits")), 10},
         };
         for (const SearchCase& c : cases) {
             TSerchForm dialog(p.form.get(), &p.form->categoryTree(), p.form->searchResultsSink());
             fillSearch(dialog, c.keyword, c.author);
             const double ms = measure(runs, nullptr, [&] { dialog.SerchBtnClick(); });
             if (p.form->ui().StoreItemView->count() != c.hits)
-                die(QStringLiteral("%1 found %2, expected %3").arg(c.name).arg(p.form->ui().StoreItemView->count()).arg(c.hits));
+                die(QStringLiteral("%1 found %2, expected %3")
+                        .arg(c.name)
+                        .arg(p.form->ui().StoreItemView->count())
+                        .arg(c.hits));
             const Statement st = search::buildStatement(dialog.input());
             const double r = measure(runs, nullptr, [&] { raw.select(st); });
             print({c.name, ms, r, c.target, QStringLiteral("ms"),
-                   QStringLiteral("%1 found; result items are GUI work").arg(c.hits), false});
+                QStringLiteral("%1 found; result items are GUI work").arg(c.hits), false});
             const double store = measure(runs, nullptr, [&] {
                 QList<search::SearchHit> hits;
                 QString error;
@@ -665,7 +686,7 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
                     die(error);
             });
             print({QStringLiteral("  of which the search statement (search::run)"), store, r, -1, QStringLiteral("ms"),
-                   QString()});
+                QString()});
         }
     }
 
@@ -684,7 +705,7 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             t.writer = QStringLiteral("bench");
             t.main = body;
         };
-        const Statement lastId{QStringLiteral("select max(id) from textfile"), {}};
+        const Statement lastId {QStringLiteral("select max(id) from textfile"), {}};
         const auto removeAfter = [&](qint64 id) {
             raw.exec({QStringLiteral("delete from textfile where id>?"), {id}});
         };
@@ -702,17 +723,19 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
         }
         removeAfter(before);
         const Statement one = sql::insertText(QStringLiteral("基准测试"), placeSub, place, QStringLiteral("bench"),
-                                              creationTimeText(QDateTime::currentDateTime()), TFileText().mainText());
-        const double rawOne = measure(runs, [&] { removeAfter(before); }, [&] { raw.exec(one); });
+            creationTimeText(QDateTime::currentDateTime()), TFileText().mainText());
+        const double rawOne = measure(
+            runs, [&] { removeAfter(before); }, [&] { raw.exec(one); });
         removeAfter(before);
         print({QStringLiteral("first write of a run (safety copy, then the insert)"), first, rawOne, -1,
-               QStringLiteral("ms"), QStringLiteral("once per run; copies the whole file"), false});
+            QStringLiteral("ms"), QStringLiteral("once per run; copies the whole file"), false});
 
         std::vector<Statement> inserts;
         for (int i = 0; i < 1000; ++i) {
             TFileText t;
             fill(t, i);
-            inserts.push_back(sql::insertText(t.title, t.classname, t.bigclassname, t.writer, t.createtime, t.mainText()));
+            inserts.push_back(
+                sql::insertText(t.title, t.classname, t.bigclassname, t.writer, t.createtime, t.mainText()));
         }
         // Program and sqlite3 runs alternate: the disk's flush times drift with whatever else runs.
         const int insertRuns = std::max(1, std::min(runs, 3));
@@ -739,7 +762,7 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
         const double r = median(rawTimes);
         removeAfter(before);
         print({QStringLiteral("1,000 inserts one by one through TFileText::InsertNew"), ms, r, 2000,
-               QStringLiteral("ms"), QStringLiteral("median of %1").arg(insertRuns)});
+            QStringLiteral("ms"), QStringLiteral("median of %1").arg(insertRuns)});
     }
 
     // The tree file (not database-bound): save as FormClose does, load as FormCreate does.
@@ -748,15 +771,17 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             if (!p.form->saveCategoryTree())
                 die(QStringLiteral("saving the tree file failed"));
         });
-        print({QStringLiteral("saving the tree file (%1 nodes)").arg(treenodes::allNodes(p.form->ui().MainTreeView).size()), save,
-               -1, -1, QStringLiteral("ms"), QString(), false});
+        print({QStringLiteral("saving the tree file (%1 nodes)")
+                   .arg(treenodes::allNodes(p.form->ui().MainTreeView).size()),
+            save, -1, -1, QStringLiteral("ms"), QString(), false});
         const double load = measure(
             runs, [] {},
             [&] {
                 if (!p.form->loadCategoryTree())
                     die(QStringLiteral("loading the tree file failed"));
             });
-        print({QStringLiteral("loading the tree file into the tree"), load, -1, -1, QStringLiteral("ms"), QString(), false});
+        print({QStringLiteral("loading the tree file into the tree"), load, -1, -1, QStringLiteral("ms"), QString(),
+            false});
     }
 
     QTextStream(stdout) << "peak resident memory of this benchmark process: " << peakRssKb() / 1024 << " MB\n";
@@ -798,7 +823,8 @@ int main(int argc, char** argv)
         args.remove(onlyAt, 2);
     }
     if (args.size() != 1 || runs < 1) {
-        std::fprintf(stderr, "usage: qs-bench DATADIR [--runs R] [--only startup,memory,list,details,counts,search,insert,tree]\n");
+        std::fprintf(stderr,
+            "usage: qs-bench DATADIR [--runs R] [--only startup,memory,list,details,counts,search,insert,tree]\n");
         return 2;
     }
     return runFigures(argc, argv, QFileInfo(args.at(0)).absoluteFilePath(), runs, only);

@@ -24,28 +24,24 @@ const char* const kSchema[] = {
     nullptr,
 };
 
-QByteArray defaultTreeFile()
-{
-    return gbk::encode(QStringLiteral("文字资料0\r\n实例资料0\r\n搜索结果0\r\n"));
-}
+QByteArray defaultTreeFile() { return gbk::encode(QStringLiteral("文字资料0\r\n实例资料0\r\n搜索结果0\r\n")); }
 
 QByteArray defaultSettingsFile()
 {
-    const QString text = QStringLiteral(
-        "[Quillstash ini file]\r\n"
-        "ICON=0\r\n"
-        "ORDER=0\r\n"
-        "VIEWSTYLE=0\r\n"
-        "VIEWSTYLEDE=0\r\n"
-        "VFRMBC=16777215\r\n"
-        "Font=\r\n"
-        "     134\r\n"
-        "     0\r\n"
-        "     -13\r\n"
-        "     Noto Sans CJK SC\r\n"
-        "     10\r\n"
-        "     \r\n"
-        "TrayWay=1\r\n");
+    const QString text = QStringLiteral("[Quillstash ini file]\r\n"
+                                        "ICON=0\r\n"
+                                        "ORDER=0\r\n"
+                                        "VIEWSTYLE=0\r\n"
+                                        "VIEWSTYLEDE=0\r\n"
+                                        "VFRMBC=16777215\r\n"
+                                        "Font=\r\n"
+                                        "     134\r\n"
+                                        "     0\r\n"
+                                        "     -13\r\n"
+                                        "     Noto Sans CJK SC\r\n"
+                                        "     10\r\n"
+                                        "     \r\n"
+                                        "TrayWay=1\r\n");
     return gbk::encode(text);
 }
 
@@ -96,7 +92,8 @@ bool writeIfAbsent(const QString& path, const QByteArray& bytes, QString* error)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
-            *error = QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());
+            *error = QStringLiteral("Cannot create file \"%1\". %2")
+                         .arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
     return true;

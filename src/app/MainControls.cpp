@@ -96,7 +96,6 @@ void TMainControls::buildToolBar(QMainWindow* window)
     MainToolBar->addSeparator();
     ToolButton13 = makeButton(MainToolBar, "ToolButton13", QStringLiteral("帮助"), 11);
     ToolButton12 = makeButton(MainToolBar, "ToolButton12", QStringLiteral("退出"), 4);
-
 }
 
 void TMainControls::buildCentralArea(QMainWindow* window)
@@ -196,14 +195,13 @@ void TMainControls::buildCentralArea(QMainWindow* window)
 
     window->setCentralWidget(central);
     listitems::setViewStyle(MainList, 0);
-
 }
 
 void TMainControls::buildMenus(QMainWindow* window)
 {
+    using images::listImage;
     using images::mainImage;
     using images::treeImage;
-    using images::listImage;
 
     // 文件&F
     FileMenu = window->menuBar()->addMenu(QStringLiteral("文件&F"));
@@ -317,4 +315,3 @@ void TMainControls::buildMenus(QMainWindow* window)
     N36 = TrayPopMenu->addAction(images::detailImage(1), QStringLiteral("退出"));
     N36->setObjectName(QStringLiteral("N36"));
 }
-

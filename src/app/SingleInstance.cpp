@@ -145,7 +145,7 @@ QSet<QString>& locksHeldHere()
     static QSet<QString> held;
     return held;
 }
-} // namespace
+}  // namespace
 
 QString SingleInstance::privateDirectory(QString* why)
 {
@@ -186,8 +186,7 @@ QString SingleInstance::privateDirectory(QString* why)
 }
 
 SingleInstance::SingleInstance(const QString& executablePath, QObject* parent)
-    : QObject(parent)
-    , m_executable(canonicalOrAbsolute(executablePath))
+    : QObject(parent), m_executable(canonicalOrAbsolute(executablePath))
 {
     QString why;
     m_directory = privateDirectory(&why);
@@ -217,7 +216,7 @@ bool SingleInstance::ownerIsLiveInstance() const
     QString host;
     QString app;
     if (!m_lock->getLockInfo(&pid, &host, &app) || pid <= 0)
-        return false; // junk, an empty file, a directory
+        return false;  // junk, an empty file, a directory
     if (pid == QCoreApplication::applicationPid())
         return locksHeldHere().contains(m_lockPath);
     // A dead process, or a live one that runs another program (its pid was reused).
@@ -228,7 +227,7 @@ bool SingleInstance::ownerIsLiveInstance() const
 bool SingleInstance::takeLock()
 {
     if (m_directory.isEmpty())
-        return true; // m_error says why the program runs unprotected
+        return true;  // m_error says why the program runs unprotected
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     // Whether the owner is still there decides, not the age of the lock.
     m_lock->setStaleLockTime(0);

@@ -1,10 +1,10 @@
 #include "app/TMainForm.h"
 
-#include "common/SettingsFile.h"
 #include "app/TOptionForm.h"
 #include "browse/ListItems.h"
 #include "common/Images.h"
 #include "common/Kinds.h"
+#include "common/SettingsFile.h"
 #include "desktop/Help.h"
 #include "edit/MoveMenu.h"
 #include "edit/TAddFileExeFrm.h"
@@ -52,9 +52,9 @@ TMainForm::TMainForm(const QString& programDir, QWidget* parent)
     : QMainWindow(parent), m_programDir(programDir), m_ui(TMainControls::built(this)),
       m_status(m_ui.MainStatus, m_ui.MainProgressBar), m_treeFile(treeFilePath(), m_tree),
       m_treeView(m_tree, m_ui.MainTreeView), m_navigator(m_tree, m_treeView, *this),
-      m_list(m_tree, m_treeView, m_navigator, *this),
-      m_categories(m_tree, m_treeView, m_treeFile, m_prompter, *this),
-      m_materials(m_tree, m_treeView, m_list, m_prompter, *this), m_details(m_ui.MainDetail, m_tree, m_treeView, m_status),
+      m_list(m_tree, m_treeView, m_navigator, *this), m_categories(m_tree, m_treeView, m_treeFile, m_prompter, *this),
+      m_materials(m_tree, m_treeView, m_list, m_prompter, *this),
+      m_details(m_ui.MainDetail, m_tree, m_treeView, m_status),
       m_reader(m_ui.ThisFrmViewer, settingsFilePath(), m_status),
       m_tray(this, m_ui.N121, m_ui.N341, m_ui.TrayPopMenu, &m_tree)
 {
@@ -332,7 +332,7 @@ void TMainForm::PreMenuPopup()
 void TMainForm::TurnFilePopMenu()
 {
     movemenu::rebuild(m_ui.MainListPopupMenu, m_materials.moveTargets(),
-                      [this](const QString& category, const QString& sub) { m_materials.TurnFile(category, sub); });
+        [this](const QString& category, const QString& sub) { m_materials.TurnFile(category, sub); });
 }
 
 void TMainForm::SerchFormPop()
@@ -348,7 +348,9 @@ void TMainForm::OpenOption()
 
 std::function<void(const QList<ListEntry>&)> TMainForm::searchResultsSink()
 {
-    return [this](const QList<ListEntry>& hits) { setSearchResults(hits); };
+    return [this](const QList<ListEntry>& hits) {
+        setSearchResults(hits);
+    };
 }
 
 void TMainForm::setSearchResults(const QList<ListEntry>& results)

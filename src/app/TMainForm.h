@@ -142,7 +142,7 @@ private:
     QString m_programDir;
     TMainControls m_ui;
     StatusBarSink m_status;
-    WindowPrompter m_prompter{this};
+    WindowPrompter m_prompter {this};
     TCategoryTree m_tree;
     TTreeFileKeeper m_treeFile;
     TCategoryTreeView m_treeView;

@@ -37,8 +37,7 @@ QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& title)
 }
 
 // Tight margins keep the pages near the dialog's design size with the platform's taller fonts.
-template <typename Layout>
-Layout* compact(Layout* layout)
+template <typename Layout> Layout* compact(Layout* layout)
 {
     layout->setContentsMargins(6, 2, 6, 2);
     layout->setSpacing(2);
@@ -205,8 +204,8 @@ void TOptionForm::selectColor(qint32 value)
     if (index < 0) {
         // A colour the list does not name stays selectable under its value, so OK writes it back
         // unchanged.
-        ColorBox->addItem(swatch(value), QStringLiteral("$%1").arg(quint32(value), 8, 16, QLatin1Char('0')).toUpper(),
-                          value);
+        ColorBox->addItem(
+            swatch(value), QStringLiteral("$%1").arg(quint32(value), 8, 16, QLatin1Char('0')).toUpper(), value);
         index = ColorBox->count() - 1;
     }
     ColorBox->setCurrentIndex(index);

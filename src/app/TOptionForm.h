@@ -4,8 +4,8 @@
 #include "common/SettingsFile.h"
 
 #include <QDialog>
-#include <functional>
 #include <QFont>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;

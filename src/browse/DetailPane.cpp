@@ -58,7 +58,8 @@ protected:
     }
     void mouseReleaseEvent(QMouseEvent* event) override
     {
-        const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+        const bool click
+            = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
         m_pressed = false;
         event->accept();
         if (click) {
@@ -111,7 +112,7 @@ void addActionLabel(QTableWidget* table, int row, const QString& caption, qint64
 // and keeps a value from running under the label laid over its cell.
 class TDetailDelegate final : public QStyledItemDelegate {
 public:
-    explicit TDetailDelegate(QTableWidget* table) : QStyledItemDelegate(table), m_table(table) {}
+    explicit TDetailDelegate(QTableWidget* table) : QStyledItemDelegate(table), m_table(table) { }
 
     QString displayText(const QVariant& value, const QLocale& locale) const override
     {
@@ -162,8 +163,8 @@ void destroyActionLabels(QTableWidget* table)
 
 }  // namespace
 
-TDetailPane::TDetailPane(QTableWidget* table, const TCategoryTree& tree, const TreeSelection& selection,
-                         StatusSink& status, QObject* parent)
+TDetailPane::TDetailPane(
+    QTableWidget* table, const TCategoryTree& tree, const TreeSelection& selection, StatusSink& status, QObject* parent)
     : QObject(parent), m_table(table), m_tree(tree), m_selection(selection), m_status(status)
 {
     m_table->setItemDelegate(new TDetailDelegate(m_table));
@@ -177,7 +178,7 @@ void TDetailPane::MainDetailShow(QListWidgetItem* item, bool selected)
     if (!selected || !item)
         return;
     m_table->setRowCount(0);
-    const ListEntry entry{item->text(), listitems::image(item), listitems::id(item)};
+    const ListEntry entry {item->text(), listitems::image(item), listitems::id(item)};
     const DetailContent content = detailContent(entry, m_tree, m_selection.selectedNode(), ViewMode);
     // A material deleted since the listing loads partly or not at all: the rows show what the record
     // holds, and the record's failure text goes to the status bar.
@@ -191,7 +192,7 @@ void TDetailPane::MainDetailShow(QListWidgetItem* item, bool selected)
             continue;
         const DetailRow::Action action = row.action;
         addActionLabel(m_table, index, row.actionCaption, row.tag,
-                       [this, action](QLabel* label) { emit actionTriggered(action, label); });
+            [this, action](QLabel* label) { emit actionTriggered(action, label); });
     }
 }
 

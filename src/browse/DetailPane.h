@@ -17,7 +17,7 @@ class TDetailPane final : public QObject {
     Q_OBJECT
 public:
     TDetailPane(QTableWidget* table, const TCategoryTree& tree, const TreeSelection& selection, StatusSink& status,
-                QObject* parent = nullptr);
+        QObject* parent = nullptr);
 
     // OnSelectItem of the list: the labels of the previous selection go; a selected item gets its rows.
     void MainDetailShow(QListWidgetItem* item, bool selected);

@@ -40,10 +40,10 @@ void addRecordRows(QList<DetailRow>& rows, const TFile& file)
     rows.append({QStringLiteral("创建时间:"), file.createtime});
 }
 
-DetailRow actionRow(const QString& name, const QString& value, DetailRow::Action action, const QString& caption,
-                    qint64 tag)
+DetailRow actionRow(
+    const QString& name, const QString& value, DetailRow::Action action, const QString& caption, qint64 tag)
 {
-    return DetailRow{name, value, action, caption, tag};
+    return DetailRow {name, value, action, caption, tag};
 }
 }  // namespace
 
@@ -52,8 +52,7 @@ QString detailPreview(const QStringList& lines, int maxBytes)
     return gbk::prefix(joinLinesCrLf(lines), maxBytes) + QStringLiteral("...") + QStringLiteral("     ");
 }
 
-DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, const TTreeNode* selected,
-                            int viewMode)
+DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, const TTreeNode* selected, int viewMode)
 {
     DetailContent out;
     QList<DetailRow>& rows = out.rows;
@@ -81,10 +80,10 @@ DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, c
         const QString preview = detailPreview(file.main, kTextPreviewBytes);
         if (viewMode == 0)
             rows.append(actionRow(QStringLiteral("内容:"), preview, DetailRow::Action::ViewInThisFrm,
-                                  detailactions::viewHere(), entry.id));
+                detailactions::viewHere(), entry.id));
         else
             rows.append(actionRow(QStringLiteral("内容:"), preview, DetailRow::Action::ViewInNewFrm,
-                                  detailactions::viewInNewWindow(), entry.id));
+                detailactions::viewInNewWindow(), entry.id));
         return out;
     }
 
@@ -94,9 +93,9 @@ DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, c
             out.loadFailure = ResultMessage;
         addRecordRows(rows, file);
         rows.append(actionRow(QStringLiteral("简介:"), detailPreview(file.about, kDescriptionPreviewBytes),
-                              DetailRow::Action::ViewInNewFrm, detailactions::viewDescription(), entry.id));
-        rows.append(actionRow(QStringLiteral("资料路径:"), file.fpath, DetailRow::Action::RunDetail,
-                              detailactions::run(), entry.id));
+            DetailRow::Action::ViewInNewFrm, detailactions::viewDescription(), entry.id));
+        rows.append(actionRow(
+            QStringLiteral("资料路径:"), file.fpath, DetailRow::Action::RunDetail, detailactions::run(), entry.id));
         out.runPath = file.fpath;
         out.isExample = true;
         return out;

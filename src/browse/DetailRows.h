@@ -16,7 +16,7 @@ struct DetailRow {
     QString value;
     Action action = Action::None;
     QString actionCaption;  // the label's caption
-    qint64 tag = 0;         // the material id the label carries
+    qint64 tag = 0;  // the material id the label carries
     bool operator==(const DetailRow& o) const
     {
         return name == o.name && value == o.value && action == o.action && actionCaption == o.actionCaption
@@ -43,8 +43,7 @@ inline QString run() { return QStringLiteral("运行资料"); }
 
 // The rows for entry. selected is the tree node whose listing holds the entry (folder items are its
 // children); viewMode decides how a text material is read. Counts and loads go to the database.
-DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, const TTreeNode* selected,
-                            int viewMode);
+DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, const TTreeNode* selected, int viewMode);
 
 // The preview of a body or description: its first maxBytes GBK bytes, then "..." and five spaces.
 QString detailPreview(const QStringList& lines, int maxBytes);

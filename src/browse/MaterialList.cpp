@@ -57,7 +57,7 @@ void TMaterialList::MainListShow()
     if (node->childCount() > 0) {
         for (int i = 0; i < node->childCount(); ++i) {
             const TTreeNode* child = node->child(i);
-            entries.append(ListEntry{child->text(), child->childCount() > 0 ? 0 : 1, 0});
+            entries.append(ListEntry {child->text(), child->childCount() > 0 ? 0 : 1, 0});
         }
         if (parent)
             entries += AddRealFileToList(node->text(), QString(), ListOrder, node->kindText());
@@ -70,8 +70,8 @@ void TMaterialList::MainListShow()
     m_navigator.recordListing(keyForNode(node), recordVisit);
 }
 
-QList<ListEntry> TMaterialList::AddRealFileToList(const QString& category, const QString& subcategory, int order,
-                                                  const QString& kind)
+QList<ListEntry> TMaterialList::AddRealFileToList(
+    const QString& category, const QString& subcategory, int order, const QString& kind)
 {
     const Statement statement = sql::listMaterials(kinds::tableForKind(kind), category, subcategory, order);
     const int image = kind == kinds::textRoot() ? 4 : 5;
@@ -85,7 +85,7 @@ QList<ListEntry> TMaterialList::AddRealFileToList(const QString& category, const
     const bool ok = MainData->select(
         statement,
         [&](const QSqlQuery& row) {
-            entries.append(ListEntry{UnescapeTitleText(row.value(1).toString()), image, row.value(0).toLongLong()});
+            entries.append(ListEntry {UnescapeTitleText(row.value(1).toString()), image, row.value(0).toLongLong()});
             return true;
         },
         &error);
@@ -174,5 +174,5 @@ void TMaterialList::OByTime() { listWithOrder(2); }
 
 void TMaterialList::showKindRoots()
 {
-    show({ListEntry{kinds::textRoot(), 3, 0}, ListEntry{kinds::exampleRoot(), 3, 0}});
+    show({ListEntry {kinds::textRoot(), 3, 0}, ListEntry {kinds::exampleRoot(), 3, 0}});
 }

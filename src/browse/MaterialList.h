@@ -40,8 +40,7 @@ class TMaterialList final {
 public:
     TMaterialList(TCategoryTree& tree, TreeSelection& selection, TNavigator& navigator, MaterialListView& view)
         : m_tree(tree), m_selection(selection), m_navigator(navigator), m_view(view)
-    {
-    }
+    { }
 
     // A click in the tree: the listing that follows is a visit.
     void MainTreeViewClick();
@@ -49,8 +48,8 @@ public:
     void MainListShow();
     // The materials of one place (category, subcategory or empty, ListOrder value, kind text), in the
     // order the database gives them; the status bar tells how reading them went.
-    static QList<ListEntry> AddRealFileToList(const QString& category, const QString& subcategory, int order,
-                                              const QString& kind);
+    static QList<ListEntry> AddRealFileToList(
+        const QString& category, const QString& subcategory, int order, const QString& kind);
     void MainListClick();
     void MainListDblClick();
     // One listing by title / by creation time; ListOrder stays as it was.

@@ -1,8 +1,8 @@
 #include "browse/TNewFrmViewer.h"
 
-#include "common/Images.h"
 #include "browse/ReadingText.h"
 #include "browse/ViewerFont.h"
+#include "common/Images.h"
 #include "common/StatusSink.h"
 #include "store/TFile.h"
 
@@ -12,7 +12,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-
 
 namespace {
 QList<QPointer<TNewFrmViewer>>& registry()
@@ -34,8 +33,8 @@ QToolButton* makeButton(QToolBar* bar, const char* name, const QString& hint, in
 }
 }  // namespace
 
-TNewFrmViewer::TNewFrmViewer(const QString& actionCaption, qint64 id, const QString& settingsPath, StatusSink* status,
-                             QWidget* parent)
+TNewFrmViewer::TNewFrmViewer(
+    const QString& actionCaption, qint64 id, const QString& settingsPath, StatusSink* status, QWidget* parent)
     : QWidget(parent), m_settingsPath(settingsPath), m_status(status)
 {
     setObjectName(QStringLiteral("TNewFrmViewer"));

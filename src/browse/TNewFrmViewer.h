@@ -13,7 +13,6 @@ class QToolBar;
 class QToolButton;
 class StatusSink;
 
-
 // What a viewer window is asked to show (the refill message's first parameter).
 enum ViewerContent { ViewerTextMaterial = 0, ViewerDescription = 1 };
 
@@ -29,7 +28,7 @@ public:
     // The window has no owner and is visible from its creation on. Its font comes from the settings
     // file at settingsPath; a font that cannot be read is reported to status (either may be empty).
     TNewFrmViewer(const QString& actionCaption, qint64 id, const QString& settingsPath = QString(),
-                  StatusSink* status = nullptr, QWidget* parent = nullptr);
+        StatusSink* status = nullptr, QWidget* parent = nullptr);
     ~TNewFrmViewer() override;
 
     QToolBar* ToolBar1 = nullptr;

@@ -18,8 +18,7 @@ qint64 labelTag(const QLabel* label) { return label->property("tag").toLongLong(
 
 TReader::TReader(QPlainTextEdit* pane, const QString& settingsPath, StatusSink& status, QObject* parent)
     : QObject(parent), m_pane(pane), m_settingsPath(settingsPath), m_status(status)
-{
-}
+{ }
 
 TReader::~TReader()
 {
@@ -50,8 +49,8 @@ void TReader::ViewInNewFrm(QLabel* label)
     if (ViewerWindowMode == 0) {
         if (TNewFrmViewer* shared = TNewFrmViewer::findByCaption(OpenViewerCaption)) {
             const int content = caption == viewInNewWindowCaption() ? ViewerTextMaterial
-                                : caption == viewDescriptionCaption() ? ViewerDescription
-                                                                      : -1;
+                : caption == viewDescriptionCaption()               ? ViewerDescription
+                                                                    : -1;
             shared->ReView(content, id);
             return;
         }

@@ -11,32 +11,61 @@ QPalette::ColorRole roleForSystemIndex(int index, QPalette::ColorGroup& group)
 {
     group = QPalette::Active;
     switch (index) {
-    case 0: return QPalette::Mid;            // scroll bar
-    case 1: return QPalette::Shadow;         // background (desktop)
-    case 2: return QPalette::Highlight;      // active caption
-    case 3: group = QPalette::Inactive; return QPalette::Highlight;  // inactive caption
-    case 4: return QPalette::Button;         // menu
-    case 5: return QPalette::Base;           // window
-    case 6: return QPalette::Shadow;         // window frame
-    case 7: return QPalette::ButtonText;     // menu text
-    case 8: return QPalette::Text;           // window text
-    case 9: return QPalette::HighlightedText;  // caption text
-    case 10: return QPalette::Mid;           // active border
-    case 11: return QPalette::Midlight;      // inactive border
-    case 12: return QPalette::Dark;          // application workspace
-    case 13: return QPalette::Highlight;
-    case 14: return QPalette::HighlightedText;
-    case 15: return QPalette::Button;        // button face
-    case 16: return QPalette::Dark;          // button shadow
-    case 17: group = QPalette::Disabled; return QPalette::Text;  // grey text
-    case 18: return QPalette::ButtonText;
-    case 19: group = QPalette::Inactive; return QPalette::HighlightedText;
-    case 20: return QPalette::Light;         // button highlight
-    case 21: return QPalette::Shadow;        // 3D dark shadow
-    case 22: return QPalette::Midlight;      // 3D light
-    case 23: return QPalette::ToolTipText;   // info text
-    case 24: return QPalette::ToolTipBase;   // info background
-    default: return QPalette::Window;
+    case 0:
+        return QPalette::Mid;  // scroll bar
+    case 1:
+        return QPalette::Shadow;  // background (desktop)
+    case 2:
+        return QPalette::Highlight;  // active caption
+    case 3:
+        group = QPalette::Inactive;
+        return QPalette::Highlight;  // inactive caption
+    case 4:
+        return QPalette::Button;  // menu
+    case 5:
+        return QPalette::Base;  // window
+    case 6:
+        return QPalette::Shadow;  // window frame
+    case 7:
+        return QPalette::ButtonText;  // menu text
+    case 8:
+        return QPalette::Text;  // window text
+    case 9:
+        return QPalette::HighlightedText;  // caption text
+    case 10:
+        return QPalette::Mid;  // active border
+    case 11:
+        return QPalette::Midlight;  // inactive border
+    case 12:
+        return QPalette::Dark;  // application workspace
+    case 13:
+        return QPalette::Highlight;
+    case 14:
+        return QPalette::HighlightedText;
+    case 15:
+        return QPalette::Button;  // button face
+    case 16:
+        return QPalette::Dark;  // button shadow
+    case 17:
+        group = QPalette::Disabled;
+        return QPalette::Text;  // grey text
+    case 18:
+        return QPalette::ButtonText;
+    case 19:
+        group = QPalette::Inactive;
+        return QPalette::HighlightedText;
+    case 20:
+        return QPalette::Light;  // button highlight
+    case 21:
+        return QPalette::Shadow;  // 3D dark shadow
+    case 22:
+        return QPalette::Midlight;  // 3D light
+    case 23:
+        return QPalette::ToolTipText;  // info text
+    case 24:
+        return QPalette::ToolTipBase;  // info background
+    default:
+        return QPalette::Window;
     }
 }
 }  // namespace

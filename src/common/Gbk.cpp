@@ -72,10 +72,7 @@ QString prefix(const QString& text, int maxBytes)
 
 }  // namespace gbk
 
-QString decodeCodePageText(const QByteArray& bytes)
-{
-    return gbk::decode(gbk::encode(gbk::decode(bytes)));
-}
+QString decodeCodePageText(const QByteArray& bytes) { return gbk::decode(gbk::encode(gbk::decode(bytes))); }
 
 QStringList splitLines(const QString& text)
 {

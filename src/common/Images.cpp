@@ -7,9 +7,35 @@
 
 namespace {
 enum class Shape {
-    FolderClosed, FolderOpen, Subfolder, Book, BookOpen, AddFolder, Rename, DeleteFolder, AddDoc, Exit,
-    DeleteDoc, EditDoc, Options, Move, Sort, Search, Help, Mail, Web, Back, Forward, Up, TextDoc, ExeDoc,
-    Root, Bullet, Eye, Copy, SelectAll
+    FolderClosed,
+    FolderOpen,
+    Subfolder,
+    Book,
+    BookOpen,
+    AddFolder,
+    Rename,
+    DeleteFolder,
+    AddDoc,
+    Exit,
+    DeleteDoc,
+    EditDoc,
+    Options,
+    Move,
+    Sort,
+    Search,
+    Help,
+    Mail,
+    Web,
+    Back,
+    Forward,
+    Up,
+    TextDoc,
+    ExeDoc,
+    Root,
+    Bullet,
+    Eye,
+    Copy,
+    SelectAll
 };
 
 QColor shade(QColor c, bool inactive) { return inactive ? QColor(160, 160, 160) : c; }
@@ -29,8 +55,9 @@ void drawFolder(QPainter& p, const QRectF& r, QColor c, bool open)
     p.drawPath(path);
     if (open) {
         QPolygonF flap;
-        flap << QPointF(r.left() + r.width() * 0.15, r.top() + r.height() * 0.5) << QPointF(r.right() + 1, r.top() + r.height() * 0.5)
-             << QPointF(r.right() - r.width() * 0.1, r.bottom()) << QPointF(r.left(), r.bottom());
+        flap << QPointF(r.left() + r.width() * 0.15, r.top() + r.height() * 0.5)
+             << QPointF(r.right() + 1, r.top() + r.height() * 0.5) << QPointF(r.right() - r.width() * 0.1, r.bottom())
+             << QPointF(r.left(), r.bottom());
         p.setBrush(c.lighter(130));
         p.drawPolygon(flap);
     }
@@ -56,8 +83,8 @@ void drawArrow(QPainter& p, const QRectF& r, QColor c, int direction)  // 0 left
     p.rotate(direction == 0 ? 180 : direction == 1 ? 0 : -90);
     const qreal s = r.width() / 2 - 1;
     QPolygonF arrow;
-    arrow << QPointF(-s, -s * 0.3) << QPointF(0, -s * 0.3) << QPointF(0, -s * 0.8) << QPointF(s, 0) << QPointF(0, s * 0.8)
-          << QPointF(0, s * 0.3) << QPointF(-s, s * 0.3);
+    arrow << QPointF(-s, -s * 0.3) << QPointF(0, -s * 0.3) << QPointF(0, -s * 0.8) << QPointF(s, 0)
+          << QPointF(0, s * 0.8) << QPointF(0, s * 0.3) << QPointF(-s, s * 0.3);
     p.setBrush(c);
     p.setPen(QPen(c.darker(150), 1));
     p.drawPolygon(arrow);
@@ -88,19 +115,51 @@ QPixmap render(Shape shape, int size, bool inactive = false)
     const QRectF r(1, 1, size - 2, size - 2);
     const QColor yellow(236, 190, 70), blue(50, 110, 200), green(40, 150, 70), red(200, 50, 50), grey(110, 110, 110);
     switch (shape) {
-    case Shape::Root: drawFolder(p, r, QColor(90, 140, 220), false); break;
-    case Shape::FolderClosed: drawFolder(p, r, yellow, false); break;
-    case Shape::FolderOpen: drawFolder(p, r, yellow, true); break;
-    case Shape::Subfolder: drawFolder(p, r, QColor(170, 200, 110), false); break;
-    case Shape::Book: drawFolder(p, r, QColor(90, 140, 220), false); break;
-    case Shape::BookOpen: drawFolder(p, r, QColor(90, 140, 220), true); break;
-    case Shape::AddFolder: drawFolder(p, r, yellow, false); drawBadge(p, r, green, QLatin1Char('+')); break;
-    case Shape::Rename: drawFolder(p, r, yellow, false); drawBadge(p, r, blue, QLatin1Char('A')); break;
-    case Shape::DeleteFolder: drawFolder(p, r, yellow, false); drawBadge(p, r, red, QLatin1Char('x')); break;
-    case Shape::AddDoc: drawDoc(p, r, blue); drawBadge(p, r, green, QLatin1Char('+')); break;
-    case Shape::DeleteDoc: drawDoc(p, r, blue); drawBadge(p, r, red, QLatin1Char('x')); break;
-    case Shape::EditDoc: drawDoc(p, r, blue); drawBadge(p, r, QColor(220, 140, 20), QLatin1Char('/')); break;
-    case Shape::TextDoc: drawDoc(p, r, blue); break;
+    case Shape::Root:
+        drawFolder(p, r, QColor(90, 140, 220), false);
+        break;
+    case Shape::FolderClosed:
+        drawFolder(p, r, yellow, false);
+        break;
+    case Shape::FolderOpen:
+        drawFolder(p, r, yellow, true);
+        break;
+    case Shape::Subfolder:
+        drawFolder(p, r, QColor(170, 200, 110), false);
+        break;
+    case Shape::Book:
+        drawFolder(p, r, QColor(90, 140, 220), false);
+        break;
+    case Shape::BookOpen:
+        drawFolder(p, r, QColor(90, 140, 220), true);
+        break;
+    case Shape::AddFolder:
+        drawFolder(p, r, yellow, false);
+        drawBadge(p, r, green, QLatin1Char('+'));
+        break;
+    case Shape::Rename:
+        drawFolder(p, r, yellow, false);
+        drawBadge(p, r, blue, QLatin1Char('A'));
+        break;
+    case Shape::DeleteFolder:
+        drawFolder(p, r, yellow, false);
+        drawBadge(p, r, red, QLatin1Char('x'));
+        break;
+    case Shape::AddDoc:
+        drawDoc(p, r, blue);
+        drawBadge(p, r, green, QLatin1Char('+'));
+        break;
+    case Shape::DeleteDoc:
+        drawDoc(p, r, blue);
+        drawBadge(p, r, red, QLatin1Char('x'));
+        break;
+    case Shape::EditDoc:
+        drawDoc(p, r, blue);
+        drawBadge(p, r, QColor(220, 140, 20), QLatin1Char('/'));
+        break;
+    case Shape::TextDoc:
+        drawDoc(p, r, blue);
+        break;
     case Shape::ExeDoc:
         p.setBrush(QColor(60, 60, 70));
         p.setPen(Qt::NoPen);
@@ -112,7 +171,9 @@ QPixmap render(Shape shape, int size, bool inactive = false)
         p.setBrush(QColor(150, 90, 50));
         p.setPen(Qt::NoPen);
         p.drawRect(QRectF(r.left() + r.width() * 0.1, r.top(), r.width() * 0.5, r.height()));
-        drawArrow(p, QRectF(r.left() + r.width() * 0.35, r.top() + r.height() * 0.3, r.width() * 0.65, r.height() * 0.4), red, 1);
+        drawArrow(p,
+            QRectF(r.left() + r.width() * 0.35, r.top() + r.height() * 0.3, r.width() * 0.65, r.height() * 0.4), red,
+            1);
         break;
     case Shape::Options:
         p.setPen(QPen(grey, size / 6.0, Qt::SolidLine, Qt::RoundCap));
@@ -127,12 +188,15 @@ QPixmap render(Shape shape, int size, bool inactive = false)
         p.setPen(QPen(grey, 1));
         p.drawEllipse(r.center(), r.width() * 0.25, r.width() * 0.25);
         break;
-    case Shape::Move: drawDoc(p, r, blue); drawArrow(p, QRectF(r.center(), r.bottomRight()), green, 1); break;
+    case Shape::Move:
+        drawDoc(p, r, blue);
+        drawArrow(p, QRectF(r.center(), r.bottomRight()), green, 1);
+        break;
     case Shape::Sort:
         p.setPen(QPen(blue, qMax(1.5, size / 10.0)));
         for (int i = 0; i < 4; ++i)
             p.drawLine(QPointF(r.left(), r.top() + r.height() * (0.15 + 0.23 * i)),
-                       QPointF(r.left() + r.width() * (0.4 + 0.18 * i), r.top() + r.height() * (0.15 + 0.23 * i)));
+                QPointF(r.left() + r.width() * (0.4 + 0.18 * i), r.top() + r.height() * (0.15 + 0.23 * i)));
         break;
     case Shape::Search:
         p.setPen(QPen(shade(blue, false), qMax(1.5, size / 8.0)));
@@ -167,9 +231,15 @@ QPixmap render(Shape shape, int size, bool inactive = false)
         p.drawEllipse(r.adjusted(r.width() * 0.3, 0, -r.width() * 0.3, 0));
         p.drawLine(QPointF(r.left(), r.center().y()), QPointF(r.right(), r.center().y()));
         break;
-    case Shape::Back: drawArrow(p, r, shade(green, inactive), 0); break;
-    case Shape::Forward: drawArrow(p, r, shade(green, inactive), 1); break;
-    case Shape::Up: drawArrow(p, r, shade(blue, inactive), 2); break;
+    case Shape::Back:
+        drawArrow(p, r, shade(green, inactive), 0);
+        break;
+    case Shape::Forward:
+        drawArrow(p, r, shade(green, inactive), 1);
+        break;
+    case Shape::Up:
+        drawArrow(p, r, shade(blue, inactive), 2);
+        break;
     case Shape::Bullet:
         p.setBrush(blue);
         p.setPen(Qt::NoPen);
@@ -212,10 +282,10 @@ namespace images {
 QIcon mainImage(int index)
 {
     static const Shape shapes[20] = {
-        Shape::AddFolder, Shape::Rename, Shape::DeleteFolder, Shape::AddDoc, Shape::Exit,   // 0-4
-        Shape::DeleteDoc, Shape::EditDoc, Shape::Options, Shape::Move, Shape::Sort,        // 5-9
-        Shape::Search, Shape::Help, Shape::Mail, Shape::Web, Shape::Back,                  // 10-14
-        Shape::Forward, Shape::Up, Shape::Back, Shape::Forward, Shape::Up,                 // 15-19
+        Shape::AddFolder, Shape::Rename, Shape::DeleteFolder, Shape::AddDoc, Shape::Exit,  // 0-4
+        Shape::DeleteDoc, Shape::EditDoc, Shape::Options, Shape::Move, Shape::Sort,  // 5-9
+        Shape::Search, Shape::Help, Shape::Mail, Shape::Web, Shape::Back,  // 10-14
+        Shape::Forward, Shape::Up, Shape::Back, Shape::Forward, Shape::Up,  // 15-19
     };
     if (index < 0 || index >= 20)
         return QIcon();
@@ -224,8 +294,8 @@ QIcon mainImage(int index)
 
 QIcon treeImage(int index)
 {
-    static const Shape shapes[9] = {Shape::Book, Shape::FolderClosed, Shape::Subfolder, Shape::BookOpen, Shape::FolderOpen,
-                                    Shape::AddFolder, Shape::Rename, Shape::DeleteFolder, Shape::AddDoc};
+    static const Shape shapes[9] = {Shape::Book, Shape::FolderClosed, Shape::Subfolder, Shape::BookOpen,
+        Shape::FolderOpen, Shape::AddFolder, Shape::Rename, Shape::DeleteFolder, Shape::AddDoc};
     if (index < 0 || index >= 9)
         return QIcon();
     return cached(QStringLiteral("tree%1").arg(index), shapes[index], 16);
@@ -233,9 +303,9 @@ QIcon treeImage(int index)
 
 static Shape listShape(int index)
 {
-    static const Shape shapes[12] = {Shape::FolderOpen, Shape::FolderClosed, Shape::Subfolder, Shape::Root, Shape::TextDoc,
-                                     Shape::ExeDoc, Shape::AddDoc, Shape::DeleteDoc, Shape::EditDoc, Shape::Eye,
-                                     Shape::Move, Shape::Sort};
+    static const Shape shapes[12]
+        = {Shape::FolderOpen, Shape::FolderClosed, Shape::Subfolder, Shape::Root, Shape::TextDoc, Shape::ExeDoc,
+            Shape::AddDoc, Shape::DeleteDoc, Shape::EditDoc, Shape::Eye, Shape::Move, Shape::Sort};
     return shapes[index];
 }
 

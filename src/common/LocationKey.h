@@ -7,9 +7,9 @@
 // to "null" still navigate correctly.
 struct LocationKey {
     QString kind;
-    QString category;     // empty when the place is a kind root
+    QString category;  // empty when the place is a kind root
     QString subcategory;  // empty when the place is a kind root or a category
-    int depth = 0;        // 0 none (empty key), 1 kind root, 2 category, 3 subcategory
+    int depth = 0;  // 0 none (empty key), 1 kind root, 2 category, 3 subcategory
 
     static LocationKey root(const QString& kind) { return {kind, QString(), QString(), 1}; }
     static LocationKey category_(const QString& kind, const QString& cat) { return {kind, cat, QString(), 2}; }

@@ -47,10 +47,17 @@ void QtPrompts::box(QWidget* parent, const QString& text, const QString& caption
 {
     QMessageBox::Icon qicon = QMessageBox::NoIcon;
     switch (icon) {
-    case Icon::None: break;
-    case Icon::Information: qicon = QMessageBox::Information; break;
-    case Icon::Warning: qicon = QMessageBox::Warning; break;
-    case Icon::Error: qicon = QMessageBox::Critical; break;
+    case Icon::None:
+        break;
+    case Icon::Information:
+        qicon = QMessageBox::Information;
+        break;
+    case Icon::Warning:
+        qicon = QMessageBox::Warning;
+        break;
+    case Icon::Error:
+        qicon = QMessageBox::Critical;
+        break;
     }
     QMessageBox box(qicon, caption, text, QMessageBox::Ok, parent);
     localiseButtons(box);

@@ -64,7 +64,7 @@ public:
 // The prompts of one window, as the commands it drives see them.
 class WindowPrompter final : public Prompter {
 public:
-    explicit WindowPrompter(QWidget* parent) : m_parent(parent) {}
+    explicit WindowPrompter(QWidget* parent) : m_parent(parent) { }
     void message(const QString& text) override { prompts().message(m_parent, text); }
     void box(const QString& text, const QString& caption, Icon icon) override
     {

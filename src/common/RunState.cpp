@@ -12,7 +12,7 @@ void resetInMemorySettings()
     ViewMode = 0;
     ViewerWindowMode = 0;
     ViewerColor = 16777215;
-    TrayOptions = TrayOptionSet{};
+    TrayOptions = TrayOptionSet {};
 }
 
 QString ResultMessage;

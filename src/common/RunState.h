@@ -10,14 +10,14 @@
 
 struct TrayOptionSet {
     bool minimize = false;  // minimise to tray
-    bool close = true;      // close to tray
+    bool close = true;  // close to tray
     bool operator==(const TrayOptionSet& o) const { return minimize == o.minimize && close == o.close; }
 };
 
-extern int ListOrder;         // 0 unordered, 1 by title, 2 by creation time
-extern int ViewMode;          // 0 read in the main window, 1 in a viewer window
+extern int ListOrder;  // 0 unordered, 1 by title, 2 by creation time
+extern int ViewMode;  // 0 read in the main window, 1 in a viewer window
 extern int ViewerWindowMode;  // 0 one shared viewer window, 1 a window per material
-extern qint32 ViewerColor;    // background of both reading areas (0x00BBGGRR or system colour)
+extern qint32 ViewerColor;  // background of both reading areas (0x00BBGGRR or system colour)
 extern TrayOptionSet TrayOptions;
 // Restores the values the program has before the settings file is read.
 void resetInMemorySettings();

@@ -69,7 +69,7 @@ int strictToInt(const QString& text)
     if (shape && text != QLatin1String("-") && text != QLatin1String("+"))
         value = text.toInt(&ok, 10);
     if (!ok)
-        throw SettingsError{QStringLiteral("'%1' is not a valid integer value").arg(quotedValue(text))};
+        throw SettingsError {QStringLiteral("'%1' is not a valid integer value").arg(quotedValue(text))};
     return value;
 }
 
@@ -77,7 +77,7 @@ namespace {
 // The lines of the file, and each value at its column.
 class LineReader final {
 public:
-    explicit LineReader(const QByteArray& bytes) : m_lines(splitLines(decodeCodePageText(bytes))) {}
+    explicit LineReader(const QByteArray& bytes) : m_lines(splitLines(decodeCodePageText(bytes))) { }
     int digitAt(int line, int column) const { return strictToInt(lineAt(line).mid(column - 1, 1)); }
     int numberFrom(int line, int column) const { return strictToInt(lineAt(line).mid(column - 1)); }
     QString textFrom(int line, int column) const { return lineAt(line).mid(column - 1); }
@@ -86,7 +86,7 @@ private:
     const QString& lineAt(int line) const
     {
         if (line < 0 || line >= m_lines.size())
-            throw SettingsError{QStringLiteral("List index out of bounds (%1)").arg(line)};
+            throw SettingsError {QStringLiteral("List index out of bounds (%1)").arg(line)};
         return m_lines.at(line);
     }
     QStringList m_lines;
@@ -149,8 +149,8 @@ SettingsRead readSettings(const QString& path, SettingsLines lines, const Settin
     if (!file.open(QIODevice::ReadOnly)) {
         SettingsRead out;
         out.values = base;
-        out.error =
-            QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        out.error
+            = QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());
         return out;
     }
     return readSettingsBytes(file.readAll(), lines, base);
@@ -159,8 +159,8 @@ SettingsRead readSettings(const QString& path, SettingsLines lines, const Settin
 TrayOptionSet trayOptionsFromText(const QString& trayWay)
 {
     if (trayWay.size() == 2)
-        return TrayOptionSet{true, true};
-    return TrayOptionSet{trayWay == QLatin1String("0"), trayWay == QLatin1String("1")};
+        return TrayOptionSet {true, true};
+    return TrayOptionSet {trayWay == QLatin1String("0"), trayWay == QLatin1String("1")};
 }
 
 QByteArray settingsFileBytes(const SettingsValues& v)

@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-
 // The viewer font record of lines 7 to 12.
 struct ViewerFontRecord {
     int charset = 1;
@@ -36,13 +35,13 @@ int strictToInt(const QString& text);
 
 // Everything the options dialog writes.
 struct SettingsValues {
-    int icon = 0;              // 0 large icons, 1 small icons, 2 list
-    int order = 0;             // 0 by title, 1 by creation time
-    int viewStyle = 0;         // ViewMode
-    int viewStyleDe = 0;       // ViewerWindowMode
-    qint32 color = 16777215;   // ViewerColor
+    int icon = 0;  // 0 large icons, 1 small icons, 2 list
+    int order = 0;  // 0 by title, 1 by creation time
+    int viewStyle = 0;  // ViewMode
+    int viewStyleDe = 0;  // ViewerWindowMode
+    qint32 color = 16777215;  // ViewerColor
     ViewerFontRecord font;
-    QString trayWay;           // "", "0", "1" or "01"
+    QString trayWay;  // "", "0", "1" or "01"
 };
 
 // The 14 lines, each ended by CR LF, encoded in GBK.
@@ -59,7 +58,7 @@ enum class SettingsLines { General, Font, All };
 struct SettingsRead {
     SettingsValues values;
     QString error;  // the framework's text; empty when every line asked for was read
-    int read = 0;   // how many values were read before the error, in reading order
+    int read = 0;  // how many values were read before the error, in reading order
     bool ok() const { return error.isEmpty(); }
 };
 

@@ -13,8 +13,8 @@ void StatusBarSink::showProgress(int position)
 {
     if (!m_progress)
         return;
-    m_progress->setValue(position == kFull ? m_progress->maximum()
-                                           : qBound(m_progress->minimum(), position, m_progress->maximum()));
+    m_progress->setValue(
+        position == kFull ? m_progress->maximum() : qBound(m_progress->minimum(), position, m_progress->maximum()));
 }
 
 QString StatusBarSink::currentStatus() const { return m_status ? m_status->currentMessage() : QString(); }

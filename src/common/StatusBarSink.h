@@ -7,7 +7,7 @@ class QStatusBar;
 
 class StatusBarSink final : public StatusSink {
 public:
-    StatusBarSink(QStatusBar* status, QProgressBar* progress) : m_status(status), m_progress(progress) {}
+    StatusBarSink(QStatusBar* status, QProgressBar* progress) : m_status(status), m_progress(progress) { }
     void showStatus(const QString& text) override;
     void showProgress(int position) override;
     QString currentStatus() const override;

@@ -9,7 +9,7 @@ QFont songFont(int pixels, bool bold)
 {
     QFont font;
     font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("WenQuanYi Micro Hei")});
+        QStringLiteral("WenQuanYi Micro Hei")});
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;

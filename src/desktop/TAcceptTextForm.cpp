@@ -1,10 +1,10 @@
 #include "desktop/TAcceptTextForm.h"
 
 #include "common/Gbk.h"
+#include "common/Kinds.h"
 #include "common/Prompts.h"
 #include "store/Escaping.h"
 #include "store/TFile.h"
-#include "common/Kinds.h"
 #include "tree/CategoryTree.h"
 
 #include <QComboBox>
@@ -18,7 +18,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-
 namespace {
 
 QLabel* makeLabel(const QString& text, QWidget* parent)
@@ -26,7 +25,7 @@ QLabel* makeLabel(const QString& text, QWidget* parent)
     auto* label = new QLabel(text, parent);
     QFont font = label->font();
     font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("WenQuanYi Micro Hei")});
+        QStringLiteral("WenQuanYi Micro Hei")});
     font.setPixelSize(15);
     font.setBold(true);
     label->setFont(font);
@@ -44,10 +43,7 @@ QString memoText(QString text)
     return text;
 }
 
-bool isExampleRoot(const TTreeNode* node)
-{
-    return !node->parent() && node->text() == kinds::exampleRoot();
-}
+bool isExampleRoot(const TTreeNode* node) { return !node->parent() && node->text() == kinds::exampleRoot(); }
 }  // namespace
 
 // ---- the text filing dialog ----------------------------------------------------------------------
@@ -144,10 +140,7 @@ QString TAcceptTextForm::proposeTitle(const QString& text)
     return gbk::prefix(text.left(20), 10);
 }
 
-QList<TTreeNode*> TAcceptTextForm::treeNodes() const
-{
-    return m_tree ? m_tree->allNodes() : QList<TTreeNode*>{};
-}
+QList<TTreeNode*> TAcceptTextForm::treeNodes() const { return m_tree ? m_tree->allNodes() : QList<TTreeNode*> {}; }
 
 QList<TTreeNode*> TAcceptTextForm::categoryRange() const
 {
@@ -208,15 +201,15 @@ void TAcceptTextForm::setBody(const QString& text)
         return;
     }
     m_heldBody = memoText(text);
-    MainMemo->setPlainText(m_heldBody.left(4000) +
-                           QStringLiteral("……\n\n（正文含有极长的行，这里只显示开头，不能修改；添加时保存全部 %1 个字符。）")
-                               .arg(m_heldBody.size()));
+    MainMemo->setPlainText(m_heldBody.left(4000)
+        + QStringLiteral("……\n\n（正文含有极长的行，这里只显示开头，不能修改；添加时保存全部 %1 个字符。）")
+              .arg(m_heldBody.size()));
 }
 
 QString TAcceptTextForm::body() const { return m_bodyHeld ? m_heldBody : MainMemo->toPlainText(); }
 
 bool TAcceptTextForm::storeMaterial(const QString& title, const QString& writer, const QString& category,
-                                    const QString& subcategory, const QString& escapedBody)
+    const QString& subcategory, const QString& escapedBody)
 {
     TFileText record;
     record.title = title;
@@ -239,8 +232,7 @@ void TAcceptTextForm::OkBtnClick()
     // subcategory happens to carry the same name.
     const QString subcategory = SmallClassCombo->currentIndex() > 0 ? SmallClassCombo->currentText() : QString();
     const bool stored = storeMaterial(EscapeTitleText(NameEdit->text()), AuthorEdit->text(),
-                                      BigClassCombo->currentText(), subcategory,
-                                      EscapeBodyText(body()));
+        BigClassCombo->currentText(), subcategory, EscapeBodyText(body()));
     prompts().box(this, ResultMessage, QStringLiteral("Quillstash"), Prompts::Icon::None);
     TFile::ReportSafetyCopyNotice();
     if (!stored)
@@ -319,7 +311,7 @@ QList<TTreeNode*> TAcceptExeForm::categoryRange() const
 bool TAcceptExeForm::contentComplete() const { return !PathEdit->text().isEmpty(); }
 
 bool TAcceptExeForm::storeMaterial(const QString& title, const QString& writer, const QString& category,
-                                   const QString& subcategory, const QString& escapedBody)
+    const QString& subcategory, const QString& escapedBody)
 {
     TFileExe record;
     record.title = title;

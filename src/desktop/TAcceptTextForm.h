@@ -30,8 +30,8 @@ public:
     QLabel* ClassLabel = nullptr;
     QComboBox* BigClassCombo = nullptr;
     QComboBox* SmallClassCombo = nullptr;
-    QLabel* PathLabel = nullptr;   // example dialog only
-    QLineEdit* PathEdit = nullptr; // example dialog only
+    QLabel* PathLabel = nullptr;  // example dialog only
+    QLineEdit* PathEdit = nullptr;  // example dialog only
     QLabel* AboutLabel = nullptr;  // example dialog only
     QPlainTextEdit* MainMemo = nullptr;
     QPushButton* OkBtn = nullptr;
@@ -76,7 +76,7 @@ protected:
     virtual bool contentComplete() const;
     // Stores the material; true when the store reported success.
     virtual bool storeMaterial(const QString& title, const QString& writer, const QString& category,
-                               const QString& subcategory, const QString& escapedBody);
+        const QString& subcategory, const QString& escapedBody);
     // Empties this dialog's program-wide reference if it still names this dialog.
     virtual void clearReference();
 
@@ -104,7 +104,7 @@ public:
 protected:
     QList<TTreeNode*> categoryRange() const override;
     bool contentComplete() const override;
-    bool storeMaterial(const QString& title, const QString& writer, const QString& category,
-                       const QString& subcategory, const QString& escapedBody) override;
+    bool storeMaterial(const QString& title, const QString& writer, const QString& category, const QString& subcategory,
+        const QString& escapedBody) override;
     void clearReference() override;
 };

@@ -18,7 +18,6 @@
 #include <QWindow>
 #include <exception>
 
-
 namespace {
 constexpr qint32 kSkyBlue = 15780518;
 constexpr int kMargin = 4;

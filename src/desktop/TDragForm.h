@@ -55,4 +55,3 @@ private:
     bool m_moving = false;
     QPoint m_grabOffset;  // cursor position inside the window while it is dragged by hand
 };
-

@@ -9,10 +9,10 @@ class QMimeData;
 // What a drop asks the floating window to do.
 struct DropAction {
     enum class Kind {
-        Nothing,      // refused or nothing to file
-        Text,         // open or refill the text filing dialog with data
+        Nothing,  // refused or nothing to file
+        Text,  // open or refill the text filing dialog with data
         ExamplePath,  // open or refill the example filing dialog with the path in data
-        Error,        // a text file could not be read: report error, open nothing
+        Error,  // a text file could not be read: report error, open nothing
     };
     Kind kind = Kind::Nothing;
     QString data;

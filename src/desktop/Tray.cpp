@@ -23,10 +23,9 @@ bool tray::available() { return trayOverride ? *trayOverride : QSystemTrayIcon::
 
 void tray::setAvailabilityOverride(std::optional<bool> value) { trayOverride = value; }
 
-TTray::TTray(QWidget* window, QAction* showMain, QAction* showFloating, QMenu* menu, const TCategoryTree* tree,
-             QObject* parent)
-    : QObject(parent), m_window(window), m_showMain(showMain), m_showFloating(showFloating), m_menu(menu),
-      m_tree(tree)
+TTray::TTray(
+    QWidget* window, QAction* showMain, QAction* showFloating, QMenu* menu, const TCategoryTree* tree, QObject* parent)
+    : QObject(parent), m_window(window), m_showMain(showMain), m_showFloating(showFloating), m_menu(menu), m_tree(tree)
 {
     // The check items toggle themselves when clicked (triggered), then the handler acts on the new state.
     connect(m_showMain, &QAction::triggered, this, &TTray::N121Click);
@@ -63,7 +62,7 @@ void TTray::SetupTray()
     m_icon->setToolTip(QStringLiteral("Quillstash"));
     // The menu is popped up by TrayControl, as on a right click on the floating window.
     connect(m_icon, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) { TrayControl(int(reason)); });
+        [this](QSystemTrayIcon::ActivationReason reason) { TrayControl(int(reason)); });
     m_icon->show();
 }
 

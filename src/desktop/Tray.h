@@ -20,7 +20,7 @@ public:
     // window: the main window; showMain / showFloating: the tray menu's two check items; menu: the
     // tray menu; tree: what the floating window's filing dialogs offer.
     TTray(QWidget* window, QAction* showMain, QAction* showFloating, QMenu* menu, const TCategoryTree* tree,
-          QObject* parent = nullptr);
+        QObject* parent = nullptr);
     ~TTray() override;
 
     void SetupTray();

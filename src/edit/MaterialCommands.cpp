@@ -121,8 +121,8 @@ void TMaterialCommands::ReFile()
     const bool loaded = record->LoadById(id);
     setStatus(QStringLiteral("数据库读取完成！"));
     if (loaded) {
-        const QStringList placement{kinds::textRoot(), record->bigclassname, record->classname, record->title,
-                                    QString::number(id)};
+        const QStringList placement {
+            kinds::textRoot(), record->bigclassname, record->classname, record->title, QString::number(id)};
         m_host.runEditDialog(*record, text, placement);
     } else {
         // An empty or half-filled edit dialog would overwrite the material with what it lacks
@@ -145,7 +145,7 @@ QList<MoveTarget> TMaterialCommands::moveTargets() const
     const TTreeNode* root = m_tree.kindRoot(entry->image == 4 ? kinds::textRoot() : kinds::exampleRoot());
     for (int i = 0; root && i < root->childCount(); ++i) {
         const TTreeNode* category = root->child(i);
-        MoveTarget target{category->text(), {}};
+        MoveTarget target {category->text(), {}};
         for (int j = 0; j < category->childCount(); ++j)
             target.subcategories.append(category->child(j)->text());
         targets.append(target);
@@ -161,7 +161,4 @@ void TMaterialCommands::TurnFile(const QString& category, const QString& subcate
     runAndRefresh(sql::moveMaterial(tableOf(*entry), category, subcategory, entry->id));
 }
 
-void TMaterialCommands::N31Click()
-{
-    m_prompter.message(QStringLiteral("要使用该功能，直接在选中的资料上单击右键。"));
-}
+void TMaterialCommands::N31Click() { m_prompter.message(QStringLiteral("要使用该功能，直接在选中的资料上单击右键。")); }

@@ -37,10 +37,9 @@ struct MoveTarget {
 class TMaterialCommands final {
 public:
     TMaterialCommands(const TCategoryTree& tree, TreeSelection& selection, TMaterialList& list, Prompter& prompter,
-                      MaterialCommandsHost& host)
+        MaterialCommandsHost& host)
         : m_tree(tree), m_selection(selection), m_list(list), m_prompter(prompter), m_host(host)
-    {
-    }
+    { }
 
     void AddFileToItem();
     void N14Click();

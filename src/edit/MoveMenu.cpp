@@ -15,8 +15,8 @@ QString menuCaption(const QString& name)
 }
 }  // namespace
 
-void movemenu::rebuild(QMenu* menu, const QList<MoveTarget>& targets,
-                       const std::function<void(const QString&, const QString&)>& choose)
+void movemenu::rebuild(
+    QMenu* menu, const QList<MoveTarget>& targets, const std::function<void(const QString&, const QString&)>& choose)
 {
     const QList<QAction*> actions = menu->actions();
     if (!actions.isEmpty() && actions.last()->text().startsWith(caption())) {
@@ -38,16 +38,16 @@ void movemenu::rebuild(QMenu* menu, const QList<MoveTarget>& targets,
         const QString category = target.category;
         if (target.subcategories.isEmpty()) {
             QAction* action = move->addAction(menuCaption(category));
-            action->setData(QStringList{category});
+            action->setData(QStringList {category});
             QObject::connect(action, &QAction::triggered, menu, [choose, category] { choose(category, QString()); });
             continue;
         }
         QMenu* sub = move->addMenu(menuCaption(category));
         for (const QString& subName : target.subcategories) {
             QAction* action = sub->addAction(menuCaption(subName));
-            action->setData(QStringList{category, subName});
-            QObject::connect(action, &QAction::triggered, menu,
-                             [choose, category, subName] { choose(category, subName); });
+            action->setData(QStringList {category, subName});
+            QObject::connect(
+                action, &QAction::triggered, menu, [choose, category, subName] { choose(category, subName); });
         }
     }
 }

@@ -42,8 +42,8 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text)
 QFont songFont(const QFont& base, int pixelSize, bool bold)
 {
     QFont f = base;
-    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
-                   base.family()});
+    f.setFamilies(
+        {QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"), base.family()});
     f.setPixelSize(pixelSize);
     f.setBold(bold);
     return f;
@@ -87,8 +87,8 @@ TAddFileForm::TAddFileForm(QWidget* owner, const QStringList& placement, Mode mo
 
 void TAddFileForm::setCaption(const QString& kindWord)
 {
-    const QString place = kindWord + QStringLiteral("->") + m_placement.value(1) + QStringLiteral("->")
-        + m_placement.value(2);
+    const QString place
+        = kindWord + QStringLiteral("->") + m_placement.value(1) + QStringLiteral("->") + m_placement.value(2);
     if (m_mode == AddMode)
         setWindowTitle(QStringLiteral("添加资料在:->") + place);
     else

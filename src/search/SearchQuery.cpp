@@ -57,8 +57,7 @@ Statement buildStatement(const SearchInput& input)
     }
     // Creation times are "yyyy-MM-dd HH:mm:ss" (or the date alone at midnight), so text order is
     // time order: the range runs from the first day's start to just before the day after the last.
-    if (input.useTime && input.beginDate.isValid() && input.endDate.isValid()
-        && input.beginDate <= input.endDate) {
+    if (input.useTime && input.beginDate.isValid() && input.endDate.isValid() && input.beginDate <= input.endDate) {
         conditions << QStringLiteral("createtime>=?") << QStringLiteral("createtime<?");
         st.values << input.beginDate.toString(QStringLiteral("yyyy-MM-dd"))
                   << input.endDate.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
@@ -74,7 +73,7 @@ bool run(TMainData& data, const Statement& st, QList<SearchHit>& hits, QString* 
     return data.select(
         st,
         [&hits](const QSqlQuery& q) {
-            hits.append(SearchHit{q.value(0).toLongLong(), UnescapeTitleText(q.value(1).toString())});
+            hits.append(SearchHit {q.value(0).toLongLong(), UnescapeTitleText(q.value(1).toString())});
             return true;
         },
         error);

@@ -15,11 +15,11 @@ inline QString allCategories() { return QStringLiteral("全部类别"); }
 
 // What the user asked for. Empty kind, category or subcategory means nothing was chosen.
 struct SearchInput {
-    QString kind;          // "文字资料" or "实例资料"
-    QString category;      // a category name or allCategories()
-    QString subcategory;   // a subcategory name or allCategories()
-    QString titleKey;      // matched anywhere inside titles
-    QString author;        // matched exactly
+    QString kind;  // "文字资料" or "实例资料"
+    QString category;  // a category name or allCategories()
+    QString subcategory;  // a subcategory name or allCategories()
+    QString titleKey;  // matched anywhere inside titles
+    QString author;  // matched exactly
     bool useTime = false;  // restrict to the creation-time range below
     QDate beginDate;
     QDate endDate;

@@ -1,8 +1,8 @@
 #include "search/TSerchForm.h"
 
+#include "common/Kinds.h"
 #include "common/Prompts.h"
 #include "store/TMainData.h"
-#include "common/Kinds.h"
 #include "tree/CategoryTree.h"
 
 #include <QCheckBox>
@@ -230,15 +230,15 @@ void TSerchForm::SerchBtnClick()
     QList<ListEntry> entries;
     entries.reserve(hits.size());
     for (const search::SearchHit& hit : std::as_const(hits))
-        entries.append(ListEntry{hit.title, image, hit.id});
+        entries.append(ListEntry {hit.title, image, hit.id});
     if (m_results)
         m_results(entries);
     if (!ok) {
         prompts().message(this, QStringLiteral("发生错误，原因：") + error);
         return;
     }
-    SerchLabel->setText(hits.isEmpty() ? QStringLiteral("很遗憾，没有找到")
-                                       : QStringLiteral("恭喜，共找到%1个资料").arg(hits.size()));
+    SerchLabel->setText(
+        hits.isEmpty() ? QStringLiteral("很遗憾，没有找到") : QStringLiteral("恭喜，共找到%1个资料").arg(hits.size()));
 }
 
 void TSerchForm::CloseBtnClick() { reject(); }

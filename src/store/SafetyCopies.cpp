@@ -21,10 +21,7 @@ void setError(QString* error, const QString& text)
         *error = text;
 }
 
-QString sqliteText(sqlite3* db)
-{
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
-}
+QString sqliteText(sqlite3* db) { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory"); }
 
 // Closes a connection however the copy ends.
 class Connection final {
@@ -90,8 +87,8 @@ Outcome copyInto(const QString& databasePath, const QString& pending, QString* e
     sqlite3_busy_timeout(source.get(), 300);
 
     Connection target;
-    if (sqlite3_open_v2(QFile::encodeName(pending).constData(), target.out(),
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+    if (sqlite3_open_v2(
+            QFile::encodeName(pending).constData(), target.out(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
         != SQLITE_OK) {
         setError(error, sqliteText(target.get()));
         return Outcome::Failed;
@@ -152,7 +149,10 @@ Outcome copyInto(const QString& databasePath, const QString& pending, QString* e
 
 }  // namespace
 
-QString copyPath(const QString& databasePath, int n) { return databasePath + QStringLiteral(".bak") + QString::number(n); }
+QString copyPath(const QString& databasePath, int n)
+{
+    return databasePath + QStringLiteral(".bak") + QString::number(n);
+}
 
 QString pendingPath(const QString& databasePath) { return databasePath + QStringLiteral(".bak-new"); }
 

@@ -3,8 +3,8 @@
 // copies Data.QSD to Data.QSD.bak1 with SQLite's online backup (a consistent copy even while another
 // connection uses the file); the copy that was .bak1 becomes .bak2, .bak2 becomes .bak3, and the
 // oldest .bak3 is dropped. The copy is built on another thread from the run's first read on, so the
-// first write seldom waits for it; a run that writes nothing keeps no copy. A file that is not a sound material database gets no copy, so a damaged
-// file never pushes good copies out.
+// first write seldom waits for it; a run that writes nothing keeps no copy. A file that is not a sound material
+// database gets no copy, so a damaged file never pushes good copies out.
 #include <QString>
 
 #include <atomic>
@@ -20,11 +20,11 @@ QString copyPath(const QString& databasePath, int n);
 QString pendingPath(const QString& databasePath);
 
 enum class Outcome {
-    Made,          // a new .bak1, older copies moved up
-    NoDatabase,    // the database file does not exist: nothing to copy
-    Unsound,       // not a database, damaged, or without the material tables: no copy, copies untouched
-    Failed,        // the copy could not be written or put in place: copies untouched
-    Busy,          // another process held the file locked for longer than we wait: try again later
+    Made,  // a new .bak1, older copies moved up
+    NoDatabase,  // the database file does not exist: nothing to copy
+    Unsound,  // not a database, damaged, or without the material tables: no copy, copies untouched
+    Failed,  // the copy could not be written or put in place: copies untouched
+    Busy,  // another process held the file locked for longer than we wait: try again later
 };
 
 // How long a copy waits, in all, for another process to let go of the file before it gives up.

@@ -29,7 +29,7 @@ QByteArray fileName(const QString& path)
     return name;
 }
 
-} // namespace
+}  // namespace
 
 // --- Error
 
@@ -68,16 +68,12 @@ struct Connection::BusyState {
     qint64 waitedNs = 0;
 };
 
-Connection::Connection()
-    : m_busy(std::make_unique<BusyState>())
-{ }
+Connection::Connection() : m_busy(std::make_unique<BusyState>()) { }
 
 Connection::~Connection() { close(); }
 
 Connection::Connection(Connection&& other) noexcept
-    : m_db(std::exchange(other.m_db, nullptr))
-    , m_busy(std::move(other.m_busy))
-    , m_path(std::move(other.m_path))
+    : m_db(std::exchange(other.m_db, nullptr)), m_busy(std::move(other.m_busy)), m_path(std::move(other.m_path))
 { }
 
 Connection& Connection::operator=(Connection&& other) noexcept
@@ -111,7 +107,7 @@ Error Connection::openOrCreate(const QString& path)
 
 Connection::BusyState& Connection::busy()
 {
-    if (!m_busy) // moved from
+    if (!m_busy)  // moved from
         m_busy = std::make_unique<BusyState>();
     return *m_busy;
 }
@@ -122,7 +118,7 @@ Error Connection::openWith(const QString& path, int flags)
     const int rc = sqlite3_open_v2(fileName(path).constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         Error e = Error::fromConnection(db, rc);
-        sqlite3_close_v2(db); // SQLite hands out a handle even when the open fails
+        sqlite3_close_v2(db);  // SQLite hands out a handle even when the open fails
         e.message = QStringLiteral("%1: %2").arg(e.message, path);
         return e;
     }
@@ -132,7 +128,7 @@ Error Connection::openWith(const QString& path, int flags)
         const qint64 leftNs = qint64(busy->budgetMs) * 1000000 - busy->waitedNs;
         if (leftNs <= 0)
             return 0;
-        static constexpr int kNapsMs[] = { 1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100 };
+        static constexpr int kNapsMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
         constexpr int kLast = int(sizeof kNapsMs / sizeof kNapsMs[0]) - 1;
         const qint64 napMs = std::min<qint64>(kNapsMs[std::min(count, kLast)], (leftNs + 999999) / 1000000);
         QElapsedTimer slept;
@@ -237,8 +233,7 @@ Statement::Statement(Connection& connection, const QString& sql)
 Statement::~Statement() { finalize(); }
 
 Statement::Statement(Statement&& other) noexcept
-    : m_stmt(std::exchange(other.m_stmt, nullptr))
-    , m_error(std::move(other.m_error))
+    : m_stmt(std::exchange(other.m_stmt, nullptr)), m_error(std::move(other.m_error))
 { }
 
 Statement& Statement::operator=(Statement&& other) noexcept
@@ -404,7 +399,7 @@ int Statement::columnIndex(const QString& name) const
 {
     const int count = columnCount();
     for (int i = 0; i < count; ++i) {
-        if (columnName(i).compare(name, Qt::CaseInsensitive) == 0) // SQLite's names ignore case too
+        if (columnName(i).compare(name, Qt::CaseInsensitive) == 0)  // SQLite's names ignore case too
             return i;
     }
     return -1;
@@ -454,8 +449,7 @@ QByteArray Statement::bytes(int column)
 
 // --- Transaction
 
-Transaction::Transaction(Connection& connection, Mode mode)
-    : m_connection(connection)
+Transaction::Transaction(Connection& connection, Mode mode) : m_connection(connection)
 {
     m_error = m_connection.exec(
         mode == Mode::Immediate ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN DEFERRED"));
@@ -483,4 +477,4 @@ Error Transaction::commit()
     return e;
 }
 
-} // namespace sqlite
+}  // namespace sqlite

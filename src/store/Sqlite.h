@@ -14,8 +14,8 @@ namespace sqlite {
 
 // The outcome of one call: SQLite's result codes and its own text ("database is locked", ...).
 struct Error {
-    int code = 0; // primary result code, SQLITE_OK (0) on success
-    int extendedCode = 0; // extended result code, e.g. SQLITE_BUSY_SNAPSHOT
+    int code = 0;  // primary result code, SQLITE_OK (0) on success
+    int extendedCode = 0;  // extended result code, e.g. SQLITE_BUSY_SNAPSHOT
     QString message;
 
     bool ok() const { return code == 0; }
@@ -78,7 +78,7 @@ private:
     Error openWith(const QString& path, int flags);
 
     sqlite3* m_db = nullptr;
-    std::unique_ptr<BusyState> m_busy; // on the heap: SQLite keeps a pointer to it across moves; null once moved from
+    std::unique_ptr<BusyState> m_busy;  // on the heap: SQLite keeps a pointer to it across moves; null once moved from
     QString m_path;
 };
 
@@ -159,4 +159,4 @@ private:
     bool m_active = false;
 };
 
-} // namespace sqlite
+}  // namespace sqlite

@@ -7,7 +7,7 @@
 #include <optional>
 
 struct Statement {
-    QString sql;          // SQL text with ? placeholders
+    QString sql;  // SQL text with ? placeholders
     QVariantList values;  // bound in order
 };
 
@@ -27,18 +27,17 @@ Statement countRows(const Statement& select);
 Statement deleteMaterial(const QString& table, qint64 id);
 Statement moveMaterial(const QString& table, const QString& category, const QString& subcategory, qint64 id);
 // Category cascades; subcategory given (even empty) selects the subcategory form.
-Statement renameClassRows(const QString& table, const QString& category, const std::optional<QString>& subcategory,
-                          const QString& newName);
+Statement renameClassRows(
+    const QString& table, const QString& category, const std::optional<QString>& subcategory, const QString& newName);
 Statement deleteClassRows(const QString& table, const QString& category, const std::optional<QString>& subcategory);
 // Material records: the whole row of one material ("select *": values are read by column position).
 Statement selectMaterialById(const QString& table, qint64 id);
-Statement insertText(const QString& title, const QString& classname, const QString& bigclassname,
-                     const QString& writer, const QString& createtime, const QString& mainText);
-Statement updateText(const QString& title, const QString& classname, const QString& bigclassname,
-                     const QString& writer, const QString& createtime, const QString& mainText, qint64 id);
-Statement insertExe(const QString& title, const QString& classname, const QString& bigclassname,
-                    const QString& writer, const QString& createtime, const QString& aboutText, const QString& fpath);
-Statement updateExe(const QString& title, const QString& classname, const QString& bigclassname,
-                    const QString& writer, const QString& createtime, const QString& aboutText, const QString& fpath,
-                    qint64 id);
+Statement insertText(const QString& title, const QString& classname, const QString& bigclassname, const QString& writer,
+    const QString& createtime, const QString& mainText);
+Statement updateText(const QString& title, const QString& classname, const QString& bigclassname, const QString& writer,
+    const QString& createtime, const QString& mainText, qint64 id);
+Statement insertExe(const QString& title, const QString& classname, const QString& bigclassname, const QString& writer,
+    const QString& createtime, const QString& aboutText, const QString& fpath);
+Statement updateExe(const QString& title, const QString& classname, const QString& bigclassname, const QString& writer,
+    const QString& createtime, const QString& aboutText, const QString& fpath, qint64 id);
 }  // namespace sql

@@ -7,7 +7,6 @@
 #include <QSqlRecord>
 #include <QVariant>
 
-
 namespace {
 const QString kFailurePrefix = QStringLiteral("数据库操作失败！ 原因：");
 const QString kLoadSucceeded = QStringLiteral("操作成功！");
@@ -49,12 +48,12 @@ bool TFile::ExecuteStatement(const Statement& st, const std::function<bool(QStri
     QString error;
     bool refused = false;
     const bool ok = beforeCommit ? MainData->executeThen(
-                                       st,
-                                       [&](QString* why) {
-                                           refused = !beforeCommit(why);
-                                           return !refused;
-                                       },
-                                       &error)
+                        st,
+                        [&](QString* why) {
+                            refused = !beforeCommit(why);
+                            return !refused;
+                        },
+                        &error)
                                  : MainData->execute(st, &error);
     if (!ok) {
         if (refused) {
@@ -108,13 +107,13 @@ bool TFile::OpenAndCount(const Statement& st, int& count)
 }
 
 bool TFile::RenameClassRows(const QString& category, const std::optional<QString>& subcategory, const QString& kind,
-                            const QString& newName, const std::function<bool(QString*)>& beforeCommit)
+    const QString& newName, const std::function<bool(QString*)>& beforeCommit)
 {
     return ExecuteStatement(sql::renameClassRows(tableForKind(kind), category, subcategory, newName), beforeCommit);
 }
 
 bool TFile::DeleteClassRows(const QString& category, const std::optional<QString>& subcategory, const QString& kind,
-                            const std::function<bool(QString*)>& beforeCommit)
+    const std::function<bool(QString*)>& beforeCommit)
 {
     return ExecuteStatement(sql::deleteClassRows(tableForKind(kind), category, subcategory), beforeCommit);
 }

@@ -12,7 +12,6 @@
 
 class QSqlQuery;
 
-
 // Creation time text: "yyyy-MM-dd HH:mm:ss", or "yyyy-MM-dd" alone at exactly midnight.
 QString creationTimeText(const QDateTime& when);
 
@@ -47,11 +46,10 @@ public:
     static bool OpenAndCount(const Statement& st, int& count);
     // Category cascades (category form, or subcategory form when subcategory is given).
     // beforeCommit (optional) runs inside the statement's transaction, as for ExecuteStatement.
-    static bool RenameClassRows(const QString& category, const std::optional<QString>& subcategory,
-                                const QString& kind, const QString& newName,
-                                const std::function<bool(QString*)>& beforeCommit = {});
-    static bool DeleteClassRows(const QString& category, const std::optional<QString>& subcategory,
-                                const QString& kind, const std::function<bool(QString*)>& beforeCommit = {});
+    static bool RenameClassRows(const QString& category, const std::optional<QString>& subcategory, const QString& kind,
+        const QString& newName, const std::function<bool(QString*)>& beforeCommit = {});
+    static bool DeleteClassRows(const QString& category, const std::optional<QString>& subcategory, const QString& kind,
+        const std::function<bool(QString*)>& beforeCommit = {});
 
 protected:
     // Runs an insert or update for a record; ResultMessage takes successText or the failure text.

@@ -9,13 +9,14 @@ QString TFileExe::aboutText() const { return joinLinesCrLf(about); }
 bool TFileExe::InsertNew()
 {
     return runRecordStatement(sql::insertExe(title, classname, bigclassname, writer, createtime, aboutText(), fpath),
-                       QStringLiteral("添加成功！你可以继续操作！"));
+        QStringLiteral("添加成功！你可以继续操作！"));
 }
 
 bool TFileExe::UpdateById(qint64 id)
 {
-    return runRecordStatement(sql::updateExe(title, classname, bigclassname, writer, createtime, aboutText(), fpath, id),
-                       QStringLiteral("操作成功！"));
+    return runRecordStatement(
+        sql::updateExe(title, classname, bigclassname, writer, createtime, aboutText(), fpath, id),
+        QStringLiteral("操作成功！"));
 }
 
 bool TFileExe::LoadById(qint64 id)

@@ -9,13 +9,13 @@ QString TFileText::mainText() const { return joinLinesCrLf(main); }
 bool TFileText::InsertNew()
 {
     return runRecordStatement(sql::insertText(title, classname, bigclassname, writer, createtime, mainText()),
-                       QStringLiteral("添加成功！你可以继续操作！"));
+        QStringLiteral("添加成功！你可以继续操作！"));
 }
 
 bool TFileText::UpdateById(qint64 id)
 {
     return runRecordStatement(sql::updateText(title, classname, bigclassname, writer, createtime, mainText(), id),
-                       QStringLiteral("操作成功！"));
+        QStringLiteral("操作成功！"));
 }
 
 bool TFileText::LoadById(qint64 id)

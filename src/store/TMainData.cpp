@@ -4,11 +4,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPair>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
-#include <QPair>
 #include <atomic>
 
 TMainData* MainData = nullptr;
@@ -71,7 +71,7 @@ const QString kNested = QStringLiteral("另一个数据库操作尚未结束");
 
 TMainData::TMainData(const QString& programDir) : m_programDir(programDir)
 {
-    static std::atomic<int> instances{0};
+    static std::atomic<int> instances {0};
     m_connectionName = QStringLiteral("quillstash-data-%1").arg(++instances);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, m_connectionName);
@@ -103,8 +103,8 @@ bool TMainData::connect(QString* error)
 {
     const QString path = databasePath();
     if (!QFileInfo::exists(path)) {
-        setError(error, QStringLiteral("找不到数据库文件 %1")
-                            .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
+        setError(error,
+            QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
         return false;
     }
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
@@ -128,11 +128,12 @@ void TMainData::checkSchemaOnce()
     // read scrambled and, once edited, written back into the wrong columns.
     static const QList<QPair<QString, QStringList>> kLayouts = {
         {QStringLiteral("textfile"),
-         {QStringLiteral("id"), QStringLiteral("title"), QStringLiteral("classname"), QStringLiteral("bigclassname"),
-          QStringLiteral("writer"), QStringLiteral("createtime"), QStringLiteral("main")}},
+            {QStringLiteral("id"), QStringLiteral("title"), QStringLiteral("classname"), QStringLiteral("bigclassname"),
+                QStringLiteral("writer"), QStringLiteral("createtime"), QStringLiteral("main")}},
         {QStringLiteral("exefile"),
-         {QStringLiteral("id"), QStringLiteral("title"), QStringLiteral("classname"), QStringLiteral("bigclassname"),
-          QStringLiteral("writer"), QStringLiteral("createtime"), QStringLiteral("about"), QStringLiteral("fpath")}},
+            {QStringLiteral("id"), QStringLiteral("title"), QStringLiteral("classname"), QStringLiteral("bigclassname"),
+                QStringLiteral("writer"), QStringLiteral("createtime"), QStringLiteral("about"),
+                QStringLiteral("fpath")}},
     };
     QStringList problems;
     bool readable = true;

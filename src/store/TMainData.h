@@ -3,13 +3,13 @@
 // runs. Each operation connects, runs one statement and disconnects, on success and failure alike.
 #include "store/Statements.h"
 
-#include <QString>
 #include "store/SafetyCopies.h"
+#include <QString>
 
 #include <atomic>
 #include <functional>
-#include <thread>
 #include <memory>
+#include <thread>
 
 #include "common/StatusSink.h"
 
@@ -91,7 +91,7 @@ private:
     QString m_schemaProblem;
     bool m_copyStarted = false;
     std::thread m_copier;
-    std::atomic<bool> m_copyCancel{false};
+    std::atomic<bool> m_copyCancel {false};
     QString m_copyPath;
     QString m_copyError;
     safetycopies::Outcome m_copyOutcome = safetycopies::Outcome::Failed;

@@ -84,8 +84,8 @@ void TCategoryCommands::AddNewItem()
         return;
     }
     if (node->grandparent()) {
-        m_prompter.warn(QStringLiteral("你已经到了分类的最低层，你不能在这个分类下再添加新的子分类了"),
-                        QStringLiteral("提示信息"));
+        m_prompter.warn(
+            QStringLiteral("你已经到了分类的最低层，你不能在这个分类下再添加新的子分类了"), QStringLiteral("提示信息"));
         return;
     }
     QString name;
@@ -175,7 +175,9 @@ void TCategoryCommands::DelChildItem()
     std::unique_ptr<TTreeNode> taken;
     QString failure;
     bool savedWithout = false;
-    const auto restore = [&] { m_selection.selectNode(m_tree.insert(parent, index, std::move(taken))); };
+    const auto restore = [&] {
+        m_selection.selectNode(m_tree.insert(parent, index, std::move(taken)));
+    };
     // Runs inside the database change, before its commit.
     const auto saveWithout = [&](QString*) {
         m_selection.selectNode(parent);

@@ -17,10 +17,9 @@ public:
 class TCategoryCommands final {
 public:
     TCategoryCommands(TCategoryTree& tree, TreeSelection& selection, TTreeFileKeeper& file, Prompter& prompter,
-                      CategoryCommandsHost& host)
+        CategoryCommandsHost& host)
         : m_tree(tree), m_selection(selection), m_file(file), m_prompter(prompter), m_host(host)
-    {
-    }
+    { }
 
     void AddNewItem();
     void ReNameItem();

@@ -50,18 +50,18 @@ void TCategoryTree::load(const QList<TreeNodeData>& topNodes)
 {
     m_tops.clear();
     // Images come from the level, never from the digit read.
-    std::function<void(TTreeNode*, const TreeNodeData&, int)> fill = [&](TTreeNode* node, const TreeNodeData& data,
-                                                                         int depth) {
-        const int image = depth == 0 ? 0 : (depth == 1 ? (data.image == 2 ? 2 : 1) : 2);
-        node->m_text = data.text;
-        node->m_image = node->m_selectedImage = image;
-        for (const TreeNodeData& c : data.children) {
-            auto child = std::make_unique<TTreeNode>();
-            child->m_parent = node;
-            fill(child.get(), c, depth + 1);
-            node->m_children.push_back(std::move(child));
-        }
-    };
+    std::function<void(TTreeNode*, const TreeNodeData&, int)> fill
+        = [&](TTreeNode* node, const TreeNodeData& data, int depth) {
+              const int image = depth == 0 ? 0 : (depth == 1 ? (data.image == 2 ? 2 : 1) : 2);
+              node->m_text = data.text;
+              node->m_image = node->m_selectedImage = image;
+              for (const TreeNodeData& c : data.children) {
+                  auto child = std::make_unique<TTreeNode>();
+                  child->m_parent = node;
+                  fill(child.get(), c, depth + 1);
+                  node->m_children.push_back(std::move(child));
+              }
+          };
     for (const TreeNodeData& data : topNodes) {
         auto node = std::make_unique<TTreeNode>();
         fill(node.get(), data, 0);
@@ -74,7 +74,7 @@ void TCategoryTree::load(const QList<TreeNodeData>& topNodes)
 QList<TreeNodeData> TCategoryTree::snapshot() const
 {
     std::function<TreeNodeData(const TTreeNode*)> copy = [&](const TTreeNode* node) {
-        TreeNodeData data{node->text(), node->image(), {}};
+        TreeNodeData data {node->text(), node->image(), {}};
         for (int i = 0; i < node->childCount(); ++i)
             data.children.append(copy(node->child(i)));
         return data;

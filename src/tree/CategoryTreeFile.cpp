@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QStringDecoder>
 
-
 QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
 {
     const QStringList lines = splitLines(decodeTreeText(bytes));
@@ -23,7 +22,7 @@ QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
         if (line.startsWith(QLatin1String("++"))) {
             if (top < 0)
                 continue;
-            TreeNodeData node{line.mid(2, line.size() - 3), 2, {}};
+            TreeNodeData node {line.mid(2, line.size() - 3), 2, {}};
             if (category >= 0) {
                 tops[top].children[category].children.append(node);
             } else {
@@ -37,17 +36,17 @@ QList<TreeNodeData> parseTreeFile(const QByteArray& bytes)
         } else if (line.startsWith(QLatin1Char('+'))) {
             if (top < 0)
                 continue;
-            tops[top].children.append(TreeNodeData{line.mid(1, line.size() - 2), 1, {}});
+            tops[top].children.append(TreeNodeData {line.mid(1, line.size() - 2), 1, {}});
             category = int(tops[top].children.size()) - 1;
         } else {
-            tops.append(TreeNodeData{line.left(line.size() - 1), 0, {}});
+            tops.append(TreeNodeData {line.left(line.size() - 1), 0, {}});
             top = int(tops.size()) - 1;
             category = -1;
         }
         any = true;
     }
     if (!any)
-        throw EOpenFileError{QStringLiteral("the file holds no line")};
+        throw EOpenFileError {QStringLiteral("the file holds no line")};
     return tops;
 }
 
@@ -90,7 +89,7 @@ QList<TreeNodeData> loadTreeFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw EOpenFileError{file.errorString()};
+        throw EOpenFileError {file.errorString()};
     return parseTreeFile(file.readAll());
 }
 

@@ -10,7 +10,10 @@ struct TreeNodeData {
     QString text;
     int image = 0;  // image index (0..4); the digit written after the text
     QList<TreeNodeData> children;
-    bool operator==(const TreeNodeData& o) const { return text == o.text && image == o.image && children == o.children; }
+    bool operator==(const TreeNodeData& o) const
+    {
+        return text == o.text && image == o.image && children == o.children;
+    }
 };
 
 // The tree file cannot be opened or holds no line.
@@ -34,8 +37,7 @@ QByteArray treeFileBytes(const QList<TreeNodeData>& topNodes);
 // Writes the whole file in one piece (a complete new file or the old one; in a directory that only
 // lets its files be rewritten in place, directly). On failure returns false and sets error to
 // "Cannot create file "path". reason" and reason (when given) to the system's reason alone.
-bool saveTreeFile(const QString& path, const QList<TreeNodeData>& topNodes, QString* error,
-                  QString* reason = nullptr);
+bool saveTreeFile(const QString& path, const QList<TreeNodeData>& topNodes, QString* error, QString* reason = nullptr);
 // The text of a tree file's bytes: UTF-8 when they are valid UTF-8 and not valid GBK (or start with
 // a UTF-8 byte order mark), else GBK.
 QString decodeTreeText(const QByteArray& bytes);

@@ -9,7 +9,7 @@ constexpr int kNodeRole = Qt::UserRole + 3;
 
 TreeNodeData fromItem(const QTreeWidgetItem* item)
 {
-    TreeNodeData node{item->text(0), treenodes::image(item), {}};
+    TreeNodeData node {item->text(0), treenodes::image(item), {}};
     for (int i = 0; i < item->childCount(); ++i)
         node.children.append(fromItem(item->child(i)));
     return node;
@@ -62,7 +62,7 @@ void TCategoryTreeView::expandNode(TTreeNode* node)
 
 QTreeWidgetItem* TCategoryTreeView::makeItems(TTreeNode* node)
 {
-    auto* item = new QTreeWidgetItem(QStringList{node->text()});
+    auto* item = new QTreeWidgetItem(QStringList {node->text()});
     item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
     treenodes::setImages(item, node->image(), node->selectedImage());
     m_items.insert(node, item);

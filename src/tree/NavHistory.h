@@ -69,6 +69,6 @@ public:
     }
 
 private:
-    std::array<LocationKey, 5> m_slots{};
+    std::array<LocationKey, 5> m_slots {};
     int m_nextFree = 1;
 };

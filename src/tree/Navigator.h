@@ -34,8 +34,7 @@ public:
 
     TNavigator(const TCategoryTree& tree, TreeSelection& selection, NavigatorHost& host)
         : m_tree(tree), m_selection(selection), m_host(host)
-    {
-    }
+    { }
 
     void ResetBackHistory() { m_back.Reset(); }
     void ResetForwardHistory() { m_forward.Reset(); }

@@ -8,7 +8,7 @@ class TCategoryTree;
 
 class TTreeFileKeeper final {
 public:
-    TTreeFileKeeper(const QString& path, TCategoryTree& tree) : m_path(path), m_tree(tree) {}
+    TTreeFileKeeper(const QString& path, TCategoryTree& tree) : m_path(path), m_tree(tree) { }
 
     const QString& path() const { return m_path; }
     // Loads the file into the tree; false when it cannot be opened or holds no line.

@@ -1,11 +1,11 @@
 // The options dialog: filling from the settings file, writing all 14 lines on OK and applying them
 // at once, Cancel writing nothing, and failures while reading or writing the file.
+#include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "TestMain.h"
-#include "ScriptedPrompts.h"
+#include "app/TOptionForm.h"
 #include "common/Gbk.h"
 #include "common/SettingsFile.h"
-#include "app/TOptionForm.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,17 +16,16 @@
 
 namespace {
 QStringList settingsLines(const QString& icon, const QString& order, const QString& view, const QString& viewDe,
-                          const QString& color, const QStringList& font, const QString& tray)
+    const QString& color, const QStringList& font, const QString& tray)
 {
-    return QStringList{QStringLiteral("[Quillstash ini file]"), QStringLiteral("ICON=") + icon,
-                       QStringLiteral("ORDER=") + order, QStringLiteral("VIEWSTYLE=") + view,
-                       QStringLiteral("VIEWSTYLEDE=") + viewDe, QStringLiteral("VFRMBC=") + color,
-                       QStringLiteral("Font=")}
-        + font + QStringList{QStringLiteral("TrayWay=") + tray};
+    return QStringList {QStringLiteral("[Quillstash ini file]"), QStringLiteral("ICON=") + icon,
+               QStringLiteral("ORDER=") + order, QStringLiteral("VIEWSTYLE=") + view,
+               QStringLiteral("VIEWSTYLEDE=") + viewDe, QStringLiteral("VFRMBC=") + color, QStringLiteral("Font=")}
+    + font + QStringList {QStringLiteral("TrayWay=") + tray};
 }
 
 const QStringList kSongFont = {QStringLiteral("     134"), QStringLiteral("     0"), QStringLiteral("     -12"),
-                               QStringLiteral("     宋体"), QStringLiteral("     9"), QStringLiteral("     02")};
+    QStringLiteral("     宋体"), QStringLiteral("     9"), QStringLiteral("     02")};
 
 QByteArray fileBytes(const QStringList& lines) { return gbk::encode(joinLinesCrLf(lines)); }
 
@@ -44,8 +43,8 @@ QByteArray readFile(const QString& path)
 
 QList<QRadioButton*> radios(const TOptionForm& form)
 {
-    return {form.BigIconOBtn, form.SmallIconOBtn, form.ListOBtn,   form.ByNameOBtn,  form.ByTimeOBtn,
-            form.ThisOBtn,    form.NewOBtn,       form.AllNewOBtn, form.EveryNewOBtn};
+    return {form.BigIconOBtn, form.SmallIconOBtn, form.ListOBtn, form.ByNameOBtn, form.ByTimeOBtn, form.ThisOBtn,
+        form.NewOBtn, form.AllNewOBtn, form.EveryNewOBtn};
 }
 }  // namespace
 
@@ -62,20 +61,19 @@ private slots:
         QTest::addColumn<QString>("colorName");
 
         QTest::newRow("song, bold and underline, both tray flags")
-            << settingsLines("0", "1", "0", "0", "16777215", kSongFont, "01") << QStringList{} << "White";
-        QTest::newRow("list, by name, new windows, sky blue, no style, no tray")
-            << settingsLines("2", "0", "1", "1", "15780518",
-                             {"     1", "     255", "     -19", "     Noto Sans CJK SC", "     14", "     "}, "")
-            << QStringList{} << "Sky Blue";
+            << settingsLines("0", "1", "0", "0", "16777215", kSongFont, "01") << QStringList {} << "White";
+        QTest::newRow("list, by name, new windows, sky blue, no style, no tray") << settingsLines("2", "0", "1", "1",
+            "15780518", {"     1", "     255", "     -19", "     Noto Sans CJK SC", "     14", "     "}, "")
+                                                                                 << QStringList {} << "Sky Blue";
         QTest::newRow("small icons, system colour, minimise only")
-            << settingsLines("1", "0", "1", "0", "-16777201", kSongFont, "0") << QStringList{} << "Button Face";
+            << settingsLines("1", "0", "1", "0", "-16777201", kSongFont, "0") << QStringList {} << "Button Face";
         QTest::newRow("a colour without a name is kept")
-            << settingsLines("0", "0", "0", "0", "1193046", kSongFont, "1") << QStringList{} << "$00123456";
+            << settingsLines("0", "0", "0", "0", "1193046", kSongFont, "1") << QStringList {} << "$00123456";
         QTest::newRow("style and tray written in their usual form")
             << settingsLines("0", "0", "0", "1", "0",
-                             {"     134", "     0", "     -12", "     宋 体", "     9", "     3x1"}, "10")
-            << settingsLines("0", "0", "0", "1", "0",
-                             {"     134", "     0", "     -12", "     宋 体", "     9", "     13"}, "01")
+                   {"     134", "     0", "     -12", "     宋 体", "     9", "     3x1"}, "10")
+            << settingsLines(
+                   "0", "0", "0", "1", "0", {"     134", "     0", "     -12", "     宋 体", "     9", "     13"}, "01")
             << "Black";
         QTest::newRow("values outside the groups count as 0")
             << settingsLines("7", "5", "9", "8", "16777215", kSongFont, "2")
@@ -109,7 +107,7 @@ private slots:
         QVERIFY(writeFile(ini, fileBytes(settingsLines("0", "0", "0", "0", "16777215", kSongFont, "01"))));
         TestApp app(dir);
         ScriptedPrompts prompts;
-        QCOMPARE(TrayOptions, (TrayOptionSet{true, true}));
+        QCOMPARE(TrayOptions, (TrayOptionSet {true, true}));
         TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
         QVERIFY(form.MinToTrayCheck->isChecked());
         QVERIFY(form.CloseToTrayCheck->isChecked());
@@ -124,7 +122,7 @@ private slots:
         form.OkBtnClick();
 
         QCOMPARE(readFile(ini), fileBytes(settingsLines("2", "1", "1", "1", "15780518", kSongFont, "")));
-        QCOMPARE(TrayOptions, (TrayOptionSet{false, false}));
+        QCOMPARE(TrayOptions, (TrayOptionSet {false, false}));
         QCOMPARE(app->listViewStyle(), 2);
         QCOMPARE(ListOrder, 2);
         QCOMPARE(ViewMode, 1);
@@ -137,7 +135,7 @@ private slots:
         again.MinToTrayCheck->setChecked(true);
         again.OkBtnClick();
         QCOMPARE(ListOrder, 1);
-        QCOMPARE(TrayOptions, (TrayOptionSet{true, false}));
+        QCOMPARE(TrayOptions, (TrayOptionSet {true, false}));
         QVERIFY(readFile(ini).endsWith("TrayWay=0\r\n"));
     }
 
@@ -209,9 +207,8 @@ private slots:
         QCOMPARE(second.chooserFont().family(), QStringLiteral("DejaVu Sans"));
         second.OkBtnClick();
         QCOMPARE(readFile(ini),
-                 fileBytes(settingsLines("0", "0", "0", "0", "16777215",
-                                         {"     134", "     255", "     -19", "     DejaVu Sans", "     14", "     13"},
-                                         "1")));
+            fileBytes(settingsLines("0", "0", "0", "0", "16777215",
+                {"     134", "     255", "     -19", "     DejaVu Sans", "     14", "     13"}, "1")));
     }
 
     void readFailureOnOpen_data()
@@ -224,7 +221,8 @@ private slots:
         QTest::newRow("missing file") << QByteArray() << "Cannot open file" << false;
         QStringList badOrder = good;
         badOrder[2] = QStringLiteral("ORDER=x");
-        QTest::newRow("letter where a digit is read") << fileBytes(badOrder) << "'x' is not a valid integer value" << false;
+        QTest::newRow("letter where a digit is read")
+            << fileBytes(badOrder) << "'x' is not a valid integer value" << false;
         QTest::newRow("too short") << fileBytes(good.mid(0, 12)) << "List index out of bounds (13)" << false;
         QStringList badHeight = good;
         badHeight[9] = QStringLiteral("     abc");
@@ -283,12 +281,13 @@ private slots:
 
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown.first().kind, QStringLiteral("standardError"));
-        QVERIFY2(prompts.lastText().startsWith(QStringLiteral("Cannot create file \"")), qPrintable(prompts.lastText()));
+        QVERIFY2(
+            prompts.lastText().startsWith(QStringLiteral("Cannot create file \"")), qPrintable(prompts.lastText()));
         QCOMPARE(finished.count(), 0);
         QCOMPARE(app->listViewStyle(), 0);
         QCOMPARE(ListOrder, 1);
         QCOMPARE(ViewerColor, 16777215);
-        QCOMPARE(TrayOptions, (TrayOptionSet{false, true}));
+        QCOMPARE(TrayOptions, (TrayOptionSet {false, true}));
         QVERIFY(QFileInfo(ini).isDir());
     }
 };

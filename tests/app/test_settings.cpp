@@ -1,8 +1,8 @@
 // The settings file: exact bytes written, the start-up read and its partial assignments.
 #include "Privileges.h"
+#include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "TestMain.h"
-#include "ScriptedPrompts.h"
 
 #include "common/Gbk.h"
 #include "common/SettingsFile.h"
@@ -10,8 +10,8 @@
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <sys/stat.h>
 
@@ -34,9 +34,9 @@ void writeFile(const QString& path, const QByteArray& bytes)
 QStringList standardLines()
 {
     return {QStringLiteral("[Quillstash ini file]"), QStringLiteral("ICON=2"), QStringLiteral("ORDER=1"),
-            QStringLiteral("VIEWSTYLE=1"), QStringLiteral("VIEWSTYLEDE=1"), QStringLiteral("VFRMBC=15780518"),
-            QStringLiteral("Font="), QStringLiteral("     134"), QStringLiteral("     0"), QStringLiteral("     -12"),
-            QStringLiteral("     宋体"), QStringLiteral("     9"), QStringLiteral("     02"), QStringLiteral("TrayWay=01")};
+        QStringLiteral("VIEWSTYLE=1"), QStringLiteral("VIEWSTYLEDE=1"), QStringLiteral("VFRMBC=15780518"),
+        QStringLiteral("Font="), QStringLiteral("     134"), QStringLiteral("     0"), QStringLiteral("     -12"),
+        QStringLiteral("     宋体"), QStringLiteral("     9"), QStringLiteral("     02"), QStringLiteral("TrayWay=01")};
 }
 }  // namespace
 
@@ -62,11 +62,10 @@ private slots:
         v.font.underline = true;
         v.trayWay = QStringLiteral("01");
         const QByteArray expected = gbkFile({QStringLiteral("[Quillstash ini file]"), QStringLiteral("ICON=0"),
-                                             QStringLiteral("ORDER=1"), QStringLiteral("VIEWSTYLE=0"),
-                                             QStringLiteral("VIEWSTYLEDE=0"), QStringLiteral("VFRMBC=16777215"),
-                                             QStringLiteral("Font="), QStringLiteral("     134"), QStringLiteral("     0"),
-                                             QStringLiteral("     -12"), QStringLiteral("     宋体"), QStringLiteral("     9"),
-                                             QStringLiteral("     02"), QStringLiteral("TrayWay=01")});
+            QStringLiteral("ORDER=1"), QStringLiteral("VIEWSTYLE=0"), QStringLiteral("VIEWSTYLEDE=0"),
+            QStringLiteral("VFRMBC=16777215"), QStringLiteral("Font="), QStringLiteral("     134"),
+            QStringLiteral("     0"), QStringLiteral("     -12"), QStringLiteral("     宋体"), QStringLiteral("     9"),
+            QStringLiteral("     02"), QStringLiteral("TrayWay=01")});
         QCOMPARE(settingsFileBytes(v), expected);
         // 宋体 is stored in GBK: two bytes a character.
         QVERIFY(expected.contains(QByteArray("\x20\xcb\xce\xcc\xe5\r\n")));
@@ -126,7 +125,7 @@ private slots:
         QCOMPARE(strictToInt(QStringLiteral("-16777201")), -16777201);
         QCOMPARE(strictToInt(QStringLiteral("15780518")), 15780518);
         for (const QString& bad : {QStringLiteral(""), QStringLiteral("x"), QStringLiteral(" 1"), QStringLiteral("1 "),
-                                   QStringLiteral("0x10"), QStringLiteral("-"), QStringLiteral("99999999999")}) {
+                 QStringLiteral("0x10"), QStringLiteral("-"), QStringLiteral("99999999999")}) {
             bool thrown = false;
             try {
                 strictToInt(bad);
@@ -150,7 +149,8 @@ private slots:
         QCOMPARE(errorOf(forty + QStringLiteral("y")), QStringLiteral("'%1…' is not a valid integer value").arg(forty));
         // Never half a character: a pair that would be cut stays out whole.
         const QString pairAtTheCut = QStringLiteral("x").repeated(39) + QStringLiteral("😀z");
-        QCOMPARE(errorOf(pairAtTheCut), QStringLiteral("'%1…' is not a valid integer value").arg(QStringLiteral("x").repeated(39)));
+        QCOMPARE(errorOf(pairAtTheCut),
+            QStringLiteral("'%1…' is not a valid integer value").arg(QStringLiteral("x").repeated(39)));
     }
 
     // The start-up read: what each file gives and what a failure leaves in memory.
@@ -166,21 +166,27 @@ private slots:
         QTest::addColumn<int>("listStyle");
         QTest::addColumn<QString>("error");
 
-        QTest::newRow("standard") << gbkFile(standardLines()) << 2 << 1 << 1 << 15780518 << true << true << 2 << QString();
+        QTest::newRow("standard") << gbkFile(standardLines()) << 2 << 1 << 1 << 15780518 << true << true << 2
+                                  << QString();
         QStringList lines = standardLines();
         lines[13] = QStringLiteral("TrayWay=10");
-        QTest::newRow("two tray characters set both") << gbkFile(lines) << 2 << 1 << 1 << 15780518 << true << true << 2 << QString();
+        QTest::newRow("two tray characters set both")
+            << gbkFile(lines) << 2 << 1 << 1 << 15780518 << true << true << 2 << QString();
         lines[13] = QStringLiteral("TrayWay=2");
-        QTest::newRow("unknown tray value sets neither") << gbkFile(lines) << 2 << 1 << 1 << 15780518 << false << false << 2 << QString();
+        QTest::newRow("unknown tray value sets neither")
+            << gbkFile(lines) << 2 << 1 << 1 << 15780518 << false << false << 2 << QString();
         lines[13] = QStringLiteral("TrayWay=0");
         lines[1] = QStringLiteral("ICON=7");
         lines[2] = QStringLiteral("ORDER=5");
         lines[3] = QStringLiteral("VIEWSTYLE=9");
-        QTest::newRow("out of range values") << gbkFile(lines) << 0 << 0 << 1 << 15780518 << true << false << 0 << QString();
+        QTest::newRow("out of range values")
+            << gbkFile(lines) << 0 << 0 << 1 << 15780518 << true << false << 0 << QString();
         lines = standardLines();
         lines[1] = QStringLiteral("ICON=12");
-        QTest::newRow("one column only") << gbkFile(lines, QStringLiteral("\n")) << 2 << 1 << 1 << 15780518 << true << true << 1 << QString();
-        QTest::newRow("CR line ends") << gbkFile(standardLines(), QStringLiteral("\r")) << 2 << 1 << 1 << 15780518 << true << true << 2 << QString();
+        QTest::newRow("one column only") << gbkFile(lines, QStringLiteral("\n")) << 2 << 1 << 1 << 15780518 << true
+                                         << true << 1 << QString();
+        QTest::newRow("CR line ends") << gbkFile(standardLines(), QStringLiteral("\r")) << 2 << 1 << 1 << 15780518
+                                      << true << true << 2 << QString();
         lines = standardLines();
         lines[2] = QStringLiteral("ORDER=x");
         QTest::newRow("letter where a digit goes") << gbkFile(lines) << 0 << 0 << 0 << 16777215 << false << true << 0
@@ -194,9 +200,9 @@ private slots:
                                       << QStringLiteral("'' is not a valid integer value");
         // Ten million digits: too large for an integer, read at once, quoted cut short.
         lines[5] = QStringLiteral("VFRMBC=") + QStringLiteral("1234567890").repeated(1000000);
-        QTest::newRow("huge colour") << gbkFile(lines) << 0 << 0 << 0 << 16777215 << false << true << 0
-                                     << QStringLiteral("'%1…' is not a valid integer value")
-                                            .arg(QStringLiteral("1234567890").repeated(4));
+        QTest::newRow("huge colour")
+            << gbkFile(lines) << 0 << 0 << 0 << 16777215 << false << true << 0
+            << QStringLiteral("'%1…' is not a valid integer value").arg(QStringLiteral("1234567890").repeated(4));
     }
     void startupRead()
     {
@@ -241,9 +247,10 @@ private slots:
         TMainForm form(dir.path());
         form.FormCreate();
         QCOMPARE(prompts.shown.size(), 1);
-        QVERIFY(prompts.lastText().startsWith(QStringLiteral("Cannot open file \"%1\". ").arg(dir.file(QStringLiteral("QS.ini")))));
+        QVERIFY(prompts.lastText().startsWith(
+            QStringLiteral("Cannot open file \"%1\". ").arg(dir.file(QStringLiteral("QS.ini")))));
         QCOMPARE(ViewerColor, 16777215);
-        QCOMPARE(TrayOptions, TrayOptionSet{});
+        QCOMPARE(TrayOptions, TrayOptionSet {});
         // The tree still loaded and the history is empty.
         QCOMPARE(form.ui().MainTreeView->topLevelItemCount(), 3);
         QVERIFY(form.navigator().backHistory().isEmpty());
@@ -260,7 +267,7 @@ private slots:
         before.close();
         QString error;
         // A directory where the file should be cannot be replaced.
-        QVERIFY(!writeSettingsFile(dir.file(QStringLiteral("nosuchdir/QS.ini")), SettingsValues{}, &error));
+        QVERIFY(!writeSettingsFile(dir.file(QStringLiteral("nosuchdir/QS.ini")), SettingsValues {}, &error));
         QVERIFY(error.startsWith(QStringLiteral("Cannot create file \"")));
         QFile after(path);
         QVERIFY(after.open(QIODevice::ReadOnly));

@@ -75,7 +75,7 @@ Entry entry(const QString& path)
     Entry e;
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return e;
-    return { true, S_ISLNK(st.st_mode) != 0, S_ISDIR(st.st_mode) != 0, st.st_uid, mode_t(st.st_mode & 07777) };
+    return {true, S_ISLNK(st.st_mode) != 0, S_ISDIR(st.st_mode) != 0, st.st_uid, mode_t(st.st_mode & 07777)};
 }
 
 bool isPrivate(const QString& dir)
@@ -96,9 +96,9 @@ class PrivateEnvironment final {
 public:
     PrivateEnvironment()
     {
-        for (const char* name : { "XDG_RUNTIME_DIR", "TMPDIR", "HOME" })
-            m_saved.append({ name, qgetenv(name), qEnvironmentVariableIsSet(name) });
-        for (const QString& sub : { QStringLiteral("xdg"), QStringLiteral("tmp"), QStringLiteral("home") }) {
+        for (const char* name : {"XDG_RUNTIME_DIR", "TMPDIR", "HOME"})
+            m_saved.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        for (const QString& sub : {QStringLiteral("xdg"), QStringLiteral("tmp"), QStringLiteral("home")}) {
             QDir(m_root.path()).mkdir(sub);
             ::chmod(QFile::encodeName(path(sub)).constData(), 0700);
         }
@@ -138,7 +138,7 @@ QByteArray lockContent(qint64 pid, const QString& app)
 {
     return QByteArray::number(pid) + '\n' + app.toUtf8() + '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
 }
-} // namespace
+}  // namespace
 
 class SingleInstanceTest final : public QObject {
     Q_OBJECT
@@ -170,7 +170,7 @@ private slots:
     void privateDirectory_data()
     {
         QTest::addColumn<QString>("setup");
-        QTest::addColumn<QString>("expected"); // xdg, temp or home
+        QTest::addColumn<QString>("expected");  // xdg, temp or home
         QTest::newRow("runtime directory") << ""
                                            << "xdg";
         QTest::newRow("runtime directory 0755") << "xdg 0755"
@@ -275,7 +275,7 @@ private slots:
         if (sleepProgram.isEmpty())
             QSKIP("no sleep program");
         QProcess sleeper;
-        sleeper.start(sleepProgram, { QStringLiteral("30") });
+        sleeper.start(sleepProgram, {QStringLiteral("30")});
         QVERIFY(sleeper.waitForStarted());
         // The live instance is the sleeping process, taken for this program.
         const QString exe = kind == QLatin1String("live") ? sleepProgram : QStringLiteral("/opt/quillstash/quillstash");

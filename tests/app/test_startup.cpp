@@ -1,11 +1,11 @@
 // Start-up order, the resize rule, shutdown writing the tree once, and a second start.
+#include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "TestMain.h"
-#include "ScriptedPrompts.h"
 
+#include "browse/ListItems.h"
 #include "common/Gbk.h"
 #include "common/SettingsFile.h"
-#include "browse/ListItems.h"
 #include "tree/TreeNodes.h"
 
 #include <QAction>
@@ -33,7 +33,8 @@ private slots:
 
     void formCreateLeavesTheInitialState()
     {
-        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"),
+            QStringLiteral("搜索结果0")});
         ScriptedPrompts prompts;
         TestApp app(dir);
         TMainForm& form = app.form();
@@ -63,12 +64,18 @@ private slots:
         ScriptedPrompts prompts;
         TestApp app(dir);
         const QList<QPair<QToolButton*, QPair<QString, int>>> buttons = {
-            {app->ui().BackTBtn, {QStringLiteral("后退"), 17}},       {app->ui().PreTBtn, {QStringLiteral("前进"), 18}},
-            {app->ui().UpTBtn, {QStringLiteral("向上"), 19}},         {app->ui().ToolButton1, {QStringLiteral("在当前分类添加新的子分类"), 0}},
-            {app->ui().ToolButton2, {QStringLiteral("修改分类名"), 1}}, {app->ui().ToolButton3, {QStringLiteral("删除子分类"), 2}},
-            {app->ui().ToolButton4, {QStringLiteral("在当前分类添加新的资料"), 3}}, {app->ui().ToolButton6, {QStringLiteral("删除选定资料"), 5}},
-            {app->ui().ToolButton7, {QStringLiteral("修改选定的资料"), 6}}, {app->ui().ToolButton9, {QStringLiteral("搜索"), 10}},
-            {app->ui().ToolButton10, {QStringLiteral("选项"), 7}},    {app->ui().ToolButton13, {QStringLiteral("帮助"), 11}},
+            {app->ui().BackTBtn, {QStringLiteral("后退"), 17}},
+            {app->ui().PreTBtn, {QStringLiteral("前进"), 18}},
+            {app->ui().UpTBtn, {QStringLiteral("向上"), 19}},
+            {app->ui().ToolButton1, {QStringLiteral("在当前分类添加新的子分类"), 0}},
+            {app->ui().ToolButton2, {QStringLiteral("修改分类名"), 1}},
+            {app->ui().ToolButton3, {QStringLiteral("删除子分类"), 2}},
+            {app->ui().ToolButton4, {QStringLiteral("在当前分类添加新的资料"), 3}},
+            {app->ui().ToolButton6, {QStringLiteral("删除选定资料"), 5}},
+            {app->ui().ToolButton7, {QStringLiteral("修改选定的资料"), 6}},
+            {app->ui().ToolButton9, {QStringLiteral("搜索"), 10}},
+            {app->ui().ToolButton10, {QStringLiteral("选项"), 7}},
+            {app->ui().ToolButton13, {QStringLiteral("帮助"), 11}},
             {app->ui().ToolButton12, {QStringLiteral("退出"), 4}},
         };
         for (const auto& b : buttons) {
@@ -81,24 +88,29 @@ private slots:
                 out.append(a->isSeparator() ? QStringLiteral("-") : a->text());
             return out;
         };
-        QCOMPARE(captions(app->ui().FileMenu), (QStringList{QStringLiteral("添加新的子分类"), QStringLiteral("修改分类名"),
-                                                       QStringLiteral("删除当前选定的分类"), QStringLiteral("-"),
-                                                       QStringLiteral("在当前分类添加新的资料"), QStringLiteral("-"), QStringLiteral("退出")}));
-        QCOMPARE(captions(app->ui().EditMenu), (QStringList{QStringLiteral("删除选定的资料"), QStringLiteral("修改选定的资料"), QStringLiteral("-"),
-                                                       QStringLiteral("资料转移功能")}));
-        QCOMPARE(captions(app->ui().ViewMenu), (QStringList{QStringLiteral("大图标"), QStringLiteral("小图标"), QStringLiteral("列表"),
-                                                       QStringLiteral("资料排序"), QStringLiteral("-"), QStringLiteral("搜索"),
-                                                       QStringLiteral("-"), QStringLiteral("选项")}));
-        QCOMPARE(captions(app->ui().HelpMenu), (QStringList{QStringLiteral("主题"), QStringLiteral("-"), QStringLiteral("来信"),
-                                                       QStringLiteral("访问网站"), QStringLiteral("-"), QStringLiteral("关于")}));
+        QCOMPARE(captions(app->ui().FileMenu),
+            (QStringList {QStringLiteral("添加新的子分类"), QStringLiteral("修改分类名"),
+                QStringLiteral("删除当前选定的分类"), QStringLiteral("-"), QStringLiteral("在当前分类添加新的资料"),
+                QStringLiteral("-"), QStringLiteral("退出")}));
+        QCOMPARE(captions(app->ui().EditMenu),
+            (QStringList {QStringLiteral("删除选定的资料"), QStringLiteral("修改选定的资料"), QStringLiteral("-"),
+                QStringLiteral("资料转移功能")}));
+        QCOMPARE(captions(app->ui().ViewMenu),
+            (QStringList {QStringLiteral("大图标"), QStringLiteral("小图标"), QStringLiteral("列表"),
+                QStringLiteral("资料排序"), QStringLiteral("-"), QStringLiteral("搜索"), QStringLiteral("-"),
+                QStringLiteral("选项")}));
+        QCOMPARE(captions(app->ui().HelpMenu),
+            (QStringList {QStringLiteral("主题"), QStringLiteral("-"), QStringLiteral("来信"),
+                QStringLiteral("访问网站"), QStringLiteral("-"), QStringLiteral("关于")}));
         QCOMPARE(captions(app->ui().MainTreePopupMenu).mid(0, 6),
-                 (QStringList{QStringLiteral("在当前分类添加新的子分类"), QStringLiteral("修改分类名"), QStringLiteral("-"),
-                              QStringLiteral("删除当前选定的分类"), QStringLiteral("-"), QStringLiteral("在当前分类添加新的资料")}));
+            (QStringList {QStringLiteral("在当前分类添加新的子分类"), QStringLiteral("修改分类名"), QStringLiteral("-"),
+                QStringLiteral("删除当前选定的分类"), QStringLiteral("-"), QStringLiteral("在当前分类添加新的资料")}));
         QCOMPARE(captions(app->ui().MainListPopupMenu).mid(0, 6),
-                 (QStringList{QStringLiteral("添加新的资料"), QStringLiteral("删除资料"), QStringLiteral("修改资料"), QStringLiteral("-"),
-                              QStringLiteral("查看"), QStringLiteral("资料排序")}));
-        QCOMPARE(captions(app->ui().TrayPopMenu), (QStringList{QStringLiteral("显示主窗口"), QStringLiteral("显示悬浮窗口"), QStringLiteral("-"),
-                                                          QStringLiteral("关于"), QStringLiteral("退出")}));
+            (QStringList {QStringLiteral("添加新的资料"), QStringLiteral("删除资料"), QStringLiteral("修改资料"),
+                QStringLiteral("-"), QStringLiteral("查看"), QStringLiteral("资料排序")}));
+        QCOMPARE(captions(app->ui().TrayPopMenu),
+            (QStringList {QStringLiteral("显示主窗口"), QStringLiteral("显示悬浮窗口"), QStringLiteral("-"),
+                QStringLiteral("关于"), QStringLiteral("退出")}));
         QVERIFY(app->ui().N121->isCheckable());
         QVERIFY(app->ui().N341->isCheckable());
     }
@@ -145,7 +157,8 @@ private slots:
 
     void resizeWhileClosingDoesNotList()
     {
-        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"),
+            QStringLiteral("搜索结果0")});
         ScriptedPrompts prompts;
         TestApp app(dir, true);
         treenodes::select(app->ui().MainTreeView, findNode(app.form(), {QStringLiteral("文字资料")}));
@@ -159,7 +172,8 @@ private slots:
 
     void quitWritesTheTreeOnce()
     {
-        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"),
+            QStringLiteral("搜索结果0")});
         ScriptedPrompts prompts;
         TestApp app(dir, true);
         // Change the tree in memory the way a command would.
@@ -171,7 +185,7 @@ private slots:
         app->FormClose();
         QCOMPARE(app->treeSaveCount(), 1);
         QCOMPARE(readAll(dir.file(QStringLiteral("MTS.qs"))),
-                 gbk::encode(QStringLiteral("文字资料0\r\n+算法1\r\n+网络1\r\n实例资料0\r\n搜索结果0\r\n")));
+            gbk::encode(QStringLiteral("文字资料0\r\n+算法1\r\n+网络1\r\n实例资料0\r\n搜索结果0\r\n")));
     }
 
     void secondStartShowsTheWindow()

@@ -5,9 +5,9 @@
 #include "common/TestMain.h"
 #include "test_detail_support.h"
 
-#include "common/SettingsFile.h"
 #include "browse/ListItems.h"
 #include "browse/TNewFrmViewer.h"
+#include "common/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,12 +16,11 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
-
 
 using namespace detailtest;
 
@@ -30,8 +29,9 @@ class TestDetailPane final : public QObject {
 private slots:
     void kindRootRows()
     {
-        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"), QStringLiteral("+网络1"),
-                         QStringLiteral("+工具1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        TestDataDir dir(
+            {QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"), QStringLiteral("+网络1"),
+                QStringLiteral("+工具1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
         dir.addText("a", QStringLiteral("算法"), QStringLiteral("排序"));
         dir.addText("b", QStringLiteral("网络"), QString());
         dir.addText("c", QStringLiteral("不在树里"), QString());
@@ -40,11 +40,13 @@ private slots:
         // The start-up list holds the two kind-root items.
         app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("文字资料")));
         QCOMPARE(rows(app->ui().MainDetail),
-                 (QStringList{QStringLiteral("类型:=总目录"), QStringLiteral("拥有子分类：=共3个  它们是：算法， 网络， 工具"),
-                              QStringLiteral("拥有资料数：=共3个")}));
+            (QStringList {QStringLiteral("类型:=总目录"),
+                QStringLiteral("拥有子分类：=共3个  它们是：算法， 网络， 工具"),
+                QStringLiteral("拥有资料数：=共3个")}));
         app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("实例资料")));
-        QCOMPARE(rows(app->ui().MainDetail), (QStringList{QStringLiteral("类型:=总目录"), QStringLiteral("拥有子分类：=0个"),
-                                                     QStringLiteral("拥有资料数：=共1个")}));
+        QCOMPARE(rows(app->ui().MainDetail),
+            (QStringList {QStringLiteral("类型:=总目录"), QStringLiteral("拥有子分类：=0个"),
+                QStringLiteral("拥有资料数：=共1个")}));
         // Every row carries the pane's row image.
         QVERIFY(!app->ui().MainDetail->item(1, 0)->icon().isNull());
         QCOMPARE(app->ui().MainDetail->columnCount(), 2);
@@ -63,24 +65,26 @@ private slots:
 
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("算法")));
         QCOMPARE(rows(app->ui().MainDetail),
-                 (QStringList{QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=共2个  它们是：排序， 查找"),
-                              QStringLiteral("拥有资料数：=共3个")}));
+            (QStringList {QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=共2个  它们是：排序， 查找"),
+                QStringLiteral("拥有资料数：=共3个")}));
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("工具")));
         QCOMPARE(rows(app->ui().MainDetail).at(1), QStringLiteral("拥有子分类：=共1个  它们是：编辑器"));
         // A category without subcategories counts by its name.
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("网络")));
-        QCOMPARE(rows(app->ui().MainDetail), (QStringList{QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
-                                                     QStringLiteral("拥有资料数：=共2个")}));
+        QCOMPARE(rows(app->ui().MainDetail),
+            (QStringList {QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
+                QStringLiteral("拥有资料数：=共2个")}));
         // A subcategory counts only the materials matching both names.
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")}, QStringLiteral("排序")));
-        QCOMPARE(rows(app->ui().MainDetail), (QStringList{QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
-                                                     QStringLiteral("拥有资料数：=共1个")}));
+        QCOMPARE(rows(app->ui().MainDetail),
+            (QStringList {QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
+                QStringLiteral("拥有资料数：=共1个")}));
     }
 
     void namesAreBoundAndCountFailureShows()
     {
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+O'Neil-null1"), QStringLiteral("实例资料0"),
-                         QStringLiteral("搜索结果0")});
+            QStringLiteral("搜索结果0")});
         dir.addText("x", QStringLiteral("O'Neil-null"), QString());
         DetailApp app(dir);
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("O'Neil-null")));
@@ -91,7 +95,8 @@ private slots:
         app->ui().MainList->setCurrentItem(nullptr);
         app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("O'Neil-null")));
         QCOMPARE(rows(app->ui().MainDetail),
-                 (QStringList{QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"), QStringLiteral("拥有资料数：=统计失败")}));
+            (QStringList {QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
+                QStringLiteral("拥有资料数：=统计失败")}));
         QVERIFY(app->ui().MainStatus->currentMessage().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
     }
 
@@ -105,7 +110,8 @@ private slots:
         QTest::newRow("31 bytes") << QString(29, 'a') << QString(29, 'a') + "\r" + tail;
         // A two-byte character that would cross the limit is left out whole.
         QTest::newRow("chinese across") << QString(29, 'a') + QStringLiteral("中") << QString(29, 'a') + tail;
-        QTest::newRow("chinese fits") << QString(28, 'a') + QStringLiteral("中") << QString(28, 'a') + QStringLiteral("中") + tail;
+        QTest::newRow("chinese fits") << QString(28, 'a') + QStringLiteral("中")
+                                      << QString(28, 'a') + QStringLiteral("中") + tail;
         QTest::newRow("lines") << QStringLiteral("第一行\n第二行") << QStringLiteral("第一行\r\n第二行\r\n") + tail;
         QTest::newRow("empty") << QString() << tail;
     }
@@ -114,14 +120,15 @@ private slots:
         QFETCH(QString, body);
         QFETCH(QString, preview);
         TestDataDir dir(kDetailTree);
-        dir.addText(QStringLiteral("it+(DYH)+s"), QStringLiteral("算法"), QStringLiteral("排序"), body, QStringLiteral("张三"),
-                    QStringLiteral("2021-03-04 05:06:07"));
+        dir.addText(QStringLiteral("it+(DYH)+s"), QStringLiteral("算法"), QStringLiteral("排序"), body,
+            QStringLiteral("张三"), QStringLiteral("2021-03-04 05:06:07"));
         DetailApp app(dir);
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")},
-                         QStringLiteral("it's")));
+            QStringLiteral("it's")));
         QCOMPARE(rows(app->ui().MainDetail),
-                 (QStringList{QStringLiteral("名称:=it's"), QStringLiteral("分类:=算法--->排序"), QStringLiteral("作者:=张三"),
-                              QStringLiteral("创建时间:=2021-03-04 05:06:07"), QStringLiteral("内容:=") + preview}));
+            (QStringList {QStringLiteral("名称:=it's"), QStringLiteral("分类:=算法--->排序"),
+                QStringLiteral("作者:=张三"), QStringLiteral("创建时间:=2021-03-04 05:06:07"),
+                QStringLiteral("内容:=") + preview}));
         // The pane shows each value on one line.
         auto* delegate = qobject_cast<QStyledItemDelegate*>(app->ui().MainDetail->itemDelegate());
         QVERIFY(delegate);
@@ -134,18 +141,18 @@ private slots:
     {
         TestDataDir dir(kDetailTree);
         const QString about = QString(50, 'x') + QStringLiteral("\n一二三四五六");
-        const qint64 id = dir.addExe(QStringLiteral("编辑器"), QStringLiteral("软件"), QString(), QStringLiteral("/opt/my tools/编辑.sh"),
-                                     about, QStringLiteral("李四"), QStringLiteral("2020-02-02"));
+        const qint64 id = dir.addExe(QStringLiteral("编辑器"), QStringLiteral("软件"), QString(),
+            QStringLiteral("/opt/my tools/编辑.sh"), about, QStringLiteral("李四"), QStringLiteral("2020-02-02"));
         ModeGuard guard;
         DetailApp app(dir);
         ViewMode = 0;  // the description label ignores the viewing mode
         QVERIFY(selectIn(app.form(), kSoftware, QStringLiteral("编辑器")));
         // 50 + CR LF + four characters of two bytes make 60 bytes.
         QCOMPARE(rows(app->ui().MainDetail),
-                 (QStringList{QStringLiteral("名称:=编辑器"), QStringLiteral("分类:=软件--->"), QStringLiteral("作者:=李四"),
-                              QStringLiteral("创建时间:=2020-02-02"),
-                              QStringLiteral("简介:=") + QString(50, 'x') + QStringLiteral("\r\n一二三四...     "),
-                              QStringLiteral("资料路径:=/opt/my tools/编辑.sh")}));
+            (QStringList {QStringLiteral("名称:=编辑器"), QStringLiteral("分类:=软件--->"),
+                QStringLiteral("作者:=李四"), QStringLiteral("创建时间:=2020-02-02"),
+                QStringLiteral("简介:=") + QString(50, 'x') + QStringLiteral("\r\n一二三四...     "),
+                QStringLiteral("资料路径:=/opt/my tools/编辑.sh")}));
         QCOMPARE(app->detailPane().runPath(), QStringLiteral("/opt/my tools/编辑.sh"));
         const QList<QLabel*> labels = actionLabels(app->ui().MainDetail);
         QCOMPARE(labels.size(), 2);
@@ -171,13 +178,14 @@ private slots:
         QFETCH(int, mode);
         QFETCH(QString, caption);
         TestDataDir dir(kDetailTree);
-        const qint64 id = dir.addText(QStringLiteral("快排"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("正文"));
+        const qint64 id = dir.addText(
+            QStringLiteral("快排"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("正文"));
         ModeGuard guard;
         DetailApp app(dir, true);
         ViewMode = mode;
         ViewerWindowMode = 0;
         QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")},
-                         QStringLiteral("快排")));
+            QStringLiteral("快排")));
         const QList<QLabel*> labels = actionLabels(app->ui().MainDetail);
         QCOMPARE(labels.size(), 1);
         QLabel* label = labels.first();
@@ -250,7 +258,8 @@ private slots:
     void deletedMaterialStillShowsRows()
     {
         TestDataDir dir(kDetailTree);
-        dir.addText(QStringLiteral("将删"), QStringLiteral("网络"), QString(), QStringLiteral("x"), QStringLiteral("王五"));
+        dir.addText(
+            QStringLiteral("将删"), QStringLiteral("网络"), QString(), QStringLiteral("x"), QStringLiteral("王五"));
         DetailApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
         QVERIFY(dir.exec(QStringLiteral("delete from textfile")));
@@ -291,7 +300,7 @@ private slots:
         QVERIFY(run);
         QTest::mouseClick(run, Qt::LeftButton);
         if (opens) {
-            QCOMPARE(opener.opened, QList<QUrl>{QUrl::fromLocalFile(path)});
+            QCOMPARE(opener.opened, QList<QUrl> {QUrl::fromLocalFile(path)});
             QVERIFY(prompts.shown.isEmpty());
         } else {
             QVERIFY(opener.opened.isEmpty());

@@ -13,9 +13,16 @@
 namespace detailtest {
 
 inline const QStringList kDetailTree = {
-    QStringLiteral("文字资料0"), QStringLiteral("+算法1"),   QStringLiteral("++排序2"), QStringLiteral("++查找2"),
-    QStringLiteral("+网络1"),    QStringLiteral("+工具1"),   QStringLiteral("++编辑器2"), QStringLiteral("实例资料0"),
-    QStringLiteral("+软件1"),    QStringLiteral("搜索结果0"),
+    QStringLiteral("文字资料0"),
+    QStringLiteral("+算法1"),
+    QStringLiteral("++排序2"),
+    QStringLiteral("++查找2"),
+    QStringLiteral("+网络1"),
+    QStringLiteral("+工具1"),
+    QStringLiteral("++编辑器2"),
+    QStringLiteral("实例资料0"),
+    QStringLiteral("+软件1"),
+    QStringLiteral("搜索结果0"),
 };
 
 // A main window on the directory, whose data module reads the directory's database whatever the

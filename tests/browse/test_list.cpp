@@ -4,8 +4,8 @@
 #include "common/TestData.h"
 #include "common/TestMain.h"
 
-#include "common/SettingsFile.h"
 #include "browse/ListItems.h"
+#include "common/SettingsFile.h"
 #include "tree/TreeNodes.h"
 
 #include <QFile>
@@ -21,9 +21,16 @@
 namespace {
 
 const QStringList kTree = {
-    QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"), QStringLiteral("++查找2"),
-    QStringLiteral("+网络1"),    QStringLiteral("+搜索结果1"), QStringLiteral("实例资料0"), QStringLiteral("+工具1"),
-    QStringLiteral("++编辑器2"), QStringLiteral("搜索结果0"),
+    QStringLiteral("文字资料0"),
+    QStringLiteral("+算法1"),
+    QStringLiteral("++排序2"),
+    QStringLiteral("++查找2"),
+    QStringLiteral("+网络1"),
+    QStringLiteral("+搜索结果1"),
+    QStringLiteral("实例资料0"),
+    QStringLiteral("+工具1"),
+    QStringLiteral("++编辑器2"),
+    QStringLiteral("搜索结果0"),
 };
 
 const QString kOk = QStringLiteral("数据库操作成功！");
@@ -78,8 +85,7 @@ private slots:
         dir.addText(QStringLiteral("不该出现"), QStringLiteral("文字资料"), QString());
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料")});
-        QCOMPARE(describe(app->ui().MainList),
-                 (QStringList{item("算法", 0), item("网络", 1), item("搜索结果", 1)}));
+        QCOMPARE(describe(app->ui().MainList), (QStringList {item("算法", 0), item("网络", 1), item("搜索结果", 1)}));
         // A kind root queries nothing.
         QVERIFY(app->ui().MainStatus->currentMessage().isEmpty());
         QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-null-null"));
@@ -98,7 +104,7 @@ private slots:
         ListOrder = 1;
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
         QCOMPARE(describe(app->ui().MainList),
-                 (QStringList{item("排序", 1), item("查找", 1), item("A直接", 4, a), item("B直接", 4, b)}));
+            (QStringList {item("排序", 1), item("查找", 1), item("A直接", 4, a), item("B直接", 4, b)}));
         QCOMPARE(app->ui().MainStatus->currentMessage(), kOk);
         QCOMPARE(app->ui().MainProgressBar->value(), 100);
         QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-null"));
@@ -108,29 +114,30 @@ private slots:
     {
         TestDataDir dir(kTree);
         const qint64 t = dir.addText(QStringLiteral("快排"), QStringLiteral("算法"), QStringLiteral("排序"));
-        const qint64 e = dir.addExe(QStringLiteral("vim"), QStringLiteral("工具"), QStringLiteral("编辑器"), QStringLiteral("/usr/bin/vim"));
+        const qint64 e = dir.addExe(
+            QStringLiteral("vim"), QStringLiteral("工具"), QStringLiteral("编辑器"), QStringLiteral("/usr/bin/vim"));
         const qint64 n = dir.addText(QStringLiteral("TCP"), QStringLiteral("网络"), QString());
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
-        QCOMPARE(describe(app->ui().MainList), QStringList{item("快排", 4, t)});
+        QCOMPARE(describe(app->ui().MainList), QStringList {item("快排", 4, t)});
         QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-排序"));
         clickNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具"), QStringLiteral("编辑器")});
-        QCOMPARE(describe(app->ui().MainList), QStringList{item("vim", 5, e)});
+        QCOMPARE(describe(app->ui().MainList), QStringList {item("vim", 5, e)});
         QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("实例资料-工具-编辑器"));
         clickNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具")});
-        QCOMPARE(describe(app->ui().MainList), QStringList{item("编辑器", 1)});
+        QCOMPARE(describe(app->ui().MainList), QStringList {item("编辑器", 1)});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        QCOMPARE(describe(app->ui().MainList), QStringList{item("TCP", 4, n)});
+        QCOMPARE(describe(app->ui().MainList), QStringList {item("TCP", 4, n)});
     }
 
     void orders_data()
     {
         QTest::addColumn<int>("order");
         QTest::addColumn<QStringList>("titles");
-        QTest::newRow("none") << 0 << QStringList{"c", "a", "b", "d"};
-        QTest::newRow("title") << 1 << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("none") << 0 << QStringList {"c", "a", "b", "d"};
+        QTest::newRow("title") << 1 << QStringList {"a", "b", "c", "d"};
         // Oldest first; a date alone stands for midnight of that day.
-        QTest::newRow("creation time") << 2 << QStringList{"d", "b", "c", "a"};
+        QTest::newRow("creation time") << 2 << QStringList {"d", "b", "c", "a"};
     }
     void orders()
     {
@@ -150,7 +157,7 @@ private slots:
             // No order clause: the same materials, in whatever order the database gives.
             QStringList got = captions(app->ui().MainList);
             got.sort();
-            QCOMPARE(got, (QStringList{"a", "b", "c", "d"}));
+            QCOMPARE(got, (QStringList {"a", "b", "c", "d"}));
         } else {
             QCOMPARE(captions(app->ui().MainList), titles);
         }
@@ -167,15 +174,15 @@ private slots:
         ListApp app(dir);
         ListOrder = 2;
         clickNode(app.form(), {QStringLiteral("文字资料"), cat});
-        QCOMPARE(captions(app->ui().MainList), (QStringList{"c", "b", "a"}));
+        QCOMPARE(captions(app->ui().MainList), (QStringList {"c", "b", "a"}));
         app->OByName();
-        QCOMPARE(captions(app->ui().MainList), (QStringList{"a", "b", "c"}));
+        QCOMPARE(captions(app->ui().MainList), (QStringList {"a", "b", "c"}));
         QCOMPARE(ListOrder, 2);
         clickNode(app.form(), {QStringLiteral("文字资料"), cat});
-        QCOMPARE(captions(app->ui().MainList), (QStringList{"c", "b", "a"}));
+        QCOMPARE(captions(app->ui().MainList), (QStringList {"c", "b", "a"}));
         ListOrder = 1;
         app->OByTime();
-        QCOMPARE(captions(app->ui().MainList), (QStringList{"c", "b", "a"}));
+        QCOMPARE(captions(app->ui().MainList), (QStringList {"c", "b", "a"}));
         QCOMPARE(ListOrder, 1);
         // Sorting the same place again is not a visit.
         QVERIFY(app->navigator().backHistory().isEmpty());
@@ -187,17 +194,17 @@ private slots:
         dir.addText(QStringLiteral("it+(DYH)+s+(MH)+x"), QStringLiteral("网络"), QString());
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        QCOMPARE(captions(app->ui().MainList), QStringList{"it's+(MH)+x"});
+        QCOMPARE(captions(app->ui().MainList), QStringList {"it's+(MH)+x"});
     }
 
     void namesAreBoundNotPasted()
     {
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+O'Neil 的书1"), QStringLiteral("实例资料0"),
-                         QStringLiteral("搜索结果0")});
+            QStringLiteral("搜索结果0")});
         const qint64 id = dir.addText(QStringLiteral("x"), QStringLiteral("O'Neil 的书"), QString());
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("O'Neil 的书")});
-        QCOMPARE(describe(app->ui().MainList), QStringList{item("x", 4, id)});
+        QCOMPARE(describe(app->ui().MainList), QStringList {item("x", 4, id)});
         QCOMPARE(app->ui().MainStatus->currentMessage(), kOk);
     }
 
@@ -205,10 +212,10 @@ private slots:
     {
         TestDataDir dir(kTree);
         ListApp app(dir);
-        app->searchResultsSink()({ListEntry{QStringLiteral("甲"), 4, 11}, ListEntry{QStringLiteral("乙"), 5, 12}});
+        app->searchResultsSink()({ListEntry {QStringLiteral("甲"), 4, 11}, ListEntry {QStringLiteral("乙"), 5, 12}});
         QFile::remove(dir.file(QStringLiteral("Data.QSD")));  // a query would fail now
         clickNode(app.form(), {QStringLiteral("搜索结果")});
-        QCOMPARE(describe(app->ui().MainList), (QStringList{item("甲", 4, 11), item("乙", 5, 12)}));
+        QCOMPARE(describe(app->ui().MainList), (QStringList {item("甲", 4, 11), item("乙", 5, 12)}));
         QVERIFY(app->ui().MainStatus->currentMessage().isEmpty());
         QVERIFY(app->navigator().currentKey().isEmpty());
         // A category that carries the same name is an ordinary category.
@@ -224,7 +231,7 @@ private slots:
         ListApp app(dir);
         QVERIFY(QFile::remove(dir.file(QStringLiteral("Data.QSD"))));
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QCOMPARE(captions(app->ui().MainList), (QStringList{"排序", "查找"}));
+        QCOMPARE(captions(app->ui().MainList), (QStringList {"排序", "查找"}));
         const QString status = app->ui().MainStatus->currentMessage();
         QVERIFY2(status.endsWith(QStringLiteral("   严重错误，请重新安装程序")), qPrintable(status));
         QVERIFY(status.size() > QStringLiteral("   严重错误，请重新安装程序").size());
@@ -261,11 +268,11 @@ private slots:
     {
         TestDataDir dir(kTree);
         ListApp app(dir);
-        QCOMPARE(captions(app->ui().MainList), (QStringList{"文字资料", "实例资料"}));
+        QCOMPARE(captions(app->ui().MainList), (QStringList {"文字资料", "实例资料"}));
         app->ui().MainList->item(1)->setSelected(true);
         app->MainListDblClick();
         QCOMPARE(treenodes::selected(app->ui().MainTreeView), findNode(app.form(), {QStringLiteral("实例资料")}));
-        QCOMPARE(captions(app->ui().MainList), QStringList{"工具"});
+        QCOMPARE(captions(app->ui().MainList), QStringList {"工具"});
         QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
         QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("实例资料-null-null"));
     }
@@ -281,11 +288,11 @@ private slots:
         QTreeWidgetItem* cat = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
         QCOMPARE(treenodes::selected(app->ui().MainTreeView), cat);
         QVERIFY(cat->isExpanded());
-        QCOMPARE(captions(app->ui().MainList), (QStringList{"排序", "查找"}));
+        QCOMPARE(captions(app->ui().MainList), (QStringList {"排序", "查找"}));
         QCOMPARE(app->navigator().backHistory().count(), 1);  // a visit
         app->ui().MainList->item(0)->setSelected(true);  // 排序, no children
         app->MainListDblClick();
-        QCOMPARE(describe(app->ui().MainList), QStringList{item("快排", 4, id)});
+        QCOMPARE(describe(app->ui().MainList), QStringList {item("快排", 4, id)});
         QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-排序"));
         QCOMPARE(app->navigator().backHistory().count(), 2);
         QVERIFY(!app->navigator().historyFlag());
@@ -295,15 +302,15 @@ private slots:
     {
         // A subcategory named like its own category opens the subcategory.
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+X1"), QStringLiteral("++X2"),
-                         QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+            QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
         const qint64 id = dir.addText(QStringLiteral("内层"), QStringLiteral("X"), QStringLiteral("X"));
         ListApp app(dir);
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("X")});
-        QCOMPARE(captions(app->ui().MainList), QStringList{"X"});
+        QCOMPARE(captions(app->ui().MainList), QStringList {"X"});
         app->ui().MainList->item(0)->setSelected(true);
         app->MainListDblClick();
         QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-X-X"));
-        QCOMPARE(describe(app->ui().MainList), QStringList{item("内层", 4, id)});
+        QCOMPARE(describe(app->ui().MainList), QStringList {item("内层", 4, id)});
     }
 
     void doubleClickMaterialChangesNothing()

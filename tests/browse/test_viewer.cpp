@@ -5,10 +5,10 @@
 #include "common/TestMain.h"
 #include "test_detail_support.h"
 
-#include "common/Colors.h"
-#include "common/SettingsFile.h"
 #include "browse/TNewFrmViewer.h"
 #include "browse/ViewerFont.h"
+#include "common/Colors.h"
+#include "common/SettingsFile.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -29,7 +29,8 @@ struct ColorGuard {
     ~ColorGuard() { ViewerColor = saved; }
 };
 
-ViewerFontRecord fontRecord(int size, int height, const QString& style, const QString& name = QStringLiteral("DejaVu Serif"))
+ViewerFontRecord fontRecord(
+    int size, int height, const QString& style, const QString& name = QStringLiteral("DejaVu Serif"))
 {
     ViewerFontRecord font;
     font.charset = 134;
@@ -73,8 +74,8 @@ private slots:
     void readingInTheMainWindow()
     {
         TestDataDir dir(kDetailTree);
-        dir.addText(QStringLiteral("快排"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("第一行\n第二行:+(MH)+"),
-                    QStringLiteral("张三"), QStringLiteral("2021-03-04 05:06:07"));
+        dir.addText(QStringLiteral("快排"), QStringLiteral("算法"), QStringLiteral("排序"),
+            QStringLiteral("第一行\n第二行:+(MH)+"), QStringLiteral("张三"), QStringLiteral("2021-03-04 05:06:07"));
         dir.addText(QStringLiteral("堆排"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("另一篇"));
         ModeGuard modes;
         ColorGuard color;
@@ -86,7 +87,8 @@ private slots:
         QVERIFY(openThrough(app.form(), place, QStringLiteral("快排")));
         QVERIFY(!app->ui().ThisFrmViewer->isHidden());
         QCOMPARE(app->ui().ThisFrmViewer->toPlainText(),
-                 QStringLiteral("作者：张三\n\n所属分类：算法--->排序\n\n创建时间：2021-03-04 05:06:07\n\n第一行\n第二行::\n"));
+            QStringLiteral(
+                "作者：张三\n\n所属分类：算法--->排序\n\n创建时间：2021-03-04 05:06:07\n\n第一行\n第二行::\n"));
         QCOMPARE(app->ui().ThisFrmViewer->palette().color(QPalette::Base), colorFromValue(15780518));
         QVERIFY(app->ui().ThisFrmViewer->isReadOnly());
         // The next material replaces the text.
@@ -99,9 +101,11 @@ private slots:
     void sharedWindowIsRefilled()
     {
         TestDataDir dir(kDetailTree);
-        dir.addText(QStringLiteral("甲"), QStringLiteral("网络"), QString(), QStringLiteral("甲的正文"), QStringLiteral("作者甲"));
+        dir.addText(QStringLiteral("甲"), QStringLiteral("网络"), QString(), QStringLiteral("甲的正文"),
+            QStringLiteral("作者甲"));
         dir.addText(QStringLiteral("乙"), QStringLiteral("网络"), QString(), QStringLiteral("乙的正文"));
-        dir.addExe(QStringLiteral("丙"), QStringLiteral("软件"), QString(), QStringLiteral("/tmp"), QStringLiteral("说明一\n说明二"));
+        dir.addExe(QStringLiteral("丙"), QStringLiteral("软件"), QString(), QStringLiteral("/tmp"),
+            QStringLiteral("说明一\n说明二"));
         ModeGuard modes;
         ColorGuard color;
         DetailApp app(dir);
@@ -112,13 +116,14 @@ private slots:
         TNewFrmViewer* window = TNewFrmViewer::liveWindows().first();
         QCOMPARE(window->windowTitle(), QStringLiteral("甲"));
         QCOMPARE(OpenViewerCaption, QStringLiteral("甲"));
-        QVERIFY(window->Memo1->toPlainText().startsWith(QStringLiteral("作者：作者甲\n\n所属分类：网络--->\n\n创建时间：")));
+        QVERIFY(window->Memo1->toPlainText().startsWith(
+            QStringLiteral("作者：作者甲\n\n所属分类：网络--->\n\n创建时间：")));
         QVERIFY(window->Memo1->toPlainText().endsWith(QStringLiteral("\n\n甲的正文\n")));
         QVERIFY(app->ui().ThisFrmViewer->isHidden());
 
         ViewerColor = 255;
         QVERIFY(openThrough(app.form(), kNet, QStringLiteral("乙")));
-        QCOMPARE(TNewFrmViewer::liveWindows(), QList<TNewFrmViewer*>{window});
+        QCOMPARE(TNewFrmViewer::liveWindows(), QList<TNewFrmViewer*> {window});
         QCOMPARE(window->windowTitle(), QStringLiteral("乙"));
         QVERIFY(window->Memo1->toPlainText().endsWith(QStringLiteral("\n\n乙的正文\n")));
         QVERIFY(!window->Memo1->toPlainText().contains(QStringLiteral("甲的正文")));
@@ -127,7 +132,7 @@ private slots:
 
         // An example's description goes to the same window.
         QVERIFY(openThrough(app.form(), kSoftware, QStringLiteral("丙")));
-        QCOMPARE(TNewFrmViewer::liveWindows(), QList<TNewFrmViewer*>{window});
+        QCOMPARE(TNewFrmViewer::liveWindows(), QList<TNewFrmViewer*> {window});
         QCOMPARE(window->windowTitle(), QStringLiteral("丙的简介"));
         QCOMPARE(window->Memo1->toPlainText(), QStringLiteral("说明一\n说明二"));
         QCOMPARE(OpenViewerCaption, QStringLiteral("丙的简介"));
@@ -137,7 +142,8 @@ private slots:
     {
         TestDataDir dir(kDetailTree);
         dir.addText(QStringLiteral("甲"), QStringLiteral("网络"), QString(), QStringLiteral("x"));
-        dir.addExe(QStringLiteral("丙"), QStringLiteral("软件"), QString(), QStringLiteral("/tmp"), QStringLiteral("说明"));
+        dir.addExe(
+            QStringLiteral("丙"), QStringLiteral("软件"), QString(), QStringLiteral("/tmp"), QStringLiteral("说明"));
         ModeGuard modes;
         DetailApp app(dir);
         ViewMode = 1;
@@ -148,7 +154,7 @@ private slots:
         QStringList titles;
         for (TNewFrmViewer* w : TNewFrmViewer::liveWindows())
             titles.append(w->windowTitle());
-        QCOMPARE(titles, (QStringList{QStringLiteral("甲"), QStringLiteral("甲"), QStringLiteral("丙的简介")}));
+        QCOMPARE(titles, (QStringList {QStringLiteral("甲"), QStringLiteral("甲"), QStringLiteral("丙的简介")}));
     }
 
     void closingTheSharedWindow()
@@ -181,7 +187,8 @@ private slots:
     {
         TestDataDir dir(kDetailTree);
         DetailApp app(dir);
-        QPointer<TNewFrmViewer> window = new TNewFrmViewer(QStringLiteral("别的"), 1, app->settingsFilePath(), &app->statusSink());
+        QPointer<TNewFrmViewer> window
+            = new TNewFrmViewer(QStringLiteral("别的"), 1, app->settingsFilePath(), &app->statusSink());
         QCOMPARE(window->windowTitle(), QStringLiteral("浏览资料"));
         QCOMPARE(OpenViewerCaption, QStringLiteral("浏览资料"));
         QVERIFY(window->isVisible());
@@ -195,7 +202,8 @@ private slots:
 
         window->Memo1->setPlainText(QStringLiteral("alpha beta\ngamma"));
         QTest::mouseClick(window->ToolButton1, Qt::LeftButton);
-        QCOMPARE(window->Memo1->textCursor().selectedText(), QStringLiteral("alpha beta") + QChar(QChar::ParagraphSeparator) + "gamma");
+        QCOMPARE(window->Memo1->textCursor().selectedText(),
+            QStringLiteral("alpha beta") + QChar(QChar::ParagraphSeparator) + "gamma");
         QTextCursor cursor(window->Memo1->document());
         cursor.setPosition(6);
         cursor.setPosition(10, QTextCursor::KeepAnchor);
@@ -259,10 +267,14 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");  // empty: no settings file
         QTest::addColumn<QString>("error");
-        const QByteArray head = "[Quillstash ini file]\r\nICON=0\r\nORDER=0\r\nVIEWSTYLE=0\r\nVIEWSTYLEDE=0\r\nVFRMBC=16777215\r\nFont=\r\n";
-        QTest::newRow("size not a number") << head + "     134\r\n     0\r\n     -12\r\n     Serif\r\n     big\r\n     0\r\nTrayWay=1\r\n"
-                                           << "'big' is not a valid integer value";
-        QTest::newRow("lines missing") << head + "     134\r\n     0\r\n" << "List index out of bounds (9)";
+        const QByteArray head
+            = "[Quillstash ini "
+              "file]\r\nICON=0\r\nORDER=0\r\nVIEWSTYLE=0\r\nVIEWSTYLEDE=0\r\nVFRMBC=16777215\r\nFont=\r\n";
+        QTest::newRow("size not a number")
+            << head + "     134\r\n     0\r\n     -12\r\n     Serif\r\n     big\r\n     0\r\nTrayWay=1\r\n"
+            << "'big' is not a valid integer value";
+        QTest::newRow("lines missing") << head + "     134\r\n     0\r\n"
+                                       << "List index out of bounds (9)";
         QTest::newRow("no file") << QByteArray() << "Cannot open file";
     }
     void badFontLinesKeepThePreviousFont()
@@ -291,7 +303,8 @@ private slots:
         QVERIFY(openThrough(app.form(), kNet, QStringLiteral("甲")));
         QVERIFY(app->ui().ThisFrmViewer->toPlainText().endsWith(QStringLiteral("\n\n正文\n")));
         QCOMPARE(app->ui().ThisFrmViewer->font(), previous);
-        QVERIFY2(app->ui().MainStatus->currentMessage().contains(error), qPrintable(app->ui().MainStatus->currentMessage()));
+        QVERIFY2(
+            app->ui().MainStatus->currentMessage().contains(error), qPrintable(app->ui().MainStatus->currentMessage()));
         // A new window takes the plain control font; the open one keeps its own.
         auto* after = new TNewFrmViewer(QString(), 0, app->settingsFilePath(), &app->statusSink());
         QVERIFY(!after->Memo1->font().italic());
@@ -339,7 +352,7 @@ private slots:
         ViewMode = 1;
         QVERIFY(openThrough(app.form(), kNet, QStringLiteral("大")));
         QCOMPARE(TNewFrmViewer::liveWindows().value(0)->Memo1->document()->blockCount(),
-                 app->ui().ThisFrmViewer->document()->blockCount());
+            app->ui().ThisFrmViewer->document()->blockCount());
     }
 };
 

@@ -24,12 +24,15 @@ public:
     ~ScriptedPrompts() override { setPrompts(nullptr); }
 
     QList<ShownPrompt> shown;
-    QQueue<bool> answers;                        // for ask()
-    QQueue<std::optional<QString>> inputs;       // for input(); nullopt cancels
-    QQueue<QString> files;                       // for chooseFile(); empty cancels
-    QQueue<std::optional<QFont>> fonts;          // for chooseFont(); nullopt cancels
+    QQueue<bool> answers;  // for ask()
+    QQueue<std::optional<QString>> inputs;  // for input(); nullopt cancels
+    QQueue<QString> files;  // for chooseFile(); empty cancels
+    QQueue<std::optional<QFont>> fonts;  // for chooseFont(); nullopt cancels
 
-    void message(QWidget*, const QString& text) override { shown.append({QStringLiteral("message"), text, QStringLiteral("Quillstash"), Icon::None, {}}); }
+    void message(QWidget*, const QString& text) override
+    {
+        shown.append({QStringLiteral("message"), text, QStringLiteral("Quillstash"), Icon::None, {}});
+    }
     void box(QWidget*, const QString& text, const QString& caption, Icon icon) override
     {
         shown.append({QStringLiteral("box"), text, caption, icon, {}});

@@ -1,7 +1,7 @@
 #include "TestData.h"
 
-#include "common/Gbk.h"
 #include "app/InstallFiles.h"
+#include "common/Gbk.h"
 #include "tree/TreeNodes.h"
 
 #include <QDir>
@@ -31,11 +31,10 @@ void TestDataDir::writeTree(const QStringList& lines) const
 }
 
 namespace {
-template <typename Fn>
-auto withDb(const QString& path, Fn fn)
+template <typename Fn> auto withDb(const QString& path, Fn fn)
 {
     const QString name = QStringLiteral("test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    decltype(fn(std::declval<QSqlDatabase&>())) result{};
+    decltype(fn(std::declval<QSqlDatabase&>())) result {};
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
@@ -77,19 +76,20 @@ QStringList TestDataDir::column(const QString& sql, const QVariantList& values) 
 }
 
 qint64 TestDataDir::addText(const QString& title, const QString& category, const QString& subcategory,
-                            const QString& body, const QString& writer, const QString& createtime) const
+    const QString& body, const QString& writer, const QString& createtime) const
 {
     return withDb(file(QStringLiteral("Data.QSD")), [&](QSqlDatabase& db) -> qint64 {
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("insert into textfile(title,classname,bigclassname,writer,createtime,main) values(?,?,?,?,?,?)"));
+        q.prepare(QStringLiteral(
+            "insert into textfile(title,classname,bigclassname,writer,createtime,main) values(?,?,?,?,?,?)"));
         for (const QString& v : {title, subcategory, category, writer, createtime, body})
             q.addBindValue(v.isNull() ? QStringLiteral("") : v);  // a null QString would bind as NULL
         return q.exec() ? q.lastInsertId().toLongLong() : -1;
     });
 }
 
-qint64 TestDataDir::addExe(const QString& title, const QString& category, const QString& subcategory, const QString& path,
-                           const QString& about, const QString& writer, const QString& createtime) const
+qint64 TestDataDir::addExe(const QString& title, const QString& category, const QString& subcategory,
+    const QString& path, const QString& about, const QString& writer, const QString& createtime) const
 {
     return withDb(file(QStringLiteral("Data.QSD")), [&](QSqlDatabase& db) -> qint64 {
         QSqlQuery q(db);

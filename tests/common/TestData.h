@@ -23,11 +23,11 @@ public:
     QStringList column(const QString& sql, const QVariantList& values = {}) const;
     // Inserts a material directly and returns its id.
     qint64 addText(const QString& title, const QString& category, const QString& subcategory,
-                   const QString& body = QString(), const QString& writer = QString(),
-                   const QString& createtime = QStringLiteral("2020-01-01 10:00:00")) const;
+        const QString& body = QString(), const QString& writer = QString(),
+        const QString& createtime = QStringLiteral("2020-01-01 10:00:00")) const;
     qint64 addExe(const QString& title, const QString& category, const QString& subcategory, const QString& path,
-                  const QString& about = QString(), const QString& writer = QString(),
-                  const QString& createtime = QStringLiteral("2020-01-01 10:00:00")) const;
+        const QString& about = QString(), const QString& writer = QString(),
+        const QString& createtime = QStringLiteral("2020-01-01 10:00:00")) const;
 
 private:
     QTemporaryDir m_dir;

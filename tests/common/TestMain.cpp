@@ -55,7 +55,7 @@ bool takesValue(const QString& option)
 struct FileOutput {
     QString path;
     QString format;
-    QStringList parts; // one per class, in the order they ran
+    QStringList parts;  // one per class, in the order they ran
     QStringList classes;
 };
 
@@ -101,7 +101,7 @@ bool writeAll(const QString& path, const QByteArray& bytes)
 }
 
 void complain(const QString& text) { std::fprintf(stderr, "%s\n", qUtf8Printable(text)); }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -113,9 +113,9 @@ int main(int argc, char** argv)
     // that has it, so `test_x someFunction` runs just that function.
     QStringList options;
     QStringList functions;
-    QString legacyFormat = QStringLiteral("txt"); // what -o without a format writes
+    QString legacyFormat = QStringLiteral("txt");  // what -o without a format writes
     QList<FileOutput> files;
-    QList<int> fileOptionAt; // index in options of the value of each file output
+    QList<int> fileOptionAt;  // index in options of the value of each file output
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
@@ -124,9 +124,9 @@ int main(int argc, char** argv)
             continue;
         }
         options.append(a);
-        static const QStringList formats = { QStringLiteral("txt"), QStringLiteral("csv"), QStringLiteral("junitxml"),
-            QStringLiteral("xunitxml"), QStringLiteral("xml"), QStringLiteral("lightxml"), QStringLiteral("teamcity"),
-            QStringLiteral("tap") };
+        static const QStringList formats
+            = {QStringLiteral("txt"), QStringLiteral("csv"), QStringLiteral("junitxml"), QStringLiteral("xunitxml"),
+                QStringLiteral("xml"), QStringLiteral("lightxml"), QStringLiteral("teamcity"), QStringLiteral("tap")};
         if (formats.contains(a.mid(1)))
             legacyFormat = a.mid(1);
         if (!takesValue(a) || i + 1 >= args.size())
@@ -138,8 +138,8 @@ int main(int argc, char** argv)
         const qsizetype comma = value.indexOf(QLatin1Char(','));
         const QString target = comma < 0 ? value : value.left(comma);
         if (target == QLatin1String("-"))
-            continue; // standard output takes every class as it comes
-        files.append(FileOutput { target, comma < 0 ? QString() : value.mid(comma + 1), {}, {} });
+            continue;  // standard output takes every class as it comes
+        files.append(FileOutput {target, comma < 0 ? QString() : value.mid(comma + 1), {}, {}});
         fileOptionAt.append(int(options.size()) - 1);
     }
     std::unique_ptr<QTemporaryDir> parts;
@@ -174,7 +174,7 @@ int main(int argc, char** argv)
             const QString part = parts->filePath(QStringLiteral("%1-%2").arg(classIndex).arg(k));
             classOptions[fileOptionAt.at(k)] = part + QLatin1Char(',') + files.at(k).format;
         }
-        QStringList runArgs { args.value(0) };
+        QStringList runArgs {args.value(0)};
         runArgs << classOptions << mine;
         failed += QTest::qExec(test.get(), runArgs);
         // Joined after every class, so a run that dies later still leaves what it did.

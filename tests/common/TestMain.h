@@ -12,5 +12,5 @@ struct Registrar {
 };
 }  // namespace qstest
 
-#define QS_TEST_CLASS(Class) \
+#define QS_TEST_CLASS(Class)                                                                                           \
     static qstest::Registrar qs_registrar_##Class([] { return static_cast<QObject*>(new Class); });

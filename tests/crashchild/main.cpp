@@ -10,8 +10,8 @@
 // Usage: qs_crashchild <data directory> <first step number>
 #include "ScriptedPrompts.h"
 
-#include "common/SettingsFile.h"
 #include "app/TMainForm.h"
+#include "common/SettingsFile.h"
 #include "store/TFile.h"
 #include "store/TMainData.h"
 #include "tree/CategoryTreeFile.h"
@@ -88,7 +88,7 @@ int main(int argc, char** argv)
             form.AddNewItem();
             if (!treeHolds(form.treeFilePath(), category))
                 fail(QStringLiteral("category not saved: ") + category + QLatin1Char(' ')
-                     + form.ui().MainStatus->currentMessage());
+                    + form.ui().MainStatus->currentMessage());
             report(QStringLiteral("C ") + category);
         }
 
@@ -98,7 +98,8 @@ int main(int argc, char** argv)
         record.writer = QStringLiteral("crash test");
         // Bodies of varying length, so inserts touch one page or several.
         for (qint64 line = 0; line <= (step % 40) * 4; ++line)
-            record.main.append(QStringLiteral("line %1 of material %2: some text to fill the page").arg(line).arg(step));
+            record.main.append(
+                QStringLiteral("line %1 of material %2: some text to fill the page").arg(line).arg(step));
         record.InsertNew();
         if (ResultMessage != QStringLiteral("添加成功！你可以继续操作！"))
             fail(QStringLiteral("insert: ") + ResultMessage);

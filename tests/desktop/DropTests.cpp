@@ -7,11 +7,11 @@
 #include "desktop/TDragForm.h"
 #include "desktop/TOleDragAndDrop.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -90,33 +90,33 @@ private slots:
         const QString tool = file(QStringLiteral("tool 工具.exe"));
         const QString folder = file(QStringLiteral("a folder"));
 
-        QTest::newRow("plain text") << "text" << QStringList{QStringLiteral("it's 10:30")} << E::Copy << K::Text
+        QTest::newRow("plain text") << "text" << QStringList {QStringLiteral("it's 10:30")} << E::Copy << K::Text
                                     << QStringLiteral("it's 10:30");
-        QTest::newRow("text cut at NUL") << "text" << QStringList{QStringLiteral("abc") + QChar(0) + QStringLiteral("def")}
+        QTest::newRow("text cut at NUL") << "text"
+                                         << QStringList {QStringLiteral("abc") + QChar(0) + QStringLiteral("def")}
                                          << E::Copy << K::Text << QStringLiteral("abc");
-        QTest::newRow("one .txt: lines joined by CR LF")
-            << "files" << QStringList{notes} << E::Copy << K::Text
-            << QStringLiteral("line one\r\nline two\r\nline three\r\n");
-        QTest::newRow("one .TXT is an example") << "files" << QStringList{upper} << E::Copy << K::ExamplePath << upper;
+        QTest::newRow("one .txt: lines joined by CR LF") << "files" << QStringList {notes} << E::Copy << K::Text
+                                                         << QStringLiteral("line one\r\nline two\r\nline three\r\n");
+        QTest::newRow("one .TXT is an example") << "files" << QStringList {upper} << E::Copy << K::ExamplePath << upper;
         QTest::newRow("other file with blank and Chinese")
-            << "files" << QStringList{tool} << E::Copy << K::ExamplePath << tool;
-        QTest::newRow("directory") << "files" << QStringList{folder + QLatin1Char('/')} << E::Copy << K::ExamplePath
+            << "files" << QStringList {tool} << E::Copy << K::ExamplePath << tool;
+        QTest::newRow("directory") << "files" << QStringList {folder + QLatin1Char('/')} << E::Copy << K::ExamplePath
                                    << folder;
-        QTest::newRow("folder named .txt") << "files" << QStringList{file(QStringLiteral("folder.txt"))} << E::Copy
+        QTest::newRow("folder named .txt") << "files" << QStringList {file(QStringLiteral("folder.txt"))} << E::Copy
                                            << K::ExamplePath << file(QStringLiteral("folder.txt"));
-        QTest::newRow("GBK .txt") << "files" << QStringList{file(QStringLiteral("gbk.txt"))} << E::Copy << K::Text
+        QTest::newRow("GBK .txt") << "files" << QStringList {file(QStringLiteral("gbk.txt"))} << E::Copy << K::Text
                                   << QStringLiteral("排序算法\r\n快速排序\r\n");
-        QTest::newRow("UTF-8 .txt") << "files" << QStringList{file(QStringLiteral("utf8 中文.txt"))} << E::Copy
+        QTest::newRow("UTF-8 .txt") << "files" << QStringList {file(QStringLiteral("utf8 中文.txt"))} << E::Copy
                                     << K::Text << QStringLiteral("查找算法\r\n二分查找\r\n");
-        QTest::newRow("empty .txt") << "files" << QStringList{file(QStringLiteral("empty.txt"))} << E::Copy << K::Text
+        QTest::newRow("empty .txt") << "files" << QStringList {file(QStringLiteral("empty.txt"))} << E::Copy << K::Text
                                     << QString();
-        QTest::newRow("binary .txt") << "files" << QStringList{file(QStringLiteral("binary.txt"))} << E::Copy
+        QTest::newRow("binary .txt") << "files" << QStringList {file(QStringLiteral("binary.txt"))} << E::Copy
                                      << K::Text << QStringLiteral("head\r\n");
-        QTest::newRow("two files") << "files" << QStringList{notes, tool} << E::None << K::Nothing << QString();
-        QTest::newRow("web link") << "urls" << QStringList{QStringLiteral("https://example.org/a.txt")} << E::None
+        QTest::newRow("two files") << "files" << QStringList {notes, tool} << E::None << K::Nothing << QString();
+        QTest::newRow("web link") << "urls" << QStringList {QStringLiteral("https://example.org/a.txt")} << E::None
                                   << K::Nothing << QString();
-        QTest::newRow("unsupported data") << "raw" << QStringList{QStringLiteral("bytes")} << E::None << K::Nothing
-                                          << QString();
+        QTest::newRow("unsupported data")
+            << "raw" << QStringList {QStringLiteral("bytes")} << E::None << K::Nothing << QString();
     }
 
     void decisions()
@@ -296,7 +296,7 @@ private slots:
     void droppedTextEndsUpInTheList()
     {
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("+网络1"),
-                         QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+            QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
         TestApp app(dir);
         ScriptedPrompts prompts;
         app->ShowDragForm();
@@ -310,7 +310,7 @@ private slots:
         QStringList captions;
         for (int i = 0; i < app->ui().MainList->count(); ++i)
             captions.append(app->ui().MainList->item(i)->text());
-        QCOMPARE(captions, QStringList{QStringLiteral("TCP 三次握")});
+        QCOMPARE(captions, QStringList {QStringLiteral("TCP 三次握")});
     }
 
     void closedWindowTakesNoDropsUntilShownAgain()

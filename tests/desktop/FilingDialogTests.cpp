@@ -14,9 +14,9 @@
 #include <memory>
 
 namespace {
-const QStringList kTree{QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
-                        QStringLiteral("++查找2"),   QStringLiteral("+网络1"), QStringLiteral("实例资料0"),
-                        QStringLiteral("+工具1"),    QStringLiteral("搜索结果0")};
+const QStringList kTree {QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
+    QStringLiteral("++查找2"), QStringLiteral("+网络1"), QStringLiteral("实例资料0"), QStringLiteral("+工具1"),
+    QStringLiteral("搜索结果0")};
 
 // Runs what is queued, deferred deletions included.
 void drainEvents()
@@ -69,14 +69,14 @@ private slots:
         TAcceptTextForm dialog(QStringLiteral("body"), &app->categoryTree());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("添加文字资料"));
         QVERIFY(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
-        QCOMPARE(items(dialog.BigClassCombo), (QStringList{QStringLiteral("算法"), QStringLiteral("网络")}));
+        QCOMPARE(items(dialog.BigClassCombo), (QStringList {QStringLiteral("算法"), QStringLiteral("网络")}));
         QCOMPARE(items(dialog.SmallClassCombo),
-                 (QStringList{QStringLiteral("根目录"), QStringLiteral("排序"), QStringLiteral("查找")}));
+            (QStringList {QStringLiteral("根目录"), QStringLiteral("排序"), QStringLiteral("查找")}));
         QCOMPARE(dialog.BigClassCombo->currentIndex(), 0);
         QCOMPARE(dialog.SmallClassCombo->currentIndex(), 0);
 
         dialog.BigClassCombo->setCurrentIndex(1);
-        QCOMPARE(items(dialog.SmallClassCombo), QStringList{QStringLiteral("根目录")});
+        QCOMPARE(items(dialog.SmallClassCombo), QStringList {QStringLiteral("根目录")});
         dialog.BigClassCombo->setCurrentIndex(0);
         QCOMPARE(items(dialog.SmallClassCombo).size(), 3);
         QCOMPARE(dialog.SmallClassCombo->currentIndex(), 0);
@@ -90,8 +90,8 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("添加实例资料"));
         QCOMPARE(dialog.PathEdit->text(), QStringLiteral("/opt/tool"));
         QVERIFY(dialog.NameEdit->text().isEmpty());
-        QCOMPARE(items(dialog.BigClassCombo), QStringList{QStringLiteral("工具")});
-        QCOMPARE(items(dialog.SmallClassCombo), QStringList{QStringLiteral("根目录")});
+        QCOMPARE(items(dialog.BigClassCombo), QStringList {QStringLiteral("工具")});
+        QCOMPARE(items(dialog.SmallClassCombo), QStringList {QStringLiteral("根目录")});
     }
 
     void oddTrees_data()
@@ -102,20 +102,20 @@ private slots:
         QTest::addColumn<QStringList>("exampleCategories");
         QTest::addColumn<QStringList>("exampleSubcategories");
         QTest::newRow("no text categories")
-            << QStringList{QStringLiteral("文字资料0"), QStringLiteral("实例资料0"), QStringLiteral("+工具1"),
-                           QStringLiteral("++编辑器2"), QStringLiteral("搜索结果0")}
-            << QStringList{} << QStringList{QStringLiteral("根目录")} << QStringList{QStringLiteral("工具")}
-            << QStringList{QStringLiteral("根目录"), QStringLiteral("编辑器")};
-        QTest::newRow("no example root")
-            << QStringList{QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
-                           QStringLiteral("搜索结果0")}
-            << QStringList{QStringLiteral("算法")} << QStringList{QStringLiteral("根目录"), QStringLiteral("排序")}
-            << QStringList{} << QStringList{QStringLiteral("根目录")};
+            << QStringList {QStringLiteral("文字资料0"), QStringLiteral("实例资料0"), QStringLiteral("+工具1"),
+                   QStringLiteral("++编辑器2"), QStringLiteral("搜索结果0")}
+            << QStringList {} << QStringList {QStringLiteral("根目录")} << QStringList {QStringLiteral("工具")}
+            << QStringList {QStringLiteral("根目录"), QStringLiteral("编辑器")};
+        QTest::newRow("no example root") << QStringList {QStringLiteral("文字资料0"), QStringLiteral("+算法1"),
+            QStringLiteral("++排序2"), QStringLiteral("搜索结果0")}
+                                         << QStringList {QStringLiteral("算法")}
+                                         << QStringList {QStringLiteral("根目录"), QStringLiteral("排序")}
+                                         << QStringList {} << QStringList {QStringLiteral("根目录")};
         QTest::newRow("category named like a root")
-            << QStringList{QStringLiteral("文字资料0"), QStringLiteral("+文字资料1"), QStringLiteral("+网络1"),
-                           QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")}
-            << QStringList{QStringLiteral("文字资料"), QStringLiteral("网络")} << QStringList{QStringLiteral("根目录")}
-            << QStringList{} << QStringList{QStringLiteral("根目录")};
+            << QStringList {QStringLiteral("文字资料0"), QStringLiteral("+文字资料1"), QStringLiteral("+网络1"),
+                   QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")}
+            << QStringList {QStringLiteral("文字资料"), QStringLiteral("网络")}
+            << QStringList {QStringLiteral("根目录")} << QStringList {} << QStringList {QStringLiteral("根目录")};
     }
 
     void oddTrees()
@@ -146,20 +146,21 @@ private slots:
         QVERIFY(dialog);
         dialog->NameEdit->setText(QStringLiteral("it's: now"));
         dialog->AuthorEdit->setText(QStringLiteral("O'Brien"));
-        dialog->BigClassCombo->setCurrentIndex(0);     // 算法
-        dialog->SmallClassCombo->setCurrentIndex(0);   // 根目录
+        dialog->BigClassCombo->setCurrentIndex(0);  // 算法
+        dialog->SmallClassCombo->setCurrentIndex(0);  // 根目录
         dialog->OkBtnClick();
 
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown.first().text, QStringLiteral("添加成功！你可以继续操作！"));
         QCOMPARE(prompts.shown.first().caption, QStringLiteral("Quillstash"));
         QCOMPARE(prompts.shown.first().icon, Prompts::Icon::None);
-        QCOMPARE(dir.column(QStringLiteral("select title from textfile")), QStringList{QStringLiteral("it+(DYH)+s: now")});
+        QCOMPARE(
+            dir.column(QStringLiteral("select title from textfile")), QStringList {QStringLiteral("it+(DYH)+s: now")});
         QCOMPARE(dir.column(QStringLiteral("select main from textfile")),
-                 QStringList{QStringLiteral("it+(DYH)+s 10+(MH)+30\r\nsecond line\r\n")});
-        QCOMPARE(dir.column(QStringLiteral("select writer from textfile")), QStringList{QStringLiteral("O'Brien")});
-        QCOMPARE(dir.column(QStringLiteral("select bigclassname from textfile")), QStringList{QStringLiteral("算法")});
-        QCOMPARE(dir.column(QStringLiteral("select classname from textfile")), QStringList{QString()});
+            QStringList {QStringLiteral("it+(DYH)+s 10+(MH)+30\r\nsecond line\r\n")});
+        QCOMPARE(dir.column(QStringLiteral("select writer from textfile")), QStringList {QStringLiteral("O'Brien")});
+        QCOMPARE(dir.column(QStringLiteral("select bigclassname from textfile")), QStringList {QStringLiteral("算法")});
+        QCOMPARE(dir.column(QStringLiteral("select classname from textfile")), QStringList {QString()});
         QTRY_VERIFY(!dialog);
         QVERIFY(!AcceptTextForm);
     }
@@ -177,11 +178,12 @@ private slots:
         dialog->MainMemo->setPlainText(QStringLiteral("debugger: it's fine"));
         dialog->OkBtnClick();
         QCOMPARE(prompts.lastText(), QStringLiteral("添加成功！你可以继续操作！"));
-        QCOMPARE(dir.column(QStringLiteral("select fpath from exefile")), QStringList{QStringLiteral("/opt/my tools/gdb")});
+        QCOMPARE(
+            dir.column(QStringLiteral("select fpath from exefile")), QStringList {QStringLiteral("/opt/my tools/gdb")});
         QCOMPARE(dir.column(QStringLiteral("select about from exefile")),
-                 QStringList{QStringLiteral("debugger+(MH)+ it+(DYH)+s fine\r\n")});
-        QCOMPARE(dir.column(QStringLiteral("select bigclassname from exefile")), QStringList{QStringLiteral("工具")});
-        QCOMPARE(dir.column(QStringLiteral("select classname from exefile")), QStringList{QString()});
+            QStringList {QStringLiteral("debugger+(MH)+ it+(DYH)+s fine\r\n")});
+        QCOMPARE(dir.column(QStringLiteral("select bigclassname from exefile")), QStringList {QStringLiteral("工具")});
+        QCOMPARE(dir.column(QStringLiteral("select classname from exefile")), QStringList {QString()});
         QTRY_VERIFY(!dialog);
         QVERIFY(!AcceptExeForm);
     }
@@ -195,7 +197,7 @@ private slots:
         QPointer<TAcceptTextForm> guard = dialog;
         dialog->SmallClassCombo->setCurrentIndex(1);  // 排序
         dialog->OkBtnClick();
-        QCOMPARE(dir.column(QStringLiteral("select classname from textfile")), QStringList{QStringLiteral("排序")});
+        QCOMPARE(dir.column(QStringLiteral("select classname from textfile")), QStringList {QStringLiteral("排序")});
         QTRY_VERIFY(!guard);
     }
 
@@ -218,7 +220,8 @@ private slots:
         TestDataDir dir(kTree);
         TestApp app(dir);
         ScriptedPrompts prompts;
-        std::unique_ptr<TAcceptTextForm> dialog(example ? new TAcceptExeForm(content, &app->categoryTree()) : new TAcceptTextForm(content, &app->categoryTree()));
+        std::unique_ptr<TAcceptTextForm> dialog(example ? new TAcceptExeForm(content, &app->categoryTree())
+                                                        : new TAcceptTextForm(content, &app->categoryTree()));
         dialog->NameEdit->setText(title);
         dialog->show();
         dialog->OkBtnClick();
@@ -243,7 +246,8 @@ private slots:
         QVERIFY(QFile::remove(dir.file(QStringLiteral("Data.QSD"))));
         dialog->OkBtnClick();
         QCOMPARE(prompts.shown.size(), 1);
-        QVERIFY2(prompts.lastText().startsWith(QStringLiteral("数据库操作失败！ 原因：")), qPrintable(prompts.lastText()));
+        QVERIFY2(
+            prompts.lastText().startsWith(QStringLiteral("数据库操作失败！ 原因：")), qPrintable(prompts.lastText()));
         QCOMPARE(prompts.shown.first().icon, Prompts::Icon::None);
         drainEvents();
         QVERIFY(dialog);

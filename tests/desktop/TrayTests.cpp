@@ -26,7 +26,7 @@ private slots:
     void cleanup()
     {
         tray::setAvailabilityOverride(std::nullopt);
-        TrayOptions = TrayOptionSet{};
+        TrayOptions = TrayOptionSet {};
     }
 
     void setupShowsTheIcon()
@@ -68,7 +68,7 @@ private slots:
         QFETCH(bool, toTray);
         TestDataDir dir;
         TestApp app(dir, true);
-        TrayOptions = TrayOptionSet{minimize, close};
+        TrayOptions = TrayOptionSet {minimize, close};
         QCOMPARE(app->tray().OnTrayForm(command), toTray);
         QCOMPARE(app->isVisible(), !toTray);
         QCOMPARE(app->ui().N121->isChecked(), !toTray);
@@ -89,7 +89,7 @@ private slots:
         TestApp app(dir, true);
         if (desktopHasTray)
             app->tray().removeTrayIcon();
-        TrayOptions = TrayOptionSet{true, true};
+        TrayOptions = TrayOptionSet {true, true};
         QVERIFY(!app->tray().OnTrayForm(TTray::SC_MINIMIZE));
         QVERIFY(!app->tray().OnTrayForm(TTray::SC_CLOSE));
         app->showMinimized();
@@ -103,7 +103,7 @@ private slots:
     {
         TestDataDir dir;
         TestApp app(dir, true);
-        TrayOptions = TrayOptionSet{false, true};
+        TrayOptions = TrayOptionSet {false, true};
         QCloseEvent event;
         QCoreApplication::sendEvent(&app.form(), &event);
         QVERIFY(!event.isAccepted());
@@ -116,7 +116,7 @@ private slots:
     {
         TestDataDir dir;
         TestApp app(dir, true);
-        TrayOptions = TrayOptionSet{true, false};
+        TrayOptions = TrayOptionSet {true, false};
         app->showMinimized();
         QTRY_VERIFY(!app->isVisible());
         QVERIFY(!app->ui().N121->isChecked());
@@ -130,7 +130,7 @@ private slots:
     {
         TestDataDir dir;
         TestApp app(dir, true);
-        TrayOptions = TrayOptionSet{false, true};
+        TrayOptions = TrayOptionSet {false, true};
         QVERIFY(app->tray().OnTrayForm(TTray::SC_CLOSE));
         app->tray().TrayControl(QSystemTrayIcon::Trigger);  // a single click does nothing
         QVERIFY(!app->isVisible());
@@ -150,7 +150,7 @@ private slots:
     {
         TestDataDir dir;
         TestApp app(dir, true);
-        TrayOptions = TrayOptionSet{false, false};  // the item works whatever the flags say
+        TrayOptions = TrayOptionSet {false, false};  // the item works whatever the flags say
         QVERIFY(app->ui().N121->isChecked());
         app->ui().N121->trigger();
         QVERIFY(!app->ui().N121->isChecked());
@@ -258,7 +258,7 @@ private slots:
         ScriptedPrompts prompts;
         RecordingOpener opener;
         app->N41Click();
-        QCOMPARE(opener.opened, QList<QUrl>{QUrl::fromLocalFile(dir.file(QStringLiteral("QSHELP.html")))});
+        QCOMPARE(opener.opened, QList<QUrl> {QUrl::fromLocalFile(dir.file(QStringLiteral("QSHELP.html")))});
         QVERIFY(prompts.shown.isEmpty());
 
         QVERIFY(QFile::remove(dir.file(QStringLiteral("QSHELP.html"))));

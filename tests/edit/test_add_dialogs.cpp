@@ -35,8 +35,8 @@ QString row(const TestDataDir& dir, const QString& table, const QString& columns
     return dir.column(QStringLiteral("select %1 from %2 where id=?").arg(columns, table), {id}).value(0);
 }
 const QString kTextColumns = QStringLiteral("title||'|'||classname||'|'||bigclassname||'|'||writer||'|'||main");
-const QString kExeColumns =
-    QStringLiteral("title||'|'||classname||'|'||bigclassname||'|'||writer||'|'||about||'|'||fpath");
+const QString kExeColumns
+    = QStringLiteral("title||'|'||classname||'|'||bigclassname||'|'||writer||'|'||about||'|'||fpath");
 
 int count(const TestDataDir& dir, const QString& table)
 {
@@ -70,11 +70,12 @@ private slots:
         QCOMPARE(addText.mode(), TAddFileForm::AddMode);
         TAddFileForm addDirect(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络"), QString()});
         QCOMPARE(addDirect.windowTitle(), QStringLiteral("添加资料在:->文字资料->网络->"));
-        TAddFileExeFrm addExe(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具"), QStringLiteral("编辑器")});
+        TAddFileExeFrm addExe(
+            app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具"), QStringLiteral("编辑器")});
         QCOMPARE(addExe.windowTitle(), QStringLiteral("添加资料在:->实例资料->工具->编辑器"));
         // The kind word of the list is not read: edits always carry "文字资料" there.
-        const QStringList editPlace{QStringLiteral("文字资料"), QStringLiteral("算法"), QString(), QStringLiteral("it's"),
-                                    QStringLiteral("7")};
+        const QStringList editPlace {
+            QStringLiteral("文字资料"), QStringLiteral("算法"), QString(), QStringLiteral("it's"), QStringLiteral("7")};
         TAddFileForm editText(app.form(), text, editPlace);
         QCOMPARE(editText.windowTitle(), QStringLiteral("修改资料在:->文字资料->算法->->it's"));
         QCOMPARE(editText.mode(), TAddFileForm::EditMode);
@@ -95,15 +96,25 @@ private slots:
         QTest::addColumn<QString>("body");  // the body, or the path of an example
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("stored");  // body or path of the new row
-        QTest::newRow("text, nothing") << false << "" << "" << kTextRequired << "";
-        QTest::newRow("text, title only") << false << "t" << "" << kTextRequired << "";
-        QTest::newRow("text, body only") << false << "" << "b" << kTextRequired << "";
-        QTest::newRow("text, blank body") << false << "t" << " " << kAdded << " \r\n";
-        QTest::newRow("text, line break body") << false << "t" << "\n" << kAdded << "\r\n";
-        QTest::newRow("example, nothing") << true << "" << "" << kExeRequired << "";
-        QTest::newRow("example, title only") << true << "t" << "" << kExeRequired << "";
-        QTest::newRow("example, path only") << true << "" << "/bin/ls" << kExeRequired << "";
-        QTest::newRow("example, no description") << true << "t" << "/bin/ls" << kAdded << "/bin/ls";
+        QTest::newRow("text, nothing") << false << ""
+                                       << "" << kTextRequired << "";
+        QTest::newRow("text, title only") << false << "t"
+                                          << "" << kTextRequired << "";
+        QTest::newRow("text, body only") << false << ""
+                                         << "b" << kTextRequired << "";
+        QTest::newRow("text, blank body") << false << "t"
+                                          << " " << kAdded << " \r\n";
+        QTest::newRow("text, line break body") << false << "t"
+                                               << "\n"
+                                               << kAdded << "\r\n";
+        QTest::newRow("example, nothing") << true << ""
+                                          << "" << kExeRequired << "";
+        QTest::newRow("example, title only") << true << "t"
+                                             << "" << kExeRequired << "";
+        QTest::newRow("example, path only") << true << ""
+                                            << "/bin/ls" << kExeRequired << "";
+        QTest::newRow("example, no description") << true << "t"
+                                                 << "/bin/ls" << kAdded << "/bin/ls";
     }
 
     void requiredFields()
@@ -116,7 +127,7 @@ private slots:
         TestDataDir dir;
         DialogApp app(dir);
         ScriptedPrompts prompts;
-        const QStringList place{QStringLiteral("x"), QStringLiteral("算法"), QString()};
+        const QStringList place {QStringLiteral("x"), QStringLiteral("算法"), QString()};
         std::unique_ptr<TAddFileForm> dialog;
         if (example) {
             auto* exe = new TAddFileExeFrm(app.form(), place);
@@ -131,10 +142,10 @@ private slots:
 
         dialog->AddBtnClick();
 
-        QCOMPARE(prompts.texts(), QStringList{message});
+        QCOMPARE(prompts.texts(), QStringList {message});
         const QString table = example ? QStringLiteral("exefile") : QStringLiteral("textfile");
         QCOMPARE(dir.column(QStringLiteral("select %1 from %2").arg(example ? "fpath" : "main", table)),
-                 stored.isEmpty() ? QStringList() : QStringList{stored});
+            stored.isEmpty() ? QStringList() : QStringList {stored});
         QVERIFY(dialog->isVisible());
         // A refused store leaves the fields as typed.
         if (message != kAdded)
@@ -157,9 +168,9 @@ private slots:
         TestDataDir dir;
         DialogApp app(dir);
         ScriptedPrompts prompts;
-        const QStringList place{QString(), QStringLiteral("算法"), QStringLiteral("排序")};
-        std::unique_ptr<TAddFileForm> dialog(example ? new TAddFileExeFrm(app.form(), place)
-                                                     : new TAddFileForm(app.form(), place));
+        const QStringList place {QString(), QStringLiteral("算法"), QStringLiteral("排序")};
+        std::unique_ptr<TAddFileForm> dialog(
+            example ? new TAddFileExeFrm(app.form(), place) : new TAddFileForm(app.form(), place));
         auto* exe = qobject_cast<TAddFileExeFrm*>(dialog.get());
         dialog->show();
         const QString caption = dialog->windowTitle();
@@ -171,7 +182,7 @@ private slots:
 
         dialog->AddBtnClick();
 
-        QCOMPARE(prompts.texts(), QStringList{kAdded});
+        QCOMPARE(prompts.texts(), QStringList {kAdded});
         const QString table = example ? QStringLiteral("exefile") : QStringLiteral("textfile");
         QCOMPARE(row(dir, table, example ? kExeColumns : kTextColumns, lastId(dir, table)), stored);
         QVERIFY(dialog->isVisible());
@@ -193,9 +204,12 @@ private slots:
         QTest::addColumn<bool>("example");
         QTest::addColumn<QString>("body");  // as stored
         QTest::addColumn<QString>("shown");  // in the memo
-        QTest::newRow("text") << false << "one\r\n+(MH)+two\r\n" << "one\n:two\n";
-        QTest::newRow("text, body of one line break") << false << "\r\n" << "\n";
-        QTest::newRow("example") << true << "one\r\n+(MH)+two\r\n" << "one\n:two\n";
+        QTest::newRow("text") << false << "one\r\n+(MH)+two\r\n"
+                              << "one\n:two\n";
+        QTest::newRow("text, body of one line break") << false << "\r\n"
+                                                      << "\n";
+        QTest::newRow("example") << true << "one\r\n+(MH)+two\r\n"
+                                 << "one\n:two\n";
     }
 
     void editKeepsCreationTimeAndCloses()
@@ -206,10 +220,10 @@ private slots:
         TestDataDir dir;
         const QString created = QStringLiteral("2019-05-06 07:08:09");
         const QString title = QStringLiteral("old+(DYH)+s");
-        const qint64 id = example ? dir.addExe(title, QStringLiteral("工具"), QString(), QStringLiteral("/bin/ls"), body,
-                                               QStringLiteral("me"), created)
-                                  : dir.addText(title, QStringLiteral("算法"), QStringLiteral("排序"), body,
-                                                QStringLiteral("me"), created);
+        const qint64 id = example
+            ? dir.addExe(title, QStringLiteral("工具"), QString(), QStringLiteral("/bin/ls"), body,
+                QStringLiteral("me"), created)
+            : dir.addText(title, QStringLiteral("算法"), QStringLiteral("排序"), body, QStringLiteral("me"), created);
         DialogApp app(dir);
         ScriptedPrompts prompts;
         TFileText text;
@@ -217,9 +231,9 @@ private slots:
         TFile& record = example ? static_cast<TFile&>(exe) : text;
         record.LoadById(id);
         QCOMPARE(ResultMessage, QStringLiteral("操作成功！"));
-        const QStringList place{QString(), record.bigclassname, record.classname, record.title, QString::number(id)};
-        std::unique_ptr<TAddFileForm> dialog(example ? new TAddFileExeFrm(app.form(), exe, place)
-                                                     : new TAddFileForm(app.form(), text, place));
+        const QStringList place {QString(), record.bigclassname, record.classname, record.title, QString::number(id)};
+        std::unique_ptr<TAddFileForm> dialog(
+            example ? new TAddFileExeFrm(app.form(), exe, place) : new TAddFileForm(app.form(), text, place));
         dialog->show();
         QCOMPARE(dialog->title->text(), QStringLiteral("old's"));
         QCOMPARE(dialog->writer->text(), QStringLiteral("me"));
@@ -230,13 +244,13 @@ private slots:
         dialog->title->setText(QStringLiteral("new's"));
         dialog->AddBtnClick();
 
-        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("操作成功！")});
+        QCOMPARE(prompts.texts(), QStringList {QStringLiteral("操作成功！")});
         QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         const QString table = example ? QStringLiteral("exefile") : QStringLiteral("textfile");
         const QString place2 = example ? QStringLiteral("|工具") : QStringLiteral("排序|算法");
         QCOMPARE(row(dir, table, QStringLiteral("title||'|'||classname||'|'||bigclassname||'|'||createtime"), id),
-                 QStringLiteral("new+(DYH)+s|") + place2 + QStringLiteral("|") + created);
+            QStringLiteral("new+(DYH)+s|") + place2 + QStringLiteral("|") + created);
         QCOMPARE(row(dir, table, example ? QStringLiteral("about") : QStringLiteral("main"), id), body);
     }
 
@@ -257,13 +271,14 @@ private slots:
         TestDataDir dir;
         DialogApp app(dir);
         ScriptedPrompts prompts;
-        const QStringList place{QStringLiteral("文字资料"), QStringLiteral("算法"), QString(), QStringLiteral("t"),
-                                QStringLiteral("1")};
+        const QStringList place {
+            QStringLiteral("文字资料"), QStringLiteral("算法"), QString(), QStringLiteral("t"), QStringLiteral("1")};
         std::unique_ptr<TAddFileForm> dialog;
         TAddFileExeFrm* exe = nullptr;
         if (example) {
             TFileExe record;
-            dialog.reset(exe = edit ? new TAddFileExeFrm(app.form(), record, place) : new TAddFileExeFrm(app.form(), place));
+            dialog.reset(
+                exe = edit ? new TAddFileExeFrm(app.form(), record, place) : new TAddFileExeFrm(app.form(), place));
             exe->PathEdit->setText(QStringLiteral("/it's/path"));
         } else {
             TFileText record;

@@ -12,11 +12,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
-#include <QProgressBar>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -27,9 +27,14 @@ namespace {
 
 // The example tree: 文字资料: 算法 {排序, 查找}, 网络; 实例资料: 工具; 搜索结果.
 const QStringList kTree = {
-    QStringLiteral("文字资料0"), QStringLiteral("+算法1"),  QStringLiteral("++排序2"),
-    QStringLiteral("++查找2"),   QStringLiteral("+网络1"),  QStringLiteral("实例资料0"),
-    QStringLiteral("+工具1"),    QStringLiteral("搜索结果0"),
+    QStringLiteral("文字资料0"),
+    QStringLiteral("+算法1"),
+    QStringLiteral("++排序2"),
+    QStringLiteral("++查找2"),
+    QStringLiteral("+网络1"),
+    QStringLiteral("实例资料0"),
+    QStringLiteral("+工具1"),
+    QStringLiteral("搜索结果0"),
 };
 
 const QStringList kSort = {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")};
@@ -52,7 +57,7 @@ public:
         m_timer.start(5);
     }
     QStringList captions;  // of every dialog met, in order
-    QStringList classes;   // their class names
+    QStringList classes;  // their class names
 
 private:
     void poll()
@@ -129,7 +134,8 @@ QAction* findTarget(QMenu* menu, const QStringList& captionPath)
 
 QString place(const TestDataDir& dir, const QString& table, qint64 id)
 {
-    return dir.column(QStringLiteral("select bigclassname || '/' || classname from %1 where id=?").arg(table), {id}).value(0);
+    return dir.column(QStringLiteral("select bigclassname || '/' || classname from %1 where id=?").arg(table), {id})
+        .value(0);
 }
 
 int rowCount(const TestDataDir& dir, const QString& table)
@@ -149,15 +155,15 @@ private slots:
         QTest::addColumn<QStringList>("selection");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("text");
-        QTest::newRow("add, nothing selected") << "add" << QStringList() << "message"
-                                               << QStringLiteral("你还没有在左边的分类树中选择一个分类！");
-        QTest::newRow("add, kind root") << "add" << QStringList{QStringLiteral("文字资料")} << "box"
+        QTest::newRow("add, nothing selected")
+            << "add" << QStringList() << "message" << QStringLiteral("你还没有在左边的分类树中选择一个分类！");
+        QTest::newRow("add, kind root") << "add" << QStringList {QStringLiteral("文字资料")} << "box"
                                         << QStringLiteral("不能直接在跟目录下添加资料，请选择一个分类!");
-        QTest::newRow("add, search results") << "add" << QStringList{QStringLiteral("搜索结果")} << "box"
+        QTest::newRow("add, search results") << "add" << QStringList {QStringLiteral("搜索结果")} << "box"
                                              << QStringLiteral("不能直接在跟目录下添加资料，请选择一个分类!");
-        QTest::newRow("list add, nothing selected") << "listadd" << QStringList() << "message"
-                                                    << QStringLiteral("你还没有在左边的树中选择一个分类！");
-        QTest::newRow("list add, kind root") << "listadd" << QStringList{QStringLiteral("实例资料")} << "message"
+        QTest::newRow("list add, nothing selected")
+            << "listadd" << QStringList() << "message" << QStringLiteral("你还没有在左边的树中选择一个分类！");
+        QTest::newRow("list add, kind root") << "listadd" << QStringList {QStringLiteral("实例资料")} << "message"
                                              << QStringLiteral("请在左边的树中选择一个具体的分类再添加！");
         QTest::newRow("move hint") << "hint" << QStringList() << "message"
                                    << QStringLiteral("要使用该功能，直接在选中的资料上单击右键。");
@@ -200,14 +206,23 @@ private slots:
         QTest::addColumn<QString>("dialogClass");
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("placeStored");
-        QTest::newRow("subcategory") << "add" << kSort << "添加资料在:->文字资料->算法->排序" << "TAddFileForm"
-                                     << "textfile" << "算法/排序";
-        QTest::newRow("category") << "add" << QStringList{QStringLiteral("文字资料"), QStringLiteral("网络")}
-                                  << "添加资料在:->文字资料->网络->" << "TAddFileForm" << "textfile" << "网络/";
-        QTest::newRow("example category") << "add" << kTools << "添加资料在:->实例资料->工具->" << "TAddFileExeFrm"
-                                          << "exefile" << "工具/";
+        QTest::newRow("subcategory") << "add" << kSort << "添加资料在:->文字资料->算法->排序"
+                                     << "TAddFileForm"
+                                     << "textfile"
+                                     << "算法/排序";
+        QTest::newRow("category") << "add" << QStringList {QStringLiteral("文字资料"), QStringLiteral("网络")}
+                                  << "添加资料在:->文字资料->网络->"
+                                  << "TAddFileForm"
+                                  << "textfile"
+                                  << "网络/";
+        QTest::newRow("example category") << "add" << kTools << "添加资料在:->实例资料->工具->"
+                                          << "TAddFileExeFrm"
+                                          << "exefile"
+                                          << "工具/";
         QTest::newRow("from the list menu") << "listadd" << kTools << "添加资料在:->实例资料->工具->"
-                                            << "TAddFileExeFrm" << "exefile" << "工具/";
+                                            << "TAddFileExeFrm"
+                                            << "exefile"
+                                            << "工具/";
     }
 
     void addOpensTheDialogOfTheKind()
@@ -238,12 +253,12 @@ private slots:
         else
             app->N14Click();
 
-        QCOMPARE(driver.captions, QStringList{caption});
-        QCOMPARE(driver.classes, QStringList{dialogClass});
-        QCOMPARE(prompts.texts(), (QStringList{QStringLiteral("添加成功！你可以继续操作！"),
-                                               QStringLiteral("添加成功！你可以继续操作！")}));
+        QCOMPARE(driver.captions, QStringList {caption});
+        QCOMPARE(driver.classes, QStringList {dialogClass});
+        QCOMPARE(prompts.texts(),
+            (QStringList {QStringLiteral("添加成功！你可以继续操作！"), QStringLiteral("添加成功！你可以继续操作！")}));
         QCOMPARE(dir.column(QStringLiteral("select bigclassname || '/' || classname from %1").arg(table)),
-                 (QStringList{placeStored, placeStored}));
+            (QStringList {placeStored, placeStored}));
         // The list was refreshed and shows both.
         QVERIFY(listItem(app.form(), QStringLiteral("first")));
         QVERIFY(listItem(app.form(), QStringLiteral("second")));
@@ -255,13 +270,15 @@ private slots:
         QTest::addColumn<QStringList>("selection");
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("text");
-        const QStringList algorithms{QStringLiteral("文字资料"), QStringLiteral("算法")};
-        QTest::newRow("delete, search results") << "delete" << QStringList{QStringLiteral("搜索结果")} << ""
+        const QStringList algorithms {QStringLiteral("文字资料"), QStringLiteral("算法")};
+        QTest::newRow("delete, search results") << "delete" << QStringList {QStringLiteral("搜索结果")} << ""
                                                 << "搜索结果中不能删除";
-        QTest::newRow("delete, no list item") << "delete" << kSort << "" << "请先选中一个资料";
+        QTest::newRow("delete, no list item") << "delete" << kSort << ""
+                                              << "请先选中一个资料";
         QTest::newRow("delete, folder item") << "delete" << algorithms << "排序"
                                              << "你选择的是一个分类，要删除分类请在左边的树结构上操作！";
-        QTest::newRow("edit, no list item") << "edit" << kSort << "" << "请先选中一个资料";
+        QTest::newRow("edit, no list item") << "edit" << kSort << ""
+                                            << "请先选中一个资料";
         QTest::newRow("edit, folder item") << "edit" << algorithms << "排序"
                                            << "你选择的是一个分类，要修改分类名请在左边的树结构上操作！";
     }
@@ -289,7 +306,7 @@ private slots:
         else
             app->ReFile();
 
-        QCOMPARE(prompts.texts(), QStringList{text});
+        QCOMPARE(prompts.texts(), QStringList {text});
         QCOMPARE(prompts.shown.at(0).kind, QStringLiteral("message"));
         QCOMPARE(rowCount(dir, QStringLiteral("textfile")), 1);
         QVERIFY(driver.captions.isEmpty());
@@ -315,7 +332,7 @@ private slots:
 
         prompts.answers.enqueue(true);
         app->DelFile();
-        QCOMPARE(dir.column(QStringLiteral("select id from textfile")), QStringList{QString::number(keep)});
+        QCOMPARE(dir.column(QStringLiteral("select id from textfile")), QStringList {QString::number(keep)});
         QVERIFY(!listItem(app.form(), QStringLiteral("gone")));
         QVERIFY(listItem(app.form(), QStringLiteral("keep")));
     }
@@ -326,7 +343,8 @@ private slots:
     {
         TestDataDir dir(kTree);
         const qint64 textId = dir.addText(QStringLiteral("text"), QStringLiteral("算法"), QStringLiteral("排序"));
-        const qint64 exeId = dir.addExe(QStringLiteral("exe"), QStringLiteral("工具"), QString(), QStringLiteral("/bin/ls"));
+        const qint64 exeId
+            = dir.addExe(QStringLiteral("exe"), QStringLiteral("工具"), QString(), QStringLiteral("/bin/ls"));
         QCOMPARE(textId, exeId);  // the same id in both tables
         CommandApp app(dir);
         ScriptedPrompts prompts;
@@ -357,9 +375,9 @@ private slots:
         TestDataDir dir(kTree);
         const QString created = QStringLiteral("2018-01-02 03:04:05");
         const qint64 id = example ? dir.addExe(QStringLiteral("it+(DYH)+s"), QStringLiteral("工具"), QString(),
-                                               QStringLiteral("/bin/ls"), QString(), QString(), created)
-                                  : dir.addText(QStringLiteral("it+(DYH)+s"), QStringLiteral("算法"), QStringLiteral("排序"),
-                                                QStringLiteral("body"), QString(), created);
+                              QStringLiteral("/bin/ls"), QString(), QString(), created)
+                                  : dir.addText(QStringLiteral("it+(DYH)+s"), QStringLiteral("算法"),
+                                      QStringLiteral("排序"), QStringLiteral("body"), QString(), created);
         CommandApp app(dir);
         ScriptedPrompts prompts;
         clickNode(app.form(), example ? kTools : kSort);
@@ -380,14 +398,16 @@ private slots:
         const QString kindWord = example ? QStringLiteral("实例资料") : QStringLiteral("文字资料");
         const QString placeText = example ? QStringLiteral("工具->") : QStringLiteral("算法->排序");
         QCOMPARE(driver.captions,
-                 QStringList{QStringLiteral("修改资料在:->") + kindWord + QStringLiteral("->") + placeText + QStringLiteral("->it's")});
+            QStringList {QStringLiteral("修改资料在:->") + kindWord + QStringLiteral("->") + placeText
+                + QStringLiteral("->it's")});
         QCOMPARE(statusDuringDialog, QStringLiteral("数据库读取完成！"));
         QCOMPARE(titleShown, QStringLiteral("it's"));
         QCOMPARE(app->ui().MainStatus->currentMessage(), QStringLiteral("操作成功！"));
         const QString table = example ? QStringLiteral("exefile") : QStringLiteral("textfile");
-        const QStringList stored =
-            dir.column(QStringLiteral("select title || '|' || createtime from %1 where id=?").arg(table), {id});
-        QCOMPARE(stored, QStringList{(confirm ? QStringLiteral("renamed|") : QStringLiteral("it+(DYH)+s|")) + created});
+        const QStringList stored
+            = dir.column(QStringLiteral("select title || '|' || createtime from %1 where id=?").arg(table), {id});
+        QCOMPARE(
+            stored, QStringList {(confirm ? QStringLiteral("renamed|") : QStringLiteral("it+(DYH)+s|")) + created});
         QVERIFY(listItem(app.form(), confirm ? QStringLiteral("renamed") : QStringLiteral("it's")));
     }
 
@@ -396,7 +416,8 @@ private slots:
     void editOfUnreadableMaterial()
     {
         TestDataDir dir(kTree);
-        const qint64 id = dir.addText(QStringLiteral("t"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("b"));
+        const qint64 id
+            = dir.addText(QStringLiteral("t"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("b"));
         CommandApp app(dir);
         ScriptedPrompts prompts;
         ModalDriver driver(nullptr);
@@ -428,13 +449,13 @@ private slots:
         QCOMPARE(app->ui().MainListPopupMenu->actions().size(), baseItems + 1);
         QVERIFY(moveItem(app.form())->menu());
         QCOMPARE(shape(moveItem(app.form())->menu()),
-                 (QStringList{QStringLiteral("算法{排序,查找}"), QStringLiteral("网络")}));
+            (QStringList {QStringLiteral("算法{排序,查找}"), QStringLiteral("网络")}));
 
         clickNode(app.form(), kTools);
         selectItem(app.form(), QStringLiteral("e"));
         app->TurnFilePopMenu();
         QCOMPARE(moveItemCount(app.form()), 1);
-        QCOMPARE(shape(moveItem(app.form())->menu()), QStringList{QStringLiteral("工具")});
+        QCOMPARE(shape(moveItem(app.form())->menu()), QStringList {QStringLiteral("工具")});
 
         // Opening for a folder item removes the move item.
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
@@ -457,10 +478,12 @@ private slots:
         QTest::addColumn<QStringList>("target");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<bool>("stillListed");
-        QTest::newRow("subcategory") << QStringList{QStringLiteral("算法"), QStringLiteral("查找")} << "算法/查找" << false;
-        QTest::newRow("category without subcategories") << QStringList{QStringLiteral("网络")} << "网络/" << false;
-        QTest::newRow("its own place") << QStringList{QStringLiteral("算法"), QStringLiteral("排序")} << "算法/排序" << true;
-        QTest::newRow("ampersand and apostrophe") << QStringList{QStringLiteral("R&&D's")} << "R&D's/" << false;
+        QTest::newRow("subcategory") << QStringList {QStringLiteral("算法"), QStringLiteral("查找")} << "算法/查找"
+                                     << false;
+        QTest::newRow("category without subcategories") << QStringList {QStringLiteral("网络")} << "网络/" << false;
+        QTest::newRow("its own place") << QStringList {QStringLiteral("算法"), QStringLiteral("排序")} << "算法/排序"
+                                       << true;
+        QTest::newRow("ampersand and apostrophe") << QStringList {QStringLiteral("R&&D's")} << "R&D's/" << false;
     }
 
     void moveRunsTheStatement()
@@ -472,7 +495,8 @@ private slots:
         tree.insert(5, QStringLiteral("+R&D's1"));
         TestDataDir dir(tree);
         const qint64 id = dir.addText(QStringLiteral("t"), QStringLiteral("算法"), QStringLiteral("排序"));
-        const qint64 other = dir.addExe(QStringLiteral("e"), QStringLiteral("工具"), QString(), QStringLiteral("/bin/ls"));
+        const qint64 other
+            = dir.addExe(QStringLiteral("e"), QStringLiteral("工具"), QString(), QStringLiteral("/bin/ls"));
         CommandApp app(dir);
         clickNode(app.form(), kSort);
         selectItem(app.form(), QStringLiteral("t"));

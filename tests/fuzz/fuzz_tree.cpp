@@ -3,8 +3,8 @@
 #include "tree/CategoryTreeFile.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 // Shape and names only: a level-one node read from a "++" line keeps image 2 until saved.

@@ -11,7 +11,7 @@
 namespace {
 struct Run {
     int exitCode = -1;
-    QString output; // standard output and error
+    QString output;  // standard output and error
 };
 
 Run runProbe(const QStringList& args, bool fail = false)
@@ -55,51 +55,50 @@ int xmlRoots(const QString& text)
     }
     return xml.hasError() ? -1 : roots;
 }
-} // namespace
+}  // namespace
 
 class TestRunnerTest final : public QObject {
     Q_OBJECT
 private slots:
     void namedFunctions()
     {
-        Run run = runProbe({ QStringLiteral("noSuchFunction") });
+        Run run = runProbe({QStringLiteral("noSuchFunction")});
         QVERIFY(run.exitCode != 0 && run.exitCode != -1);
         QVERIFY2(run.output.contains(QLatin1String("noSuchFunction")), qPrintable(run.output));
         // The known one still runs; the unknown one still fails the run.
-        run = runProbe({ QStringLiteral("beta"), QStringLiteral("noSuchFunction") });
+        run = runProbe({QStringLiteral("beta"), QStringLiteral("noSuchFunction")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.output.contains(QLatin1String("PASS   : ProbeSecond::beta()")));
         QVERIFY(run.output.contains(QLatin1String("noSuchFunction")));
-        run = runProbe({ QStringLiteral("gamma:two"), QStringLiteral("alpha") });
+        run = runProbe({QStringLiteral("gamma:two"), QStringLiteral("alpha")});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.output.contains(QLatin1String("ProbeFirst::alpha()")));
         QVERIFY(run.output.contains(QLatin1String("ProbeSecond::gamma(two)")));
         QVERIFY(!run.output.contains(QLatin1String("ProbeSecond::beta()")));
-        QCOMPARE(runProbe({ QStringLiteral("alpha") }, true).exitCode, 1);
+        QCOMPARE(runProbe({QStringLiteral("alpha")}, true).exitCode, 1);
     }
 
     void outputFiles_data()
     {
         QTest::addColumn<QString>("format");
         QTest::addColumn<QStringList>("extra");
-        QTest::addColumn<QStringList>("mustContain"); // from both classes
-        const QStringList names = { QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma") };
-        const QStringList benches = { QStringLiteral("alphaBench"), QStringLiteral("gammaBench") };
+        QTest::addColumn<QStringList>("mustContain");  // from both classes
+        const QStringList names = {QStringLiteral("alpha"), QStringLiteral("beta"), QStringLiteral("gamma")};
+        const QStringList benches = {QStringLiteral("alphaBench"), QStringLiteral("gammaBench")};
         QTest::newRow("txt") << "txt" << QStringList()
-                             << QStringList { "ProbeFirst::alpha()", "ProbeSecond::gamma(two)" };
+                             << QStringList {"ProbeFirst::alpha()", "ProbeSecond::gamma(two)"};
         QTest::newRow("tap") << "tap" << QStringList() << names;
         QTest::newRow("teamcity") << "teamcity" << QStringList() << names;
         QTest::newRow("csv") << "csv" << QStringList() << benches;
-        QTest::newRow("xml") << "xml" << QStringList() << QStringList { "ProbeFirst", "ProbeSecond", "gamma" };
+        QTest::newRow("xml") << "xml" << QStringList() << QStringList {"ProbeFirst", "ProbeSecond", "gamma"};
         QTest::newRow("lightxml") << "lightxml" << QStringList() << names;
-        QTest::newRow("junitxml") << "junitxml" << QStringList()
-                                  << QStringList { "ProbeFirst", "ProbeSecond", "gamma" };
+        QTest::newRow("junitxml") << "junitxml" << QStringList() << QStringList {"ProbeFirst", "ProbeSecond", "gamma"};
         QTest::newRow("format by its own option")
-            << "" << QStringList { "-xml" } << QStringList { "ProbeFirst", "ProbeSecond" };
+            << "" << QStringList {"-xml"} << QStringList {"ProbeFirst", "ProbeSecond"};
         QTest::newRow("no format given") << "" << QStringList()
-                                         << QStringList { "ProbeFirst::alpha()", "ProbeSecond::beta()" };
-        QTest::newRow("with a function named") << "junitxml" << QStringList { "gamma", "alpha" }
-                                               << QStringList { "ProbeFirst", "ProbeSecond", "gamma", "alpha" };
+                                         << QStringList {"ProbeFirst::alpha()", "ProbeSecond::beta()"};
+        QTest::newRow("with a function named") << "junitxml" << QStringList {"gamma", "alpha"}
+                                               << QStringList {"ProbeFirst", "ProbeSecond", "gamma", "alpha"};
     }
     void outputFiles()
     {
@@ -109,7 +108,7 @@ private slots:
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("out"));
         const QString second = dir.filePath(QStringLiteral("second.txt"));
-        QStringList args { QStringLiteral("-o"), format.isEmpty() ? file : file + QLatin1Char(',') + format };
+        QStringList args {QStringLiteral("-o"), format.isEmpty() ? file : file + QLatin1Char(',') + format};
         // A second output beside it, and standard output, take every class too.
         args << QStringLiteral("-o") << second + QStringLiteral(",txt") << QStringLiteral("-o")
              << QStringLiteral("-,txt");
@@ -122,7 +121,7 @@ private slots:
         const bool xmlFormat = format.endsWith(QLatin1String("xml")) || extra.contains(QLatin1String("-xml"));
         if (xmlFormat)
             QCOMPARE(xmlRoots(text), 1);
-        for (const QString& out : { readText(second), run.output }) {
+        for (const QString& out : {readText(second), run.output}) {
             QVERIFY(out.contains(QLatin1String("Start testing of ProbeFirst")));
             QVERIFY(out.contains(QLatin1String("Start testing of ProbeSecond")));
         }
@@ -132,7 +131,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("out.xml"));
-        const Run run = runProbe({ QStringLiteral("-o"), file + QStringLiteral(",junitxml") }, true);
+        const Run run = runProbe({QStringLiteral("-o"), file + QStringLiteral(",junitxml")}, true);
         QCOMPARE(run.exitCode, 1);
         const QString text = readText(file);
         QCOMPARE(xmlRoots(text), 1);

@@ -1,8 +1,8 @@
 // The search dialog: initial state, the scope boxes filled from the tree, validation, results
 // stored in the hidden result list and shown under the search-results node.
+#include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "TestMain.h"
-#include "ScriptedPrompts.h"
 #include "browse/ListItems.h"
 #include "search/TSerchForm.h"
 #include "store/TMainData.h"
@@ -17,8 +17,14 @@
 
 namespace {
 const QStringList kTree = {
-    QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"), QStringLiteral("++查找2"),
-    QStringLiteral("+网络1"),    QStringLiteral("实例资料0"), QStringLiteral("+工具1"), QStringLiteral("+算法1"),
+    QStringLiteral("文字资料0"),
+    QStringLiteral("+算法1"),
+    QStringLiteral("++排序2"),
+    QStringLiteral("++查找2"),
+    QStringLiteral("+网络1"),
+    QStringLiteral("实例资料0"),
+    QStringLiteral("+工具1"),
+    QStringLiteral("+算法1"),
     QStringLiteral("搜索结果0"),
 };
 
@@ -54,8 +60,7 @@ QList<ListEntry> entriesOf(const QListWidget* list)
 }  // namespace
 
 namespace QTest {
-template <>
-char* toString(const ListEntry& e)
+template <> char* toString(const ListEntry& e)
 {
     return qstrdup(QStringLiteral("(%1, %2, %3)").arg(e.caption).arg(e.image).arg(e.id).toUtf8().constData());
 }
@@ -77,7 +82,7 @@ private slots:
         QVERIFY(!form.EndTime->isEnabled());
         QCOMPARE(form.BeginTime->date(), QDate::currentDate());
         QCOMPARE(form.EndTime->date(), QDate::currentDate());
-        QCOMPARE(itemsOf(form.FWComBox), (QStringList{QStringLiteral("文字资料"), QStringLiteral("实例资料")}));
+        QCOMPARE(itemsOf(form.FWComBox), (QStringList {QStringLiteral("文字资料"), QStringLiteral("实例资料")}));
         QCOMPARE(form.FWComBox->currentIndex(), -1);
         QCOMPARE(form.BigComBox->count(), 0);
         QCOMPARE(form.SmallComBox->count(), 0);
@@ -98,34 +103,34 @@ private slots:
         const QString all = QStringLiteral("全部类别");
 
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
-        QCOMPARE(itemsOf(form.BigComBox), (QStringList{all, QStringLiteral("算法"), QStringLiteral("网络")}));
+        QCOMPARE(itemsOf(form.BigComBox), (QStringList {all, QStringLiteral("算法"), QStringLiteral("网络")}));
         QCOMPARE(form.BigComBox->currentIndex(), -1);
         QCOMPARE(form.SmallComBox->count(), 0);
 
         QVERIFY(choose(form, form.BigComBox, QStringLiteral("算法")));
-        QCOMPARE(itemsOf(form.SmallComBox), (QStringList{all, QStringLiteral("排序"), QStringLiteral("查找")}));
+        QCOMPARE(itemsOf(form.SmallComBox), (QStringList {all, QStringLiteral("排序"), QStringLiteral("查找")}));
         QCOMPARE(form.SmallComBox->currentIndex(), -1);
 
         QVERIFY(choose(form, form.BigComBox, QStringLiteral("网络")));
-        QCOMPARE(itemsOf(form.SmallComBox), QStringList{all});
+        QCOMPARE(itemsOf(form.SmallComBox), QStringList {all});
         QCOMPARE(form.SmallComBox->currentIndex(), -1);
 
         QVERIFY(choose(form, form.BigComBox, all));
-        QCOMPARE(itemsOf(form.SmallComBox), QStringList{all});
+        QCOMPARE(itemsOf(form.SmallComBox), QStringList {all});
         QCOMPARE(form.SmallComBox->currentIndex(), -1);
 
         // A kind change refills the categories and empties the subcategories.
         QVERIFY(choose(form, form.BigComBox, QStringLiteral("算法")));
         QVERIFY(choose(form, form.SmallComBox, QStringLiteral("排序")));
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("实例资料")));
-        QCOMPARE(itemsOf(form.BigComBox), (QStringList{all, QStringLiteral("工具"), QStringLiteral("算法")}));
+        QCOMPARE(itemsOf(form.BigComBox), (QStringList {all, QStringLiteral("工具"), QStringLiteral("算法")}));
         QCOMPARE(form.BigComBox->currentIndex(), -1);
         QCOMPARE(form.SmallComBox->count(), 0);
         QCOMPARE(form.SmallComBox->currentText(), QString());
 
         // The example kind's 算法 has no subcategories, unlike the text kind's category of that name.
         QVERIFY(choose(form, form.BigComBox, QStringLiteral("算法")));
-        QCOMPARE(itemsOf(form.SmallComBox), QStringList{all});
+        QCOMPARE(itemsOf(form.SmallComBox), QStringList {all});
     }
 
     void emptyKindRoot()
@@ -134,7 +139,7 @@ private slots:
         TestApp app(dir);
         TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("实例资料")));
-        QCOMPARE(itemsOf(form.BigComBox), QStringList{QStringLiteral("全部类别")});
+        QCOMPARE(itemsOf(form.BigComBox), QStringList {QStringLiteral("全部类别")});
         QCOMPARE(form.BigComBox->currentIndex(), -1);
     }
 
@@ -152,24 +157,26 @@ private slots:
         form.SerchBtnClick();  // the subcategory box still shows no choice
         QVERIFY(choose(form, form.SmallComBox, QStringLiteral("全部类别")));
         form.SerchBtnClick();
-        QCOMPARE(prompts.texts(), (QStringList{QStringLiteral("请选择搜索范围！"), QStringLiteral("请选择搜索范围！"),
-                                               QStringLiteral("标题关键字和作者至少填写一样！")}));
+        QCOMPARE(prompts.texts(),
+            (QStringList {QStringLiteral("请选择搜索范围！"), QStringLiteral("请选择搜索范围！"),
+                QStringLiteral("标题关键字和作者至少填写一样！")}));
         for (const ShownPrompt& p : prompts.shown)
             QCOMPARE(p.kind, QStringLiteral("message"));
-        QCOMPARE(entriesOf(app->ui().StoreItemView), (QList<ListEntry>{{QStringLiteral("earlier result"), 4, 7}}));
+        QCOMPARE(entriesOf(app->ui().StoreItemView), (QList<ListEntry> {{QStringLiteral("earlier result"), 4, 7}}));
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("准备就绪"));
     }
 
     void resultsStoredAndListed()
     {
         TestDataDir dir(kTree);
-        const qint64 quick = dir.addText(QStringLiteral("快速排序"), QStringLiteral("算法"), QStringLiteral("排序"), {},
-                                         QStringLiteral("张三"));
-        dir.addText(QStringLiteral("堆排序"), QStringLiteral("算法"), QStringLiteral("排序"), {}, QStringLiteral("李四"));
-        const qint64 mine = dir.addText(QStringLiteral("it+(DYH)+s 排序"), QStringLiteral("网络"), QString(), {},
-                                        QStringLiteral("张三"));
-        const qint64 tool = dir.addExe(QStringLiteral("编辑器"), QStringLiteral("工具"), QString(), QStringLiteral("/bin/vi"),
-                                       {}, {}, QStringLiteral("2004-03-31 23:59:59"));
+        const qint64 quick = dir.addText(
+            QStringLiteral("快速排序"), QStringLiteral("算法"), QStringLiteral("排序"), {}, QStringLiteral("张三"));
+        dir.addText(
+            QStringLiteral("堆排序"), QStringLiteral("算法"), QStringLiteral("排序"), {}, QStringLiteral("李四"));
+        const qint64 mine = dir.addText(
+            QStringLiteral("it+(DYH)+s 排序"), QStringLiteral("网络"), QString(), {}, QStringLiteral("张三"));
+        const qint64 tool = dir.addExe(QStringLiteral("编辑器"), QStringLiteral("工具"), QString(),
+            QStringLiteral("/bin/vi"), {}, {}, QStringLiteral("2004-03-31 23:59:59"));
         TestApp app(dir);
         MainData->useAbsolutePath();
         ScriptedPrompts prompts;
@@ -184,7 +191,8 @@ private slots:
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("恭喜，共找到2个资料"));
         QList<ListEntry> found = entriesOf(app->ui().StoreItemView);
         std::sort(found.begin(), found.end(), [](const ListEntry& a, const ListEntry& b) { return a.id < b.id; });
-        const QList<ListEntry> expected = {{QStringLiteral("快速排序"), 4, quick}, {QStringLiteral("it's 排序"), 4, mine}};
+        const QList<ListEntry> expected
+            = {{QStringLiteral("快速排序"), 4, quick}, {QStringLiteral("it's 排序"), 4, mine}};
         QCOMPARE(found, expected);
 
         // The search-results node lists exactly the stored items.
@@ -204,7 +212,7 @@ private slots:
         form.EndTime->setDate(QDate(2004, 3, 31));
         form.SerchBtnClick();
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("恭喜，共找到1个资料"));
-        QCOMPARE(entriesOf(app->ui().StoreItemView), (QList<ListEntry>{{QStringLiteral("编辑器"), 5, tool}}));
+        QCOMPARE(entriesOf(app->ui().StoreItemView), (QList<ListEntry> {{QStringLiteral("编辑器"), 5, tool}}));
 
         // No hits empties the store.
         form.BeginTime->setDate(QDate(2004, 4, 1));
@@ -233,7 +241,7 @@ private slots:
         QCOMPARE(prompts.shown.first().kind, QStringLiteral("message"));
         const QString prefix = QStringLiteral("发生错误，原因：");
         QVERIFY2(prompts.lastText().startsWith(prefix) && prompts.lastText().size() > prefix.size(),
-                 qPrintable(prompts.lastText()));
+            qPrintable(prompts.lastText()));
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("正在搜索..."));
         QCOMPARE(app->ui().StoreItemView->count(), 0);
         QVERIFY(!QFile::exists(dir.file(QStringLiteral("Data.QSD"))));

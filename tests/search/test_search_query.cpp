@@ -14,8 +14,8 @@ const QString kText = QStringLiteral("文字资料");
 const QString kExample = QStringLiteral("实例资料");
 const QString kAll = QStringLiteral("全部类别");
 
-SearchInput makeInput(const QString& kind, const QString& category, const QString& subcategory, const QString& key,
-                      const QString& author)
+SearchInput makeInput(
+    const QString& kind, const QString& category, const QString& subcategory, const QString& key, const QString& author)
 {
     SearchInput in;
     in.kind = kind;
@@ -56,42 +56,42 @@ private slots:
         const QString like = QStringLiteral(" escape '\\'");
         QTest::newRow("keyword and author, any category")
             << makeInput(kText, kAll, kAll, QStringLiteral("排序"), QStringLiteral("张三"))
-            << QStringLiteral("select id,title from textfile where title like ?") + like + QStringLiteral(" and writer=?")
-            << QVariantList{QStringLiteral("%排序%"), QStringLiteral("张三")};
+            << QStringLiteral("select id,title from textfile where title like ?") + like
+                + QStringLiteral(" and writer=?")
+            << QVariantList {QStringLiteral("%排序%"), QStringLiteral("张三")};
         QTest::newRow("category, keyword and date range")
             << withRange(makeInput(kExample, QStringLiteral("工具"), kAll, QStringLiteral("编辑"), QString()),
-                         QDate(2004, 3, 1), QDate(2004, 3, 31))
+                   QDate(2004, 3, 1), QDate(2004, 3, 31))
             << QStringLiteral("select id,title from exefile where bigclassname=? and title like ?") + like
-                   + QStringLiteral(" and createtime>=? and createtime<?")
-            << QVariantList{QStringLiteral("工具"), QStringLiteral("%编辑%"), QStringLiteral("2004-03-01"),
-                            QStringLiteral("2004-04-01")};
+                + QStringLiteral(" and createtime>=? and createtime<?")
+            << QVariantList {QStringLiteral("工具"), QStringLiteral("%编辑%"), QStringLiteral("2004-03-01"),
+                   QStringLiteral("2004-04-01")};
         QTest::newRow("category and subcategory, author only")
             << makeInput(kText, QStringLiteral("算法"), QStringLiteral("排序"), QString(), QStringLiteral("张三"))
             << QStringLiteral("select id,title from textfile where bigclassname=? and classname=? and writer=?")
-            << QVariantList{QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("张三")};
+            << QVariantList {QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("张三")};
         QTest::newRow("apostrophe keyword in stored form")
             << makeInput(kText, kAll, kAll, QStringLiteral("it's"), QString())
             << QStringLiteral("select id,title from textfile where title like ?") + like
-            << QVariantList{QStringLiteral("%it+(DYH)+s%")};
+            << QVariantList {QStringLiteral("%it+(DYH)+s%")};
         QTest::newRow("wildcards and backslash taken literally")
             << makeInput(kText, kAll, kAll, QStringLiteral("50%_a\\b"), QString())
             << QStringLiteral("select id,title from textfile where title like ?") + like
-            << QVariantList{QStringLiteral("%50\\%\\_a\\\\b%")};
+            << QVariantList {QStringLiteral("%50\\%\\_a\\\\b%")};
         QTest::newRow("reversed range adds no time condition")
             << withRange(makeInput(kText, kAll, kAll, QString(), QStringLiteral("张三")), QDate(2004, 4, 1),
-                         QDate(2004, 3, 1))
-            << QStringLiteral("select id,title from textfile where writer=?") << QVariantList{QStringLiteral("张三")};
+                   QDate(2004, 3, 1))
+            << QStringLiteral("select id,title from textfile where writer=?") << QVariantList {QStringLiteral("张三")};
         QTest::newRow("equal days are that one day")
             << withRange(makeInput(kText, kAll, kAll, QString(), QStringLiteral("张三")), QDate(2004, 3, 5),
-                         QDate(2004, 3, 5))
+                   QDate(2004, 3, 5))
             << QStringLiteral("select id,title from textfile where writer=? and createtime>=? and createtime<?")
-            << QVariantList{QStringLiteral("张三"), QStringLiteral("2004-03-05"), QStringLiteral("2004-03-06")};
-        SearchInput unticked = withRange(makeInput(kText, kAll, kAll, QString(), QStringLiteral("张三")),
-                                         QDate(2004, 3, 1), QDate(2004, 3, 31));
+            << QVariantList {QStringLiteral("张三"), QStringLiteral("2004-03-05"), QStringLiteral("2004-03-06")};
+        SearchInput unticked = withRange(
+            makeInput(kText, kAll, kAll, QString(), QStringLiteral("张三")), QDate(2004, 3, 1), QDate(2004, 3, 31));
         unticked.useTime = false;
-        QTest::newRow("range not ticked")
-            << unticked << QStringLiteral("select id,title from textfile where writer=?")
-            << QVariantList{QStringLiteral("张三")};
+        QTest::newRow("range not ticked") << unticked << QStringLiteral("select id,title from textfile where writer=?")
+                                          << QVariantList {QStringLiteral("张三")};
     }
     void statement()
     {
@@ -112,39 +112,36 @@ private slots:
         QTest::addColumn<SearchInput>("input");
         QTest::addColumn<QStringList>("titles");
 
-        QTest::newRow("keyword and author")
-            << makeInput(kText, kAll, kAll, QStringLiteral("排序"), QStringLiteral("张三"))
-            << QStringList{QStringLiteral("快速排序"), QStringLiteral("排序总结")};
+        QTest::newRow("keyword and author") << makeInput(kText, kAll, kAll, QStringLiteral("排序"),
+            QStringLiteral("张三")) << QStringList {QStringLiteral("快速排序"), QStringLiteral("排序总结")};
         QTest::newRow("keyword matches anywhere, any author")
             << makeInput(kText, kAll, kAll, QStringLiteral("排序"), QString())
-            << QStringList{QStringLiteral("堆排序"), QStringLiteral("快速排序"), QStringLiteral("排序总结")};
+            << QStringList {QStringLiteral("堆排序"), QStringLiteral("快速排序"), QStringLiteral("排序总结")};
         QTest::newRow("category and subcategory, author only")
             << makeInput(kText, QStringLiteral("算法"), QStringLiteral("排序"), QString(), QStringLiteral("张三"))
-            << QStringList{QStringLiteral("快速排序")};
+            << QStringList {QStringLiteral("快速排序")};
         QTest::newRow("author must match exactly")
-            << makeInput(kText, kAll, kAll, QString(), QStringLiteral("张")) << QStringList{};
-        QTest::newRow("apostrophe in keyword and author")
-            << makeInput(kText, kAll, kAll, QStringLiteral("it's"), QStringLiteral("O'Brien"))
-            << QStringList{QStringLiteral("it's mine")};
-        QTest::newRow("percent is literal")
-            << makeInput(kText, kAll, kAll, QStringLiteral("100%"), QString()) << QStringList{QStringLiteral("100% done")};
+            << makeInput(kText, kAll, kAll, QString(), QStringLiteral("张")) << QStringList {};
+        QTest::newRow("apostrophe in keyword and author") << makeInput(kText, kAll, kAll, QStringLiteral("it's"),
+            QStringLiteral("O'Brien")) << QStringList {QStringLiteral("it's mine")};
+        QTest::newRow("percent is literal") << makeInput(kText, kAll, kAll, QStringLiteral("100%"), QString())
+                                            << QStringList {QStringLiteral("100% done")};
         QTest::newRow("underscore is literal")
-            << makeInput(kText, kAll, kAll, QStringLiteral("a_b"), QString()) << QStringList{QStringLiteral("a_b")};
+            << makeInput(kText, kAll, kAll, QStringLiteral("a_b"), QString()) << QStringList {QStringLiteral("a_b")};
         QTest::newRow("example category, keyword and range")
             << withRange(makeInput(kExample, QStringLiteral("工具"), kAll, QStringLiteral("编辑"), QString()),
-                         QDate(2004, 3, 1), QDate(2004, 3, 31))
-            << QStringList{QStringLiteral("编辑器旧"), QStringLiteral("编辑器新"), QStringLiteral("编辑器首日")};
-        QTest::newRow("equal days find that day only")
-            << withRange(makeInput(kExample, kAll, kAll, QStringLiteral("编辑"), QString()), QDate(2004, 3, 31),
-                         QDate(2004, 3, 31))
-            << QStringList{QStringLiteral("编辑器新")};
+                   QDate(2004, 3, 1), QDate(2004, 3, 31))
+            << QStringList {QStringLiteral("编辑器旧"), QStringLiteral("编辑器新"), QStringLiteral("编辑器首日")};
+        QTest::newRow("equal days find that day only") << withRange(
+            makeInput(kExample, kAll, kAll, QStringLiteral("编辑"), QString()), QDate(2004, 3, 31), QDate(2004, 3, 31))
+                                                       << QStringList {QStringLiteral("编辑器新")};
         QTest::newRow("reversed range does not restrict")
             << withRange(makeInput(kExample, kAll, kAll, QStringLiteral("编辑"), QString()), QDate(2004, 3, 31),
-                         QDate(2004, 3, 1))
-            << QStringList{QStringLiteral("编辑器旧"), QStringLiteral("编辑器新"), QStringLiteral("编辑器早"),
-                           QStringLiteral("编辑器晚"), QStringLiteral("编辑器首日")};
-        QTest::newRow("long keyword")
-            << makeInput(kText, kAll, kAll, QString(500, QChar(0x6392)), QString()) << QStringList{};
+                   QDate(2004, 3, 1))
+            << QStringList {QStringLiteral("编辑器旧"), QStringLiteral("编辑器新"), QStringLiteral("编辑器早"),
+                   QStringLiteral("编辑器晚"), QStringLiteral("编辑器首日")};
+        QTest::newRow("long keyword") << makeInput(kText, kAll, kAll, QString(500, QChar(0x6392)), QString())
+                                      << QStringList {};
     }
     void results()
     {
@@ -156,20 +153,28 @@ private slots:
         const QString zs = QStringLiteral("张三");
         dir.addText(QStringLiteral("快速排序"), QStringLiteral("算法"), QStringLiteral("排序"), {}, zs);
         dir.addText(QStringLiteral("排序总结"), QStringLiteral("算法"), QString(), {}, zs);
-        dir.addText(QStringLiteral("堆排序"), QStringLiteral("算法"), QStringLiteral("排序"), {}, QStringLiteral("李四"));
+        dir.addText(
+            QStringLiteral("堆排序"), QStringLiteral("算法"), QStringLiteral("排序"), {}, QStringLiteral("李四"));
         dir.addText(QStringLiteral("查找"), QStringLiteral("算法"), QStringLiteral("查找"), {}, zs);
-        dir.addText(QStringLiteral("it+(DYH)+s mine"), QStringLiteral("网络"), QString(), {}, QStringLiteral("O'Brien"));
+        dir.addText(
+            QStringLiteral("it+(DYH)+s mine"), QStringLiteral("网络"), QString(), {}, QStringLiteral("O'Brien"));
         dir.addText(QStringLiteral("100% done"), QStringLiteral("网络"), QString());
         dir.addText(QStringLiteral("1000 done"), QStringLiteral("网络"), QString());
         dir.addText(QStringLiteral("a_b"), QStringLiteral("网络"), QString());
         dir.addText(QStringLiteral("axb"), QStringLiteral("网络"), QString());
         const QString tool = QStringLiteral("工具");
-        dir.addExe(QStringLiteral("编辑器早"), tool, QString(), QStringLiteral("/bin/a"), {}, {}, QStringLiteral("2004-02-29 23:59:59"));
-        dir.addExe(QStringLiteral("编辑器首日"), tool, QString(), QStringLiteral("/bin/b"), {}, {}, QStringLiteral("2004-03-01"));
-        dir.addExe(QStringLiteral("编辑器旧"), tool, QString(), QStringLiteral("/bin/c"), {}, {}, QStringLiteral("2004-03-15 08:00:00"));
-        dir.addExe(QStringLiteral("编辑器新"), tool, QString(), QStringLiteral("/bin/d"), {}, {}, QStringLiteral("2004-03-31 23:59:59"));
-        dir.addExe(QStringLiteral("编辑器晚"), tool, QString(), QStringLiteral("/bin/e"), {}, {}, QStringLiteral("2004-04-01"));
-        dir.addExe(QStringLiteral("查看器"), tool, QString(), QStringLiteral("/bin/f"), {}, {}, QStringLiteral("2004-03-15"));
+        dir.addExe(QStringLiteral("编辑器早"), tool, QString(), QStringLiteral("/bin/a"), {}, {},
+            QStringLiteral("2004-02-29 23:59:59"));
+        dir.addExe(QStringLiteral("编辑器首日"), tool, QString(), QStringLiteral("/bin/b"), {}, {},
+            QStringLiteral("2004-03-01"));
+        dir.addExe(QStringLiteral("编辑器旧"), tool, QString(), QStringLiteral("/bin/c"), {}, {},
+            QStringLiteral("2004-03-15 08:00:00"));
+        dir.addExe(QStringLiteral("编辑器新"), tool, QString(), QStringLiteral("/bin/d"), {}, {},
+            QStringLiteral("2004-03-31 23:59:59"));
+        dir.addExe(QStringLiteral("编辑器晚"), tool, QString(), QStringLiteral("/bin/e"), {}, {},
+            QStringLiteral("2004-04-01"));
+        dir.addExe(
+            QStringLiteral("查看器"), tool, QString(), QStringLiteral("/bin/f"), {}, {}, QStringLiteral("2004-03-15"));
 
         TMainData data(dir.path());
         data.useAbsolutePath();
@@ -181,7 +186,6 @@ private slots:
         for (const search::SearchHit& h : hits)
             QVERIFY(h.id > 0);
     }
-
 };
 
 QS_TEST_CLASS(SearchStatementTest)

@@ -8,7 +8,7 @@
 struct StoreFixture {
     TestDataDir dir;
     RecordingStatus status;
-    TMainData data{dir.path()};
+    TMainData data {dir.path()};
 
     StoreFixture()
     {
@@ -19,8 +19,7 @@ struct StoreFixture {
     // The value of one column of one row, read directly.
     QString raw(const QString& table, const QString& column, qint64 id) const
     {
-        const QStringList values =
-            dir.column(QStringLiteral("select %1 from %2 where id=?").arg(column, table), {id});
+        const QStringList values = dir.column(QStringLiteral("select %1 from %2 where id=?").arg(column, table), {id});
         return values.value(0);
     }
     qint64 lastId(const QString& table) const

@@ -117,8 +117,9 @@ private slots:
                 output += child.readAllStandardOutput();
             }
             QVERIFY2(output.contains("READY\n"),
-                     qPrintable(QStringLiteral("start %1: %2 %3").arg(kill).arg(QString::fromUtf8(output),
-                                                                             QString::fromUtf8(child.readAllStandardError()))));
+                qPrintable(QStringLiteral("start %1: %2 %3")
+                               .arg(kill)
+                               .arg(QString::fromUtf8(output), QString::fromUtf8(child.readAllStandardError()))));
 
             // Kill at a random moment while it writes.
             const int delayMs = int(random.bounded(1, 160));
@@ -131,7 +132,7 @@ private slots:
             QVERIFY(child.waitForFinished(10000));
             output += child.readAllStandardOutput();
             QVERIFY2(ranUntilKilled && child.exitStatus() == QProcess::CrashExit,
-                     qPrintable(QString::fromUtf8(output + child.readAllStandardError())));
+                qPrintable(QString::fromUtf8(output + child.readAllStandardError())));
             const int before = reported.lines;
             const QString failure = reported.take(output);
             QVERIFY2(failure.isEmpty(), qPrintable(QStringLiteral("run %1: %2").arg(kill).arg(failure)));
@@ -143,7 +144,8 @@ private slots:
             try {
                 tree = loadTreeFile(dir.file(QStringLiteral("MTS.qs")));
             } catch (const EOpenFileError& e) {
-                QFAIL(qPrintable(QStringLiteral("after kill %1 the tree file is unreadable: %2").arg(kill).arg(e.text)));
+                QFAIL(
+                    qPrintable(QStringLiteral("after kill %1 the tree file is unreadable: %2").arg(kill).arg(e.text)));
             }
             QCOMPARE(tree.size(), 3);
             QCOMPARE(tree.at(0).text, QStringLiteral("文字资料"));
@@ -156,9 +158,9 @@ private slots:
             // The settings file reads whole, as the last write the child saw succeed or a later one.
             const QString ini = dir.file(QStringLiteral("QS.ini"));
             const SettingsRead settings = readSettings(ini, SettingsLines::All);
-            QVERIFY2(settings.ok(), qPrintable(QStringLiteral("after kill %1 the settings file is unreadable: %2")
-                                                   .arg(kill)
-                                                   .arg(settings.error)));
+            QVERIFY2(settings.ok(),
+                qPrintable(
+                    QStringLiteral("after kill %1 the settings file is unreadable: %2").arg(kill).arg(settings.error)));
             QFile iniFile(ini);
             QVERIFY(iniFile.open(QIODevice::ReadOnly));
             QCOMPARE(iniFile.readAll().count("\r\n"), 14);
@@ -167,10 +169,10 @@ private slots:
                 QCOMPARE(settings.values.trayWay, QStringLiteral("01"));
             }
             QVERIFY2(settings.values.color >= reported.colour,
-                     qPrintable(QStringLiteral("after kill %1: colour %2, reported %3")
-                                    .arg(kill)
-                                    .arg(settings.values.color)
-                                    .arg(reported.colour)));
+                qPrintable(QStringLiteral("after kill %1: colour %2, reported %3")
+                               .arg(kill)
+                               .arg(settings.values.color)
+                               .arg(reported.colour)));
 
             // The database is whole (the next connection rolls back an interrupted insert) and holds
             // every material whose insert reported success; at most one unreported insert per kill.
@@ -189,12 +191,15 @@ private slots:
             const QSet<QString> stored(titles.cbegin(), titles.cend());
             QCOMPARE(stored.size(), titles.size());
             QVERIFY2(stored.contains(reported.materials),
-                     qPrintable(QStringLiteral("after kill %1: %2 stored, %3 reported")
-                                    .arg(kill)
-                                    .arg(stored.size())
-                                    .arg(reported.materials.size())));
+                qPrintable(QStringLiteral("after kill %1: %2 stored, %3 reported")
+                               .arg(kill)
+                               .arg(stored.size())
+                               .arg(reported.materials.size())));
             QVERIFY2(stored.size() <= reported.materials.size() + kill + 1,
-                     qPrintable(QStringLiteral("after kill %1: %2 stored, %3 reported").arg(kill).arg(stored.size()).arg(reported.materials.size())));
+                qPrintable(QStringLiteral("after kill %1: %2 stored, %3 reported")
+                               .arg(kill)
+                               .arg(stored.size())
+                               .arg(reported.materials.size())));
 
             // A copy interrupted by the kill never takes a copy's place.
             for (int n = 1; n <= safetycopies::kKept; ++n) {
@@ -210,8 +215,8 @@ private slots:
         QVERIFY(!reported.categories.isEmpty());
         QVERIFY(QFile::exists(safetycopies::copyPath(db, safetycopies::kKept)));
         qInfo("%d kills (%d during a database write), %lld materials and %lld categories reported, %lld ms", kKills,
-              journalsLeft, qint64(reported.materials.size()), qint64(reported.categories.size()),
-              qint64(total.elapsed()));
+            journalsLeft, qint64(reported.materials.size()), qint64(reported.categories.size()),
+            qint64(total.elapsed()));
     }
 };
 

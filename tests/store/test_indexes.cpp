@@ -25,8 +25,8 @@ QByteArray fileBytes(const QString& path)
 
 QStringList indexesOf(const TestDataDir& dir)
 {
-    QStringList names =
-        dir.column(QStringLiteral("select name from sqlite_master where type='index' and name not like 'sqlite_%'"));
+    QStringList names
+        = dir.column(QStringLiteral("select name from sqlite_master where type='index' and name not like 'sqlite_%'"));
     names.sort();
     return names;
 }
@@ -98,8 +98,8 @@ private slots:
         StoreFixture f;
         for (int i = 0; i < 30; ++i)
             f.dir.addText(QStringLiteral("t%1 it+(DYH)+s").arg(i), QStringLiteral("c%1").arg(i % 3),
-                          i % 2 ? QStringLiteral("s") : QString(), QStringLiteral("body %1").arg(i),
-                          QStringLiteral("w%1").arg(i % 4));
+                i % 2 ? QStringLiteral("s") : QString(), QStringLiteral("body %1").arg(i),
+                QStringLiteral("w%1").arg(i % 4));
         QVERIFY(dropIndexes(f.dir));
         const QStringList before = rows(f.dir);
 
@@ -116,7 +116,8 @@ private slots:
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("index-test-copy"));
             db.setDatabaseName(copy);
             QSqlQuery q(db);
-            if (db.open() && q.exec(QStringLiteral("select count(*) from sqlite_master where type='index'")) && q.next())
+            if (db.open() && q.exec(QStringLiteral("select count(*) from sqlite_master where type='index'"))
+                && q.next())
                 indexesInCopy = q.value(0).toInt();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("index-test-copy"));
@@ -178,12 +179,11 @@ private slots:
         const QString c = QStringLiteral("O'Neil");
         QTest::newRow("ordered listing") << sql::listMaterials(kText, c, QStringLiteral("s"), 1) << 2;
         QTest::newRow("listing by time") << sql::listMaterials(kText, c, QString(), 2) << 1;
-        QTest::newRow("search with escape")
-            << Statement{QStringLiteral("select id,title from textfile where title like ? escape '\\'"),
-                         {QStringLiteral("%50\\%%")}}
-            << 1;
-        QTest::newRow("limit") << Statement{QStringLiteral("select id from textfile limit 2"), {}} << 2;
-        QTest::newRow("trailing comment") << Statement{QStringLiteral("select id from textfile -- all"), {}} << 4;
+        QTest::newRow("search with escape") << Statement {
+            QStringLiteral("select id,title from textfile where title like ? escape '\\'"),
+            {QStringLiteral("%50\\%%")}} << 1;
+        QTest::newRow("limit") << Statement {QStringLiteral("select id from textfile limit 2"), {}} << 2;
+        QTest::newRow("trailing comment") << Statement {QStringLiteral("select id from textfile -- all"), {}} << 4;
         QTest::newRow("no rows") << sql::countCategory(kText, QStringLiteral("none")) << 0;
     }
     void countIsTheNumberOfRows()
@@ -231,7 +231,7 @@ private slots:
         QVERIFY(!text.UpdateById(id));
         QVERIFY2(ResultMessage.contains(QStringLiteral("exefile")), qPrintable(ResultMessage));
         QVERIFY(!TFile::ExecuteStatement(sql::deleteMaterial(QStringLiteral("textfile"), id)));
-        QCOMPARE(f.dir.column(QStringLiteral("select title from textfile")), QStringList{"kept"});
+        QCOMPARE(f.dir.column(QStringLiteral("select title from textfile")), QStringList {"kept"});
         QVERIFY(indexesOf(f.dir).isEmpty());
     }
 };

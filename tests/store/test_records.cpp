@@ -24,11 +24,21 @@ private slots:
         QTest::addColumn<QString>("plain");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("body");
-        QTest::newRow("apostrophe") << "it's" << "it+(DYH)+s" << "it+(DYH)+s";
-        QTest::newRow("colon and quotes") << "a:'b'" << "a:+(DYH)+b+(DYH)+" << "a+(MH)++(DYH)+b+(DYH)+";
-        QTest::newRow("nothing to do") << "100% C:\\x 😀" << "100% C:\\x 😀" << "100% C+(MH)+\\x 😀";
-        QTest::newRow("empty") << "" << "" << "";
-        QTest::newRow("only marks") << "'':" << "+(DYH)++(DYH)+:" << "+(DYH)++(DYH)++(MH)+";
+        QTest::newRow("apostrophe") << "it's"
+                                    << "it+(DYH)+s"
+                                    << "it+(DYH)+s";
+        QTest::newRow("colon and quotes") << "a:'b'"
+                                          << "a:+(DYH)+b+(DYH)+"
+                                          << "a+(MH)++(DYH)+b+(DYH)+";
+        QTest::newRow("nothing to do") << "100% C:\\x 😀"
+                                       << "100% C:\\x 😀"
+                                       << "100% C+(MH)+\\x 😀";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "";
+        QTest::newRow("only marks") << "'':"
+                                    << "+(DYH)++(DYH)+:"
+                                    << "+(DYH)++(DYH)++(MH)+";
     }
     void escaping()
     {
@@ -99,12 +109,26 @@ private slots:
         QTest::addColumn<QString>("category");
         QTest::addColumn<QString>("subcategory");
         QTest::addColumn<QStringList>("body");
-        QTest::newRow("apostrophes everywhere") << "it's" << "O'Brien" << "C'at" << "it's" << QStringList{"a:'b'", "c"};
-        QTest::newRow("directly in category") << "t" << "" << "算法" << "" << QStringList{"one"};
-        QTest::newRow("empty body") << "空" << "张三" << "算法" << "排序" << QStringList{};
-        QTest::newRow("empty lines kept") << "t" << "" << "a" << "b" << QStringList{"", "x", ""};
-        QTest::newRow("tokens, percent, backslash, emoji")
-            << "+(DYH)+ 100%" << "\\\\server" << "%_" << "😀" << QStringList{"+(MH)+ C:\\Tools", "😀 'q'"};
+        QTest::newRow("apostrophes everywhere") << "it's"
+                                                << "O'Brien"
+                                                << "C'at"
+                                                << "it's" << QStringList {"a:'b'", "c"};
+        QTest::newRow("directly in category") << "t"
+                                              << ""
+                                              << "算法"
+                                              << "" << QStringList {"one"};
+        QTest::newRow("empty body") << "空"
+                                    << "张三"
+                                    << "算法"
+                                    << "排序" << QStringList {};
+        QTest::newRow("empty lines kept") << "t"
+                                          << ""
+                                          << "a"
+                                          << "b" << QStringList {"", "x", ""};
+        QTest::newRow("tokens, percent, backslash, emoji") << "+(DYH)+ 100%"
+                                                           << "\\\\server"
+                                                           << "%_"
+                                                           << "😀" << QStringList {"+(MH)+ C:\\Tools", "😀 'q'"};
     }
     void textRoundTrip()
     {
@@ -144,7 +168,7 @@ private slots:
         out.title = QStringLiteral("new'title");
         out.writer = QStringLiteral("x'y");
         out.createtime = QStringLiteral("2001-02-03 04:05:06");
-        out.main = QStringList{QStringLiteral("only")};
+        out.main = QStringList {QStringLiteral("only")};
         out.UpdateById(id);
         QCOMPARE(ResultMessage, kDone);
         TFileText again;
@@ -159,8 +183,8 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QStringList>("about");
-        QTest::newRow("windows path") << "C:\\Tools\\a.exe" << QStringList{"runs: 'fast'"};
-        QTest::newRow("apostrophe in path, no description") << "/home/o'neil/x.sh" << QStringList{};
+        QTest::newRow("windows path") << "C:\\Tools\\a.exe" << QStringList {"runs: 'fast'"};
+        QTest::newRow("apostrophe in path, no description") << "/home/o'neil/x.sh" << QStringList {};
     }
     void exeRoundTrip()
     {
@@ -194,11 +218,11 @@ private slots:
     {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("crlf ending") << "a\r\nb\r\n" << QStringList{"a", "b"};
-        QTest::newRow("no ending") << "a\nb" << QStringList{"a", "b"};
-        QTest::newRow("lone cr") << "a\rb\r" << QStringList{"a", "b"};
-        QTest::newRow("blank last line") << "a\r\n\r\n" << QStringList{"a", ""};
-        QTest::newRow("empty") << "" << QStringList{};
+        QTest::newRow("crlf ending") << "a\r\nb\r\n" << QStringList {"a", "b"};
+        QTest::newRow("no ending") << "a\nb" << QStringList {"a", "b"};
+        QTest::newRow("lone cr") << "a\rb\r" << QStringList {"a", "b"};
+        QTest::newRow("blank last line") << "a\r\n\r\n" << QStringList {"a", ""};
+        QTest::newRow("empty") << "" << QStringList {};
     }
     void loadSplitsBody()
     {
@@ -206,8 +230,8 @@ private slots:
         QFETCH(QStringList, lines);
         StoreFixture f;
         const qint64 text = f.dir.addText(QStringLiteral("t"), QStringLiteral("c"), QString(), stored);
-        const qint64 exe =
-            f.dir.addExe(QStringLiteral("t"), QStringLiteral("c"), QString(), QStringLiteral("/p"), stored);
+        const qint64 exe
+            = f.dir.addExe(QStringLiteral("t"), QStringLiteral("c"), QString(), QStringLiteral("/p"), stored);
         TFileText t;
         t.LoadById(text);
         QCOMPARE(t.main, lines);
@@ -238,16 +262,17 @@ private slots:
         TFileText text;
         text.title = QStringLiteral("old");
         text.createtime = QStringLiteral("then");
-        text.main = QStringList{QStringLiteral("old body")};
+        text.main = QStringList {QStringLiteral("old body")};
         text.LoadById(999);
-        QVERIFY2(ResultMessage.startsWith(kFailure) && ResultMessage.size() > kFailure.size(), qPrintable(ResultMessage));
+        QVERIFY2(
+            ResultMessage.startsWith(kFailure) && ResultMessage.size() > kFailure.size(), qPrintable(ResultMessage));
         QCOMPARE(text.title, QStringLiteral("old"));
         QCOMPARE(text.createtime, QStringLiteral("then"));
         QVERIFY(text.main.isEmpty());
 
         TFileExe exe;
         exe.fpath = QStringLiteral("/keep");
-        exe.about = QStringList{QStringLiteral("x")};
+        exe.about = QStringList {QStringLiteral("x")};
         exe.LoadById(999);
         QVERIFY(ResultMessage.startsWith(kFailure));
         QCOMPARE(exe.fpath, QStringLiteral("/keep"));
@@ -281,33 +306,34 @@ private slots:
         // The installed schema forbids NULL; an older or foreign file may not.
         QVERIFY(QFile::remove(f.db()));
         const bool text = table == QStringLiteral("textfile");
-        QStringList columns{"title", "classname", "bigclassname", "writer", "createtime", text ? "main" : "about"};
+        QStringList columns {"title", "classname", "bigclassname", "writer", "createtime", text ? "main" : "about"};
         if (!text)
             columns.append(QStringLiteral("fpath"));
-        QVERIFY(f.dir.exec(
-            QStringLiteral("create table %1 (id integer primary key, %2)").arg(table, columns.join(','))));
-        QVariantList values{"T+(DYH)+", "sub", "cat", "who", "2020-01-01", "b+(MH)+"};
+        QVERIFY(
+            f.dir.exec(QStringLiteral("create table %1 (id integer primary key, %2)").arg(table, columns.join(','))));
+        QVariantList values {"T+(DYH)+", "sub", "cat", "who", "2020-01-01", "b+(MH)+"};
         if (!text)
             values.append(QStringLiteral("/p"));
         values[nullPosition - 1] = QVariant();
-        QVERIFY(f.dir.exec(
-            QStringLiteral("insert into %1 values(7,?,?,?,?,?,?%2)").arg(table, text ? "" : ",?"), values));
+        QVERIFY(
+            f.dir.exec(QStringLiteral("insert into %1 values(7,?,?,?,?,?,?%2)").arg(table, text ? "" : ",?"), values));
 
         std::unique_ptr<TFile> record(text ? static_cast<TFile*>(new TFileText) : new TFileExe);
         auto* t = dynamic_cast<TFileText*>(record.get());
         auto* e = dynamic_cast<TFileExe*>(record.get());
-        record->title = record->writer = record->bigclassname = record->classname = record->createtime =
-            QStringLiteral("old");
+        record->title = record->writer = record->bigclassname = record->classname = record->createtime
+            = QStringLiteral("old");
         if (e)
             e->fpath = QStringLiteral("old");
         record->LoadById(7);
-        QVERIFY2(ResultMessage.startsWith(kFailure) && ResultMessage.size() > kFailure.size(), qPrintable(ResultMessage));
+        QVERIFY2(
+            ResultMessage.startsWith(kFailure) && ResultMessage.size() > kFailure.size(), qPrintable(ResultMessage));
 
         // The fields in reading order: their loaded values, and what they held before (the body starts empty).
-        QStringList actual{record->title, record->writer, record->bigclassname, record->classname,
-                           (t ? t->main : e->about).join('\n')};
-        QStringList loaded{"T'", "who", "cat", "sub", "b:"};
-        QStringList old{"old", "old", "old", "old", ""};
+        QStringList actual {record->title, record->writer, record->bigclassname, record->classname,
+            (t ? t->main : e->about).join('\n')};
+        QStringList loaded {"T'", "who", "cat", "sub", "b:"};
+        QStringList old {"old", "old", "old", "old", ""};
         if (e) {
             actual.append(e->fpath);
             loaded.append(QStringLiteral("/p"));
@@ -329,8 +355,8 @@ private slots:
         exe.title = QStringLiteral("t");
         exe.InsertNew();
         QVERIFY2(ResultMessage.startsWith(kFailure) && ResultMessage.contains(QStringLiteral("refused by trigger")),
-                 qPrintable(ResultMessage));
-        QCOMPARE(f.dir.column(QStringLiteral("select count(*) from exefile")), QStringList{"0"});
+            qPrintable(ResultMessage));
+        QCOMPARE(f.dir.column(QStringLiteral("select count(*) from exefile")), QStringList {"0"});
     }
 
     void noDataModuleFailsCleanly()
@@ -340,7 +366,7 @@ private slots:
         text.title = QStringLiteral("t");
         text.InsertNew();
         QVERIFY(ResultMessage.startsWith(kFailure) && ResultMessage.size() > kFailure.size());
-        text.main = QStringList{QStringLiteral("x")};
+        text.main = QStringList {QStringLiteral("x")};
         text.LoadById(1);
         QVERIFY(ResultMessage.startsWith(kFailure));
         QVERIFY(text.main.isEmpty());

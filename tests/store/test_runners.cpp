@@ -65,7 +65,7 @@ QStringList titles(const Statement& st)
             return true;
         },
         &error);
-    return ok ? out : QStringList{QStringLiteral("failed: ") + error};
+    return ok ? out : QStringList {QStringLiteral("failed: ") + error};
 }
 }  // namespace
 
@@ -81,7 +81,7 @@ private slots:
         QVERIFY(TFile::ExecuteStatement(sql::deleteMaterial(kText, id)));
         QCOMPARE(f.status.currentStatus(), QStringLiteral("数据库操作成功！"));
         QCOMPARE(f.status.progress(), 100);
-        QCOMPARE(places(f.dir, kText), QStringList{"c/s"});
+        QCOMPARE(places(f.dir, kText), QStringList {"c/s"});
 
         // A successful count leaves status and progress alone.
         f.status.showStatus(QStringLiteral("before"));
@@ -191,25 +191,32 @@ private slots:
         QTest::addColumn<QString>("sub");
         QTest::addColumn<QStringList>("textRows");
         QTest::addColumn<QStringList>("exeRows");
-        const QStringList text{"A/", "A/s1", "A/s2", "B/s1", "O'R/s1"};
-        const QStringList exe{"A/s1", "A/"};
-        QTest::newRow("rename text category") << true << "文字资料" << "A" << false << ""
-                                              << QStringList{"N/", "N/s1", "N/s2", "B/s1", "O'R/s1"} << exe;
-        QTest::newRow("rename subcategory") << true << "文字资料" << "A" << true << "s1"
-                                            << QStringList{"A/", "A/N", "A/s2", "B/s1", "O'R/s1"} << exe;
-        QTest::newRow("rename empty subcategory") << true << "文字资料" << "A" << true << ""
-                                                  << QStringList{"A/N", "A/s1", "A/s2", "B/s1", "O'R/s1"} << exe;
-        QTest::newRow("rename apostrophe category") << true << "文字资料" << "O'R" << false << ""
-                                                    << QStringList{"A/", "A/s1", "A/s2", "B/s1", "N/s1"} << exe;
-        QTest::newRow("rename example category") << true << "实例资料" << "A" << false << "" << text
-                                                 << QStringList{"N/s1", "N/"};
-        QTest::newRow("delete example category") << false << "实例资料" << "A" << false << "" << text << QStringList{};
-        QTest::newRow("delete text category") << false << "文字资料" << "A" << false << ""
-                                              << QStringList{"B/s1", "O'R/s1"} << exe;
-        QTest::newRow("delete empty subcategory") << false << "文字资料" << "A" << true << ""
-                                                  << QStringList{"A/s1", "A/s2", "B/s1", "O'R/s1"} << exe;
-        QTest::newRow("delete apostrophe subcategory") << false << "文字资料" << "O'R" << true << "s1"
-                                                       << QStringList{"A/", "A/s1", "A/s2", "B/s1"} << exe;
+        const QStringList text {"A/", "A/s1", "A/s2", "B/s1", "O'R/s1"};
+        const QStringList exe {"A/s1", "A/"};
+        QTest::newRow("rename text category")
+            << true << "文字资料"
+            << "A" << false << "" << QStringList {"N/", "N/s1", "N/s2", "B/s1", "O'R/s1"} << exe;
+        QTest::newRow("rename subcategory")
+            << true << "文字资料"
+            << "A" << true << "s1" << QStringList {"A/", "A/N", "A/s2", "B/s1", "O'R/s1"} << exe;
+        QTest::newRow("rename empty subcategory")
+            << true << "文字资料"
+            << "A" << true << "" << QStringList {"A/N", "A/s1", "A/s2", "B/s1", "O'R/s1"} << exe;
+        QTest::newRow("rename apostrophe category")
+            << true << "文字资料"
+            << "O'R" << false << "" << QStringList {"A/", "A/s1", "A/s2", "B/s1", "N/s1"} << exe;
+        QTest::newRow("rename example category") << true << "实例资料"
+                                                 << "A" << false << "" << text << QStringList {"N/s1", "N/"};
+        QTest::newRow("delete example category") << false << "实例资料"
+                                                 << "A" << false << "" << text << QStringList {};
+        QTest::newRow("delete text category") << false << "文字资料"
+                                              << "A" << false << "" << QStringList {"B/s1", "O'R/s1"} << exe;
+        QTest::newRow("delete empty subcategory")
+            << false << "文字资料"
+            << "A" << true << "" << QStringList {"A/s1", "A/s2", "B/s1", "O'R/s1"} << exe;
+        QTest::newRow("delete apostrophe subcategory")
+            << false << "文字资料"
+            << "O'R" << true << "s1" << QStringList {"A/", "A/s1", "A/s2", "B/s1"} << exe;
     }
     void cascades()
     {
@@ -221,7 +228,7 @@ private slots:
         QFETCH(QStringList, textRows);
         QFETCH(QStringList, exeRows);
         StoreFixture f;
-        for (const auto& [big, small] : {std::pair{"A", ""}, {"A", "s1"}, {"A", "s2"}, {"B", "s1"}, {"O'R", "s1"}})
+        for (const auto& [big, small] : {std::pair {"A", ""}, {"A", "s1"}, {"A", "s2"}, {"B", "s1"}, {"O'R", "s1"}})
             f.dir.addText(QStringLiteral("t"), QString::fromUtf8(big), QString::fromUtf8(small));
         f.dir.addExe(QStringLiteral("e"), QStringLiteral("A"), QStringLiteral("s1"), QStringLiteral("/p"));
         f.dir.addExe(QStringLiteral("e"), QStringLiteral("A"), QString(), QStringLiteral("/p"));
@@ -238,18 +245,18 @@ private slots:
     {
         StoreFixture f;
         const qint64 c = f.dir.addText(QStringLiteral("c"), QStringLiteral("算法"), QStringLiteral("排序"), {}, {},
-                                       QStringLiteral("2020-01-01 10:00:00"));
-        f.dir.addText(QStringLiteral("a"), QStringLiteral("算法"), QStringLiteral("排序"), {}, {},
-                      QStringLiteral("2020-01-02"));
+            QStringLiteral("2020-01-01 10:00:00"));
+        f.dir.addText(
+            QStringLiteral("a"), QStringLiteral("算法"), QStringLiteral("排序"), {}, {}, QStringLiteral("2020-01-02"));
         f.dir.addText(QStringLiteral("b"), QStringLiteral("算法"), QStringLiteral("排序"), {}, {},
-                      QStringLiteral("2020-01-01 09:00:00"));
+            QStringLiteral("2020-01-01 09:00:00"));
         f.dir.addText(QStringLiteral("d"), QStringLiteral("算法"), QString());
         const QString cat = QStringLiteral("算法");
         const QString sub = QStringLiteral("排序");
         QCOMPARE(titles(sql::listMaterials(kText, cat, sub, 0)).size(), 3);
-        QCOMPARE(titles(sql::listMaterials(kText, cat, sub, 1)), (QStringList{"a", "b", "c"}));
-        QCOMPARE(titles(sql::listMaterials(kText, cat, sub, 2)), (QStringList{"b", "c", "a"}));
-        QCOMPARE(titles(sql::listMaterials(kText, cat, QString(), 1)), QStringList{"d"});
+        QCOMPARE(titles(sql::listMaterials(kText, cat, sub, 1)), (QStringList {"a", "b", "c"}));
+        QCOMPARE(titles(sql::listMaterials(kText, cat, sub, 2)), (QStringList {"b", "c", "a"}));
+        QCOMPARE(titles(sql::listMaterials(kText, cat, QString(), 1)), QStringList {"d"});
         int count = 0;
         QVERIFY(TFile::OpenAndCount(sql::countCategory(kText, cat), count));
         QCOMPARE(count, 4);
@@ -259,7 +266,7 @@ private slots:
         QCOMPARE(count, 0);
 
         QVERIFY(TFile::ExecuteStatement(sql::moveMaterial(kText, QStringLiteral("网'络"), QString(), c)));
-        QCOMPARE(titles(sql::listMaterials(kText, QStringLiteral("网'络"), QString(), 0)), QStringList{"c"});
+        QCOMPARE(titles(sql::listMaterials(kText, QStringLiteral("网'络"), QString(), 0)), QStringList {"c"});
         // One operation at a time: an access started from inside another is refused, not interleaved.
         QString nestedError;
         bool nestedRan = true;
@@ -273,7 +280,7 @@ private slots:
         QVERIFY(!nestedRan);
         QVERIFY(!nestedError.isEmpty());
         QVERIFY(TFile::ExecuteStatement(sql::deleteMaterial(kText, c)));
-        QCOMPARE(titles(sql::listMaterials(kText, QStringLiteral("网'络"), QString(), 0)), QStringList{});
+        QCOMPARE(titles(sql::listMaterials(kText, QStringLiteral("网'络"), QString(), 0)), QStringList {});
         QCOMPARE(tableForKind(QStringLiteral("文字资料")), kText);
         QCOMPARE(tableForKind(QStringLiteral("搜索结果")), kExe);
     }

@@ -12,11 +12,11 @@
 #include <QFile>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QStatusBar>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStatusBar>
 #include <QTest>
 #include <QUuid>
 #include <memory>
@@ -54,7 +54,7 @@ QStringList dump(const QString& path)
             QSqlQuery q(db);
             ok = ok && q.exec(QStringLiteral("select * from %1 order by id").arg(table));
             while (ok && q.next()) {
-                QStringList values{table};
+                QStringList values {table};
                 for (int i = 0; i < q.record().count(); ++i)
                     values.append(q.value(i).toString());
                 rows.append(values.join(QLatin1Char('|')));
@@ -62,9 +62,9 @@ QStringList dump(const QString& path)
         }
         QSqlQuery check(db);
         ok = ok && check.exec(QStringLiteral("PRAGMA integrity_check")) && check.next()
-             && check.value(0).toString() == QLatin1String("ok");
+            && check.value(0).toString() == QLatin1String("ok");
         if (!ok)
-            rows = QStringList{QStringLiteral("unreadable")};
+            rows = QStringList {QStringLiteral("unreadable")};
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
@@ -89,7 +89,7 @@ QString insertText(const QString& title)
     TFileText record;
     record.title = title;
     record.bigclassname = QStringLiteral("c");
-    record.main = QStringList{QStringLiteral("body of ") + title};
+    record.main = QStringList {QStringLiteral("body of ") + title};
     record.InsertNew();
     return ResultMessage;
 }
@@ -113,10 +113,9 @@ bool damage(const TestDataDir& dir, const QString& kind)
     if (kind == QLatin1String("damaged page")) {
         // Enough rows to spread the table over many pages, then a wrecked header on the last page
         // (a leaf of the table): the file still opens, and reading the rows meets the damage.
-        if (!dir.exec(QStringLiteral(
-                "with recursive n(i) as (select 1 union all select i + 1 from n where i < 300) "
-                "insert into textfile(title, classname, bigclassname, writer, createtime, main) "
-                "select 't' || i, '', 'c', '', '2020-01-01', hex(randomblob(300)) from n")))
+        if (!dir.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < 300) "
+                                     "insert into textfile(title, classname, bigclassname, writer, createtime, main) "
+                                     "select 't' || i, '', 'c', '', '2020-01-01', hex(randomblob(300)) from n")))
             return false;
         const QStringList pageSize = dir.column(QStringLiteral("PRAGMA page_size"));
         QByteArray bytes = fileBytes(db);
@@ -125,8 +124,10 @@ bool damage(const TestDataDir& dir, const QString& kind)
             return false;
         bytes.replace(bytes.size() - size, 16, QByteArray(16, '\xff'));
         // A listing reads the place index alone, never the table: its top page is wrecked as well.
-        const int indexRoot =
-            dir.column(QStringLiteral("select rootpage from sqlite_master where name='textfile_place'")).value(0).toInt();
+        const int indexRoot
+            = dir.column(QStringLiteral("select rootpage from sqlite_master where name='textfile_place'"))
+                  .value(0)
+                  .toInt();
         if (indexRoot > 1)
             bytes.replace(qsizetype(indexRoot - 1) * size, 16, QByteArray(16, '\xff'));
         return writeBytes(db, bytes);
@@ -162,8 +163,8 @@ private slots:
             expected.prepend(before);
             // Later writes of the same run leave the copies alone.
             QCOMPARE(insertText(QStringLiteral("run %1 again").arg(run)), kAdded);
-            QVERIFY(TFile::ExecuteStatement(sql::moveMaterial(QStringLiteral("exefile"), QStringLiteral("m"),
-                                                              QString::number(run), 1)));
+            QVERIFY(TFile::ExecuteStatement(
+                sql::moveMaterial(QStringLiteral("exefile"), QStringLiteral("m"), QString::number(run), 1)));
             for (int n = 1; n <= 3; ++n) {
                 if (n <= run)
                     QCOMPARE(dump(copy(db, n)), expected.at(n - 1));
@@ -201,7 +202,7 @@ private slots:
     void readingRunMakesNoCopy()
     {
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("实例资料0"),
-                         QStringLiteral("搜索结果0")});
+            QStringLiteral("搜索结果0")});
         const QString db = dir.file(QStringLiteral("Data.QSD"));
         const qint64 id = dir.addText(QStringLiteral("t"), QStringLiteral("算法"), QString());
         {
@@ -240,7 +241,7 @@ private slots:
     {
         QFETCH(QString, kind);
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+c1"), QStringLiteral("实例资料0"),
-                         QStringLiteral("搜索结果0")});
+            QStringLiteral("搜索结果0")});
         const QString db = dir.file(QStringLiteral("Data.QSD"));
         QVERIFY(writeBytes(copy(db, 1), "older copy 1"));
         QVERIFY(writeBytes(copy(db, 2), "older copy 2"));
@@ -271,8 +272,8 @@ private slots:
 
             // Writes are refused with the reason, the first and every later one of the run.
             QVERIFY(insertText(QStringLiteral("new")).startsWith(kFailurePrefix + why));
-            QVERIFY(!TFile::ExecuteStatement(sql::deleteClassRows(QStringLiteral("textfile"), QStringLiteral("c"),
-                                                                   std::nullopt)));
+            QVERIFY(!TFile::ExecuteStatement(
+                sql::deleteClassRows(QStringLiteral("textfile"), QStringLiteral("c"), std::nullopt)));
             QCOMPARE(app->ui().MainStatus->currentMessage(), why + QStringLiteral("，没有写入") + kSerious);
             QCOMPARE(app->ui().MainProgressBar->value(), 0);
             QVERIFY(insertText(QStringLiteral("again")).startsWith(kFailurePrefix));
@@ -315,7 +316,7 @@ private slots:
         QCOMPARE(insertText(QStringLiteral("after")), kAdded);
         QVERIFY(QFile::exists(copy(db, 1)));
         QCOMPARE(dump(copy(db, 1)).size(), 1);  // the copy holds the file as it was before the write
-        QCOMPARE(dir.column(QStringLiteral("select count(*) from textfile")), QStringList{"2"});
+        QCOMPARE(dir.column(QStringLiteral("select count(*) from textfile")), QStringList {"2"});
     }
 
     void copyFailureDoesNotStopWrites_data()
@@ -343,13 +344,13 @@ private slots:
         TFile::ReportSafetyCopyNotice();
         const QString message = r.status.currentStatus();
         QVERIFY2(message.startsWith(kCopyFailed) && message.size() > kCopyFailed.size(), qPrintable(message));
-        QCOMPARE(dir.column(QStringLiteral("select title from textfile")), QStringList{"kept"});
+        QCOMPARE(dir.column(QStringLiteral("select title from textfile")), QStringList {"kept"});
         // Tried once per run: the next write neither tries again nor says it again.
         r.status.showStatus(QStringLiteral("quiet"));
         QCOMPARE(insertText(QStringLiteral("also kept")), kAdded);
         TFile::ReportSafetyCopyNotice();
         QCOMPARE(r.status.currentStatus(), QStringLiteral("quiet"));
-        QCOMPARE(dir.column(QStringLiteral("select count(*) from textfile")), QStringList{"2"});
+        QCOMPARE(dir.column(QStringLiteral("select count(*) from textfile")), QStringList {"2"});
 
         QCOMPARE(fileBytes(copy(db, 1)), QByteArray("older copy 1"));
         QCOMPARE(fileBytes(copy(db, 2)), QByteArray("older copy 2"));

@@ -43,7 +43,7 @@ QStringList column(sqlite::Connection& db, const QString& sql, const QVariantLis
     sqlite::Statement st(db, sql);
     QStringList out;
     if (!st.bindAll(values).ok())
-        return { QStringLiteral("<error: ") + st.error().message + QLatin1Char('>') };
+        return {QStringLiteral("<error: ") + st.error().message + QLatin1Char('>')};
     sqlite::Statement::Step step;
     while ((step = st.step()) == sqlite::Statement::Step::Row)
         out.append(st.text(0));
@@ -58,7 +58,7 @@ QByteArray fileBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
-} // namespace
+}  // namespace
 
 class SqliteLayerTest final : public QObject {
     Q_OBJECT
@@ -123,7 +123,7 @@ private slots:
         db.close();
         QVERIFY(QFileInfo(path).isFile());
         QVERIFY(db.open(path, sqlite::Connection::Access::ReadOnly).ok());
-        QCOMPARE(column(db, QStringLiteral("select name from sqlite_master")), QStringList { QStringLiteral("a") });
+        QCOMPARE(column(db, QStringLiteral("select name from sqlite_master")), QStringList {QStringLiteral("a")});
     }
 
     // Another connection holds the file exclusively: the layer gives up with SQLite's text, well within a
@@ -143,7 +143,7 @@ private slots:
         QFETCH(bool, viaTransaction);
         sqlite::Connection opened;
         QVERIFY(opened.open(m_db).ok());
-        sqlite::Connection db = std::move(opened); // the busy handler must follow the move
+        sqlite::Connection db = std::move(opened);  // the busy handler must follow the move
         sqlite::Connection locker;
         QVERIFY(locker.open(m_db).ok());
         QVERIFY(locker.exec(QStringLiteral("BEGIN EXCLUSIVE")).ok());
@@ -183,7 +183,7 @@ private slots:
         sqlite::Connection db;
         QVERIFY(db.open(m_db).ok());
         QCOMPARE(db.busyBudget(), 1000);
-        QVERIFY(run(db, kInsert).ok()); // schema read before the lock
+        QVERIFY(run(db, kInsert).ok());  // schema read before the lock
         sqlite::Connection locker;
         QVERIFY(locker.open(m_db).ok());
         QVERIFY(locker.exec(QStringLiteral("BEGIN EXCLUSIVE")).ok());
@@ -196,7 +196,7 @@ private slots:
         QVERIFY(locker.exec(QStringLiteral("ROLLBACK")).ok());
         db.restartBusyBudget();
         QVERIFY(run(db, kInsert).ok());
-        QCOMPARE(column(db, QStringLiteral("select count(*) from t")), QStringList { QStringLiteral("2") });
+        QCOMPARE(column(db, QStringLiteral("select count(*) from t")), QStringList {QStringLiteral("2")});
     }
 
     // The handler really waits: with no budget the lock fails at once, with one the statement succeeds as
@@ -229,7 +229,7 @@ private slots:
         QVERIFY(holds);
         QVERIFY(immediate.isBusy());
         QVERIFY2(waited.ok(), qPrintable(waited.message));
-        QCOMPARE(column(db, QStringLiteral("select count(*) from t")), QStringList { QStringLiteral("1") });
+        QCOMPARE(column(db, QStringLiteral("select count(*) from t")), QStringList {QStringLiteral("1")});
     }
 
     void nullColumn()
@@ -261,9 +261,9 @@ private slots:
         QVERIFY(!st.bytes(2).isNull() && st.bytes(2).isEmpty());
         QCOMPARE(st.step(), sqlite::Statement::Step::Done);
         QCOMPARE(column(db, QStringLiteral("select count(*) from n where a is null and b is null and c is null")),
-            QStringList { QStringLiteral("1") });
+            QStringList {QStringLiteral("1")});
         QCOMPARE(column(db, QStringLiteral("select typeof(a) || ':' || a from n where a is not null")),
-            QStringList { QStringLiteral("text:") });
+            QStringList {QStringLiteral("text:")});
     }
 
     void textRoundTrip_data()
@@ -301,8 +301,8 @@ private slots:
         QCOMPARE(st.text(1), QStringLiteral("text"));
         QCOMPARE(st.int64(2), qint64(value.toUtf8().size()));
         // The stored text is the one a bound comparison finds.
-        QCOMPARE(column(db, QStringLiteral("select id from t where body=?"), { value }),
-            QStringList { QString::number(id) });
+        QCOMPARE(
+            column(db, QStringLiteral("select id from t where body=?"), {value}), QStringList {QString::number(id)});
     }
 
     void bindAllTypes()
@@ -310,29 +310,29 @@ private slots:
         sqlite::Connection db;
         QVERIFY(db.open(m_db).ok());
         const QString sql = QStringLiteral("insert into v(x) values(?), (?), (?), (?), (?), (?), (?), (?)");
-        const QVariantList values { QStringLiteral("a'b"), -3, qint64(1) << 40, 4000000000u, 2.5, true,
-            QByteArray("\0\1", 2), QVariant(QString()) };
+        const QVariantList values {QStringLiteral("a'b"), -3, qint64(1) << 40, 4000000000u, 2.5, true,
+            QByteArray("\0\1", 2), QVariant(QString())};
         const sqlite::Error e = run(db, sql, values);
         QVERIFY2(e.ok(), qPrintable(e.message));
         QCOMPARE(column(db, QStringLiteral("select typeof(x) || ' ' || quote(x) from v order by rowid")),
-            (QStringList { "text 'a''b'", "integer -3", "integer 1099511627776", "integer 4000000000", "real 2.5",
-                "integer 1", "blob X'0001'", "text ''" }));
+            (QStringList {"text 'a''b'", "integer -3", "integer 1099511627776", "integer 4000000000", "real 2.5",
+                "integer 1", "blob X'0001'", "text ''"}));
 
         const QString one = QStringLiteral("insert into v(x) values(?)");
         QCOMPARE(run(db, one, {}).code, SQLITE_RANGE);
-        QCOMPARE(run(db, one, { 1, 2 }).code, SQLITE_RANGE);
-        QCOMPARE(run(db, one, { QVariant() }).code, SQLITE_MISMATCH);
-        const sqlite::Error date = run(db, one, { QDate(2020, 1, 1) });
+        QCOMPARE(run(db, one, {1, 2}).code, SQLITE_RANGE);
+        QCOMPARE(run(db, one, {QVariant()}).code, SQLITE_MISMATCH);
+        const sqlite::Error date = run(db, one, {QDate(2020, 1, 1)});
         QCOMPARE(date.code, SQLITE_MISMATCH);
         QVERIFY2(date.message.contains(QLatin1String("QDate")), qPrintable(date.message));
-        QCOMPARE(run(db, one, { std::numeric_limits<quint64>::max() }).code, SQLITE_RANGE);
-        QCOMPARE(column(db, QStringLiteral("select count(*) from v")), QStringList { QStringLiteral("8") });
+        QCOMPARE(run(db, one, {std::numeric_limits<quint64>::max()}).code, SQLITE_RANGE);
+        QCOMPARE(column(db, QStringLiteral("select count(*) from v")), QStringList {QStringLiteral("8")});
     }
 
     void prepareErrors_data()
     {
         QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("message"); // empty: the statement is fine
+        QTest::addColumn<QString>("message");  // empty: the statement is fine
         QTest::newRow("syntax") << "selec 1"
                                 << "near \"selec\": syntax error";
         QTest::newRow("no table") << "select * from nope"
@@ -380,7 +380,7 @@ private slots:
             QVERIFY(!db.isAutocommit());
         }
         QVERIFY(db.isAutocommit());
-        QCOMPARE(column(db, QStringLiteral("select count(*) from t")), QStringList { QStringLiteral("0") });
+        QCOMPARE(column(db, QStringLiteral("select count(*) from t")), QStringList {QStringLiteral("0")});
 
         {
             sqlite::Transaction outer(db, sqlite::Transaction::Mode::Deferred);
@@ -402,7 +402,7 @@ private slots:
             QVERIFY(!outer.commit().ok());
         }
         QCOMPARE(column(db, QStringLiteral("select title from t")),
-            (QStringList { QStringLiteral("z"), QStringLiteral("z") }));
+            (QStringList {QStringLiteral("z"), QStringLiteral("z")}));
     }
 
     void readOnlyRefusesWrite()
@@ -415,7 +415,7 @@ private slots:
         const QByteArray before = fileBytes(m_db);
         sqlite::Connection db;
         QVERIFY(db.open(m_db, sqlite::Connection::Access::ReadOnly).ok());
-        QCOMPARE(column(db, QStringLiteral("select title from t")), QStringList { QStringLiteral("x") });
+        QCOMPARE(column(db, QStringLiteral("select title from t")), QStringList {QStringLiteral("x")});
         const sqlite::Error insert = run(db, kInsert);
         QCOMPARE(insert.code, SQLITE_READONLY);
         QVERIFY2(insert.message.contains(QLatin1String("readonly")), qPrintable(insert.message));

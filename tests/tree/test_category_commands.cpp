@@ -21,8 +21,14 @@
 namespace {
 
 const QStringList kTree = {
-    QStringLiteral("文字资料0"), QStringLiteral("+算法1"),  QStringLiteral("++排序2"), QStringLiteral("++查找2"),
-    QStringLiteral("++2"),       QStringLiteral("+网络1"),  QStringLiteral("实例资料0"), QStringLiteral("+工具1"),
+    QStringLiteral("文字资料0"),
+    QStringLiteral("+算法1"),
+    QStringLiteral("++排序2"),
+    QStringLiteral("++查找2"),
+    QStringLiteral("++2"),
+    QStringLiteral("+网络1"),
+    QStringLiteral("实例资料0"),
+    QStringLiteral("+工具1"),
     QStringLiteral("搜索结果0"),
 };
 
@@ -35,10 +41,7 @@ struct CategoryApp {
     TestApp app;
 };
 
-QStringList path(const QString& joined)
-{
-    return joined.isEmpty() ? QStringList() : joined.split(QLatin1Char('/'));
-}
+QStringList path(const QString& joined) { return joined.isEmpty() ? QStringList() : joined.split(QLatin1Char('/')); }
 
 void selectPath(TMainForm& form, const QString& joined)
 {
@@ -48,7 +51,8 @@ void selectPath(TMainForm& form, const QString& joined)
 // "title@bigclassname/classname" of every row of a table, ordered by id.
 QStringList rows(const TestDataDir& dir, const QString& table)
 {
-    return dir.column(QStringLiteral("select title || '@' || bigclassname || '/' || classname from %1 order by id").arg(table));
+    return dir.column(
+        QStringLiteral("select title || '@' || bigclassname || '/' || classname from %1 order by id").arg(table));
 }
 
 // The tree file as it is on disk now, in the same form as the control's tree.
@@ -93,31 +97,51 @@ private slots:
         const int none = int(Prompts::Icon::None);
         const int warning = int(Prompts::Icon::Warning);
         const QString ok = QStringLiteral("Quillstash");
-        QTest::newRow("add, nothing selected") << "add" << "" << "message" << kNoSelection << ok << none;
-        QTest::newRow("add, search results") << "add" << "搜索结果" << "message"
-                                             << QStringLiteral("不能在这里建立新的子分类！") << ok << none;
-        QTest::newRow("add, subcategory") << "add" << "文字资料/算法/排序" << "box"
-                                          << QStringLiteral("你已经到了分类的最低层，你不能在这个分类下再添加新的子分类了")
-                                          << QStringLiteral("提示信息") << warning;
-        QTest::newRow("rename, nothing selected") << "rename" << "" << "message" << kNoSelection << ok << none;
-        QTest::newRow("rename, kind root") << "rename" << "实例资料" << "box"
-                                           << QStringLiteral("这是软件定义的根目录，你不能修改！") << ok << warning;
-        QTest::newRow("rename, search results") << "rename" << "搜索结果" << "box"
-                                                << QStringLiteral("这是软件定义的根目录，你不能修改！") << ok << warning;
-        QTest::newRow("delete, nothing selected") << "delete" << "" << "message" << kNoSelection << ok << none;
-        QTest::newRow("delete, kind root") << "delete" << "文字资料" << "box"
-                                           << QStringLiteral("这是本软件定义的根目录，不能删除") << ok << warning;
-        QTest::newRow("delete, search results") << "delete" << "搜索结果" << "box"
-                                                << QStringLiteral("这是本软件定义的根目录，不能删除") << ok << warning;
-        QTest::newRow("add, input cancelled") << "add" << "文字资料/算法" << "input"
-                                              << QStringLiteral("请输入分类名：在\"算法\"里的子类")
-                                              << QStringLiteral("请输入分类名") << none;
-        QTest::newRow("rename, input cancelled") << "rename" << "文字资料/算法" << "input"
-                                                 << QStringLiteral("请输入新的名字：") << QStringLiteral("请输入新的名字")
-                                                 << none;
-        QTest::newRow("delete, answered No") << "delete" << "文字资料/算法" << "ask"
-                                             << QStringLiteral("删除分类“算法”，将删除他的子分类及所有属于他的资料，要继续吗？")
-                                             << ok << none;
+        QTest::newRow("add, nothing selected") << "add"
+                                               << ""
+                                               << "message" << kNoSelection << ok << none;
+        QTest::newRow("add, search results") << "add"
+                                             << "搜索结果"
+                                             << "message" << QStringLiteral("不能在这里建立新的子分类！") << ok << none;
+        QTest::newRow("add, subcategory")
+            << "add"
+            << "文字资料/算法/排序"
+            << "box" << QStringLiteral("你已经到了分类的最低层，你不能在这个分类下再添加新的子分类了")
+            << QStringLiteral("提示信息") << warning;
+        QTest::newRow("rename, nothing selected") << "rename"
+                                                  << ""
+                                                  << "message" << kNoSelection << ok << none;
+        QTest::newRow("rename, kind root")
+            << "rename"
+            << "实例资料"
+            << "box" << QStringLiteral("这是软件定义的根目录，你不能修改！") << ok << warning;
+        QTest::newRow("rename, search results")
+            << "rename"
+            << "搜索结果"
+            << "box" << QStringLiteral("这是软件定义的根目录，你不能修改！") << ok << warning;
+        QTest::newRow("delete, nothing selected") << "delete"
+                                                  << ""
+                                                  << "message" << kNoSelection << ok << none;
+        QTest::newRow("delete, kind root")
+            << "delete"
+            << "文字资料"
+            << "box" << QStringLiteral("这是本软件定义的根目录，不能删除") << ok << warning;
+        QTest::newRow("delete, search results")
+            << "delete"
+            << "搜索结果"
+            << "box" << QStringLiteral("这是本软件定义的根目录，不能删除") << ok << warning;
+        QTest::newRow("add, input cancelled")
+            << "add"
+            << "文字资料/算法"
+            << "input" << QStringLiteral("请输入分类名：在\"算法\"里的子类") << QStringLiteral("请输入分类名") << none;
+        QTest::newRow("rename, input cancelled")
+            << "rename"
+            << "文字资料/算法"
+            << "input" << QStringLiteral("请输入新的名字：") << QStringLiteral("请输入新的名字") << none;
+        QTest::newRow("delete, answered No")
+            << "delete"
+            << "文字资料/算法"
+            << "ask" << QStringLiteral("删除分类“算法”，将删除他的子分类及所有属于他的资料，要继续吗？") << ok << none;
     }
 
     void refusals()
@@ -159,12 +183,18 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("image");
         QTest::addColumn<int>("selectedImage");
-        QTest::newRow("category under the text root") << "文字资料" << "数据库" << 1 << 4;
-        QTest::newRow("category under the example root") << "实例资料" << "it's" << 1 << 4;
-        QTest::newRow("subcategory") << "文字资料/网络" << "a-b" << 2 << 2;
-        QTest::newRow("subcategory named null") << "文字资料/算法" << "null" << 2 << 2;
-        QTest::newRow("empty name") << "实例资料" << "" << 1 << 4;
-        QTest::newRow("name used in another category") << "文字资料/网络" << "排序" << 2 << 2;
+        QTest::newRow("category under the text root") << "文字资料"
+                                                      << "数据库" << 1 << 4;
+        QTest::newRow("category under the example root") << "实例资料"
+                                                         << "it's" << 1 << 4;
+        QTest::newRow("subcategory") << "文字资料/网络"
+                                     << "a-b" << 2 << 2;
+        QTest::newRow("subcategory named null") << "文字资料/算法"
+                                                << "null" << 2 << 2;
+        QTest::newRow("empty name") << "实例资料"
+                                    << "" << 1 << 4;
+        QTest::newRow("name used in another category") << "文字资料/网络"
+                                                       << "排序" << 2 << 2;
     }
 
     void addNode()
@@ -187,7 +217,7 @@ private slots:
         QCOMPARE(prompts.shown.at(0).kind, QStringLiteral("input"));
         QCOMPARE(prompts.shown.at(0).caption, QStringLiteral("请输入分类名"));
         QCOMPARE(prompts.shown.at(0).text,
-                 QStringLiteral("请输入分类名：在\"") + path(parent).last() + QStringLiteral("\"里的子类"));
+            QStringLiteral("请输入分类名：在\"") + path(parent).last() + QStringLiteral("\"里的子类"));
         QCOMPARE(prompts.shown.at(0).initial, QString());
         QCOMPARE(parentNode->childCount(), childrenBefore + 1);
         QTreeWidgetItem* added = parentNode->child(childrenBefore);
@@ -254,25 +284,30 @@ private slots:
         QTest::addColumn<QStringList>("exeRows");
         const QStringList exeUntouched = {QStringLiteral("e-tool@工具/"), QStringLiteral("e-algo@算法/排序")};
         QTest::newRow("category under the example root: exefile only")
-            << "实例资料/工具" << "it's 工具"
-            << QStringList{"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
-            << QStringList{"e-tool@it's 工具/", "e-algo@算法/排序"};
+            << "实例资料/工具"
+            << "it's 工具"
+            << QStringList {"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
+            << QStringList {"e-tool@it's 工具/", "e-algo@算法/排序"};
         QTest::newRow("category under the text root: every subcategory follows")
-            << "文字资料/算法" << "null"
-            << QStringList{"t-sort@null/排序", "t-find@null/查找", "t-direct@null/", "t-net@网络/", "t-tool@工具/"}
+            << "文字资料/算法"
+            << "null"
+            << QStringList {"t-sort@null/排序", "t-find@null/查找", "t-direct@null/", "t-net@网络/", "t-tool@工具/"}
             << exeUntouched;
-        QTest::newRow("subcategory")
-            << "文字资料/算法/排序" << "a-b"
-            << QStringList{"t-sort@算法/a-b", "t-find@算法/查找", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
-            << exeUntouched;
+        QTest::newRow("subcategory") << "文字资料/算法/排序"
+                                     << "a-b"
+                                     << QStringList {"t-sort@算法/a-b", "t-find@算法/查找", "t-direct@算法/",
+                                            "t-net@网络/", "t-tool@工具/"}
+                                     << exeUntouched;
         QTest::newRow("subcategory with an empty name")
-            << "文字资料/算法/" << "直接"
-            << QStringList{"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/直接", "t-net@网络/", "t-tool@工具/"}
+            << "文字资料/算法/"
+            << "直接"
+            << QStringList {"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/直接", "t-net@网络/", "t-tool@工具/"}
             << exeUntouched;
-        QTest::newRow("same name again")
-            << "文字资料/网络" << "网络"
-            << QStringList{"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
-            << exeUntouched;
+        QTest::newRow("same name again") << "文字资料/网络"
+                                         << "网络"
+                                         << QStringList {"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/",
+                                                "t-net@网络/", "t-tool@工具/"}
+                                         << exeUntouched;
     }
 
     void renameCascades()
@@ -312,17 +347,19 @@ private slots:
         QTest::addColumn<QString>("selectedAfter");
         QTest::addColumn<QStringList>("textRows");
         QTest::addColumn<QStringList>("exeRows");
-        QTest::newRow("category with subcategories")
-            << "文字资料/算法" << "文字资料" << QStringList{"t-net@网络/", "t-tool@工具/"}
-            << QStringList{"e-tool@工具/", "e-algo@算法/排序"};
-        QTest::newRow("subcategory")
-            << "文字资料/算法/查找" << "文字资料/算法"
-            << QStringList{"t-sort@算法/排序", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
-            << QStringList{"e-tool@工具/", "e-algo@算法/排序"};
+        QTest::newRow("category with subcategories") << "文字资料/算法"
+                                                     << "文字资料" << QStringList {"t-net@网络/", "t-tool@工具/"}
+                                                     << QStringList {"e-tool@工具/", "e-algo@算法/排序"};
+        QTest::newRow("subcategory") << "文字资料/算法/查找"
+                                     << "文字资料/算法"
+                                     << QStringList {"t-sort@算法/排序", "t-direct@算法/", "t-net@网络/",
+                                            "t-tool@工具/"}
+                                     << QStringList {"e-tool@工具/", "e-algo@算法/排序"};
         QTest::newRow("category under the example root")
-            << "实例资料/工具" << "实例资料"
-            << QStringList{"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
-            << QStringList{"e-algo@算法/排序"};
+            << "实例资料/工具"
+            << "实例资料"
+            << QStringList {"t-sort@算法/排序", "t-find@算法/查找", "t-direct@算法/", "t-net@网络/", "t-tool@工具/"}
+            << QStringList {"e-algo@算法/排序"};
     }
 
     void deleteCascades()
@@ -397,9 +434,10 @@ private slots:
         QCOMPARE(shown.icon, Prompts::Icon::Error);
         QVERIFY2(shown.text.contains(QDir::toNativeSeparators(treePath)), qPrintable(shown.text));
         QVERIFY2(!app->ui().MainStatus->currentMessage().contains(QStringLiteral("数据库操作成功")),
-                 qPrintable(app->ui().MainStatus->currentMessage()));
+            qPrintable(app->ui().MainStatus->currentMessage()));
         if (command != QLatin1String("exit"))
-            QCOMPARE(treenodes::selected(app->ui().MainTreeView), findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")}));
+            QCOMPARE(treenodes::selected(app->ui().MainTreeView),
+                findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")}));
     }
 
     // Materials follow names: a second sibling of the same name (blanks around it aside) is refused.
@@ -409,14 +447,30 @@ private slots:
         QTest::addColumn<QString>("node");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("add subcategory") << "add" << "文字资料/算法" << "排序" << true;
-        QTest::newRow("add with blanks") << "add" << "文字资料/算法" << " 排序 " << true;
-        QTest::newRow("add category") << "add" << "文字资料" << "网络" << true;
-        QTest::newRow("add the name of a cousin") << "add" << "文字资料/网络" << "查找" << false;
-        QTest::newRow("rename onto a sibling") << "rename" << "文字资料/算法/查找" << "排序" << true;
-        QTest::newRow("rename onto a sibling, blanks") << "rename" << "文字资料/网络" << "算法 " << true;
-        QTest::newRow("rename to its own name") << "rename" << "文字资料/算法/排序" << "排序" << false;
-        QTest::newRow("rename to a category of the other kind") << "rename" << "文字资料/网络" << "工具" << false;
+        QTest::newRow("add subcategory") << "add"
+                                         << "文字资料/算法"
+                                         << "排序" << true;
+        QTest::newRow("add with blanks") << "add"
+                                         << "文字资料/算法"
+                                         << " 排序 " << true;
+        QTest::newRow("add category") << "add"
+                                      << "文字资料"
+                                      << "网络" << true;
+        QTest::newRow("add the name of a cousin") << "add"
+                                                  << "文字资料/网络"
+                                                  << "查找" << false;
+        QTest::newRow("rename onto a sibling") << "rename"
+                                               << "文字资料/算法/查找"
+                                               << "排序" << true;
+        QTest::newRow("rename onto a sibling, blanks") << "rename"
+                                                       << "文字资料/网络"
+                                                       << "算法 " << true;
+        QTest::newRow("rename to its own name") << "rename"
+                                                << "文字资料/算法/排序"
+                                                << "排序" << false;
+        QTest::newRow("rename to a category of the other kind") << "rename"
+                                                                << "文字资料/网络"
+                                                                << "工具" << false;
     }
     void duplicateSiblingNamesAreRefused()
     {
@@ -455,7 +509,7 @@ private slots:
     void treeWithDuplicatesStillWorks()
     {
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
-                         QStringLiteral("++排序2"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+            QStringLiteral("++排序2"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
         dir.addText(QStringLiteral("t-sort"), QStringLiteral("算法"), QStringLiteral("排序"));
         CategoryApp app(dir);
         ScriptedPrompts prompts;

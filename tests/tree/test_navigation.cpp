@@ -57,9 +57,18 @@ QString selectedText(TMainForm& form)
 }
 
 const QStringList kTree = {
-    QStringLiteral("文字资料0"), QStringLiteral("+算法1"),  QStringLiteral("++排序2"),   QStringLiteral("++查找2"),
-    QStringLiteral("+网络1"),    QStringLiteral("+a-b1"),   QStringLiteral("++null2"),   QStringLiteral("+null1"),
-    QStringLiteral("+R&D1"),     QStringLiteral("实例资料0"), QStringLiteral("+工具1"), QStringLiteral("搜索结果0"),
+    QStringLiteral("文字资料0"),
+    QStringLiteral("+算法1"),
+    QStringLiteral("++排序2"),
+    QStringLiteral("++查找2"),
+    QStringLiteral("+网络1"),
+    QStringLiteral("+a-b1"),
+    QStringLiteral("++null2"),
+    QStringLiteral("+null1"),
+    QStringLiteral("+R&D1"),
+    QStringLiteral("实例资料0"),
+    QStringLiteral("+工具1"),
+    QStringLiteral("搜索结果0"),
 };
 
 // The seven places visited by visitSeven(), in order.
@@ -73,8 +82,12 @@ const QList<QStringList> kSeven = {
     {QStringLiteral("实例资料"), QStringLiteral("工具")},
 };
 const QStringList kSevenKeys = {
-    QStringLiteral("文字资料-null-null"), QStringLiteral("文字资料-算法-null"), QStringLiteral("文字资料-算法-排序"),
-    QStringLiteral("文字资料-算法-查找"), QStringLiteral("文字资料-网络-null"), QStringLiteral("实例资料-null-null"),
+    QStringLiteral("文字资料-null-null"),
+    QStringLiteral("文字资料-算法-null"),
+    QStringLiteral("文字资料-算法-排序"),
+    QStringLiteral("文字资料-算法-查找"),
+    QStringLiteral("文字资料-网络-null"),
+    QStringLiteral("实例资料-null-null"),
     QStringLiteral("实例资料-工具-null"),
 };
 
@@ -110,8 +123,10 @@ private slots:
     void keysCompareByParts()
     {
         // Same text, different places: a category "a-b" and the subcategory "b" of a category "a".
-        const LocationKey dashed = LocationKey::subcategory_(QStringLiteral("文字资料"), QStringLiteral("a-b"), QStringLiteral("null"));
-        const LocationKey nested = LocationKey::subcategory_(QStringLiteral("文字资料"), QStringLiteral("a"), QStringLiteral("b-null"));
+        const LocationKey dashed
+            = LocationKey::subcategory_(QStringLiteral("文字资料"), QStringLiteral("a-b"), QStringLiteral("null"));
+        const LocationKey nested
+            = LocationKey::subcategory_(QStringLiteral("文字资料"), QStringLiteral("a"), QStringLiteral("b-null"));
         QCOMPARE(dashed.text(), nested.text());
         QVERIFY(dashed != nested);
         QVERIFY(textKey(QStringLiteral("null")) != textKey());
@@ -148,7 +163,7 @@ private slots:
         QStringList popped;
         while (!h.isEmpty())
             popped.append(h.Pop().category);
-        QCOMPARE(popped, (QStringList{"x", "4", "3", "2", "1"}));
+        QCOMPARE(popped, (QStringList {"x", "4", "3", "2", "1"}));
         QCOMPARE(h.nextFree(), 1);
     }
 
@@ -171,7 +186,8 @@ private slots:
         for (int i = 1; i <= 5; ++i)
             h.Push(textKey(QString::number(i)));
         h.removeRecent(1);  // "4"
-        QCOMPARE(keyTexts(h), (QStringList{"文字资料-5-null", "文字资料-3-null", "文字资料-2-null", "文字资料-1-null"}));
+        QCOMPARE(
+            keyTexts(h), (QStringList {"文字资料-5-null", "文字资料-3-null", "文字资料-2-null", "文字资料-1-null"}));
         QCOMPARE(h.nextFree(), 5);
         h.removeRecent(9);
         QCOMPARE(h.count(), 4);
@@ -220,8 +236,8 @@ private slots:
         QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(6));
         QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 14);
         app->BackMenuPopup();
-        const QStringList expected = {kSevenKeys.at(5), kSevenKeys.at(4), kSevenKeys.at(3), kSevenKeys.at(2),
-                                      kSevenKeys.at(1)};
+        const QStringList expected
+            = {kSevenKeys.at(5), kSevenKeys.at(4), kSevenKeys.at(3), kSevenKeys.at(2), kSevenKeys.at(1)};
         QCOMPARE(captions(app->ui().BackMenu), expected);
         // Rebuilt, not appended to, on every opening.
         app->BackMenuPopup();
@@ -267,12 +283,12 @@ private slots:
         QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 15);
         app->BackTBtnClick();
         QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(4));
-        QCOMPARE(keyTexts(app->navigator().forwardHistory()), (QStringList{kSevenKeys.at(5), kSevenKeys.at(6)}));
+        QCOMPARE(keyTexts(app->navigator().forwardHistory()), (QStringList {kSevenKeys.at(5), kSevenKeys.at(6)}));
         app->PreTBtnClick();
         QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(5));
         QCOMPARE(selectedText(app.form()), QStringLiteral("实例资料"));
         app->PreMenuPopup();
-        QCOMPARE(captions(app->ui().PreMenu), QStringList{kSevenKeys.at(6)});
+        QCOMPARE(captions(app->ui().PreMenu), QStringList {kSevenKeys.at(6)});
         QCOMPARE(keyTexts(app->navigator().backHistory()).first(), kSevenKeys.at(4));
         // Moving through the history records no visit: forward survives.
         QCOMPARE(app->navigator().forwardHistory().count(), 1);
@@ -292,7 +308,7 @@ private slots:
         app->BackTBtnClick();
         QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
         QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
-        QCOMPARE(listCaptions(app->ui().MainList), (QStringList{"排序", "查找"}));
+        QCOMPARE(listCaptions(app->ui().MainList), (QStringList {"排序", "查找"}));
         app->PreTBtnClick();
         QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
         QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 14);
@@ -310,17 +326,18 @@ private slots:
         items.at(2)->trigger();
         QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(3));
         QCOMPARE(selectedText(app.form()), QStringLiteral("查找"));
-        QCOMPARE(keyTexts(app->navigator().backHistory()), (QStringList{kSevenKeys.at(2), kSevenKeys.at(1)}));
+        QCOMPARE(keyTexts(app->navigator().backHistory()), (QStringList {kSevenKeys.at(2), kSevenKeys.at(1)}));
         // The current key, then item 0, then item 1, the last one most recent.
-        QCOMPARE(keyTexts(app->navigator().forwardHistory()), (QStringList{kSevenKeys.at(4), kSevenKeys.at(5), kSevenKeys.at(6)}));
+        QCOMPARE(keyTexts(app->navigator().forwardHistory()),
+            (QStringList {kSevenKeys.at(4), kSevenKeys.at(5), kSevenKeys.at(6)}));
         QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 15);
         // The same jump forward: item 1 of the forward menu.
         app->PreMenuPopup();
         app->ui().PreMenu->actions().at(1)->trigger();
         QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(5));
-        QCOMPARE(keyTexts(app->navigator().forwardHistory()), QStringList{kSevenKeys.at(6)});
+        QCOMPARE(keyTexts(app->navigator().forwardHistory()), QStringList {kSevenKeys.at(6)});
         QCOMPARE(keyTexts(app->navigator().backHistory()),
-                 (QStringList{kSevenKeys.at(4), kSevenKeys.at(3), kSevenKeys.at(2), kSevenKeys.at(1)}));
+            (QStringList {kSevenKeys.at(4), kSevenKeys.at(3), kSevenKeys.at(2), kSevenKeys.at(1)}));
         // The last back item empties the back history.
         app->BackMenuPopup();
         app->ui().BackMenu->actions().last()->trigger();
@@ -336,43 +353,43 @@ private slots:
         TestApp app(dir);
         QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 19);
         app->UpTBtnClick();  // inactive at start-up
-        QCOMPARE(listCaptions(app->ui().MainList), (QStringList{"文字资料", "实例资料"}));
+        QCOMPARE(listCaptions(app->ui().MainList), (QStringList {"文字资料", "实例资料"}));
 
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
         QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
         app->UpTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
         QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-null"));
-        QCOMPARE(keyTexts(app->navigator().backHistory()), QStringList{"文字资料-算法-排序"});
+        QCOMPARE(keyTexts(app->navigator().backHistory()), QStringList {"文字资料-算法-排序"});
         app->UpTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("文字资料"));
         QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-null-null"));
         QCOMPARE(app->navigator().backHistory().count(), 2);
         app->UpTBtnClick();
-        QCOMPARE(listCaptions(app->ui().MainList), (QStringList{"文字资料", "实例资料"}));
+        QCOMPARE(listCaptions(app->ui().MainList), (QStringList {"文字资料", "实例资料"}));
         QCOMPARE(listitems::image(app->ui().MainList->item(1)), 3);
         QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 19);
         QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-null-null"));
         QCOMPARE(app->navigator().backHistory().count(), 2);
         app->UpTBtnClick();  // inactive now
-        QCOMPARE(listCaptions(app->ui().MainList), (QStringList{"文字资料", "实例资料"}));
+        QCOMPARE(listCaptions(app->ui().MainList), (QStringList {"文字资料", "实例资料"}));
     }
 
     void upOnSearchResultsDoesNothing()
     {
         TestDataDir dir(kTree);
         TestApp app(dir);
-        app->searchResultsSink()({ListEntry{QStringLiteral("找到的"), 4, 7}});
+        app->searchResultsSink()({ListEntry {QStringLiteral("找到的"), 4, 7}});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
         clickNode(app.form(), {QStringLiteral("搜索结果")});
         QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
         app->UpTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("搜索结果"));
-        QCOMPARE(listCaptions(app->ui().MainList), QStringList{"找到的"});
+        QCOMPARE(listCaptions(app->ui().MainList), QStringList {"找到的"});
         // No node selected at all: nothing happens either.
         treenodes::select(app->ui().MainTreeView, nullptr);
         app->UpTBtnClick();
-        QCOMPARE(listCaptions(app->ui().MainList), QStringList{"找到的"});
+        QCOMPARE(listCaptions(app->ui().MainList), QStringList {"找到的"});
     }
 
     void searchResultsLeaveNoFlagBehind()
@@ -389,7 +406,8 @@ private slots:
         app->BackTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
         // Back after the search results must not be taken for a visit that wipes forward.
-        QCOMPARE(keyTexts(app->navigator().forwardHistory()), (QStringList{"文字资料-网络-null", "文字资料-null-null"}));
+        QCOMPARE(
+            keyTexts(app->navigator().forwardHistory()), (QStringList {"文字资料-网络-null", "文字资料-null-null"}));
         QVERIFY(app->navigator().backHistory().isEmpty());
     }
 
@@ -404,7 +422,7 @@ private slots:
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("R&D")});
         app->BackMenuPopup();
         QCOMPARE(captions(app->ui().BackMenu),
-                 (QStringList{"文字资料-a-b-null", "文字资料-null-null", "文字资料-a-b-null"}));
+            (QStringList {"文字资料-a-b-null", "文字资料-null-null", "文字资料-a-b-null"}));
         app->BackTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("a-b"));
         QCOMPARE(treenodes::level(treenodes::selected(app->ui().MainTreeView)), 1);
@@ -425,13 +443,14 @@ private slots:
         QTest::addColumn<bool>("found");
         QTest::addColumn<QStringList>("path");
         const QString text = QStringLiteral("文字资料");
-        QTest::newRow("root") << LocationKey::root(text) << true << QStringList{text};
+        QTest::newRow("root") << LocationKey::root(text) << true << QStringList {text};
         QTest::newRow("example root") << LocationKey::root(QStringLiteral("实例资料")) << true
-                                      << QStringList{QStringLiteral("实例资料")};
+                                      << QStringList {QStringLiteral("实例资料")};
         QTest::newRow("sub of dashed") << LocationKey::subcategory_(text, "a-b", "null") << true
-                                       << QStringList{text, "a-b", "null"};
-        QTest::newRow("category null") << LocationKey::category_(text, "null") << true << QStringList{text, "null"};
-        QTest::newRow("wrong kind") << LocationKey::category_(QStringLiteral("实例资料"), "算法") << false << QStringList();
+                                       << QStringList {text, "a-b", "null"};
+        QTest::newRow("category null") << LocationKey::category_(text, "null") << true << QStringList {text, "null"};
+        QTest::newRow("wrong kind") << LocationKey::category_(QStringLiteral("实例资料"), "算法") << false
+                                    << QStringList();
         QTest::newRow("search node kind") << LocationKey::root(QStringLiteral("搜索结果")) << false << QStringList();
         QTest::newRow("missing sub") << LocationKey::subcategory_(text, "算法", "图") << false << QStringList();
         QTest::newRow("empty") << LocationKey() << false << QStringList();
@@ -465,18 +484,20 @@ private slots:
         clickNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具")});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        app->categoryTree().setText(app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("网络")}), QStringLiteral("网络2"));
+        app->categoryTree().setText(
+            app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("网络")}), QStringLiteral("网络2"));
         // Back passes over the renamed place to the one before it.
         app->BackTBtnClick();
         QCOMPARE(selectedText(app.form()), QStringLiteral("工具"));
         QVERIFY(app->navigator().backHistory().isEmpty());
-        QCOMPARE(keyTexts(app->navigator().forwardHistory()), QStringList{"文字资料-算法-null"});
+        QCOMPARE(keyTexts(app->navigator().forwardHistory()), QStringList {"文字资料-算法-null"});
 
         // Only dead places behind: nothing moves at all.
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")});
         clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
         QTreeWidgetItem* cat = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        app->categoryTree().take(app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")}));
+        app->categoryTree().take(
+            app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")}));
         app->categoryTree().take(app->categoryTree().find({QStringLiteral("实例资料"), QStringLiteral("工具")}));
         QCOMPARE(cat->childCount(), 1);
         const QStringList before = listCaptions(app->ui().MainList);
@@ -494,12 +515,13 @@ private slots:
         TestDataDir dir(kTree);
         TestApp app(dir);
         visitSeven(app.form());
-        app->categoryTree().take(app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")}));
+        app->categoryTree().take(
+            app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")}));
         app->BackMenuPopup();
         app->ui().BackMenu->actions().at(2)->trigger();  // 文字资料-算法-查找, gone
         QCOMPARE(selectedText(app.form()), QStringLiteral("工具"));
         QCOMPARE(keyTexts(app->navigator().backHistory()),
-                 (QStringList{kSevenKeys.at(5), kSevenKeys.at(4), kSevenKeys.at(2), kSevenKeys.at(1)}));
+            (QStringList {kSevenKeys.at(5), kSevenKeys.at(4), kSevenKeys.at(2), kSevenKeys.at(1)}));
         QVERIFY(app->navigator().forwardHistory().isEmpty());
         QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
     }

@@ -1,7 +1,7 @@
 // The category tree file: loading, saving byte for byte, images, and names the file cannot hold.
+#include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "TestMain.h"
-#include "ScriptedPrompts.h"
 
 #include "common/Gbk.h"
 #include "tree/CategoryTree.h"
@@ -23,7 +23,7 @@ QStringList describe(const TCategoryTree& tree)
     QStringList out;
     for (const TTreeNode* node : tree.allNodes()) {
         out.append(QString(node->level(), QLatin1Char('+')) + node->text() + QLatin1Char('/')
-                   + QString::number(node->image()) + QLatin1Char('/') + QString::number(node->selectedImage()));
+            + QString::number(node->image()) + QLatin1Char('/') + QString::number(node->selectedImage()));
     }
     return out;
 }
@@ -38,9 +38,10 @@ private slots:
         QTreeWidget control;
         TCategoryTreeView view(tree, &control);
         tree.load(parseTreeFile(crlf({QStringLiteral("文字资料3"), QStringLiteral("+网络1"), QStringLiteral("++协议4"),
-                                      QStringLiteral("+1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")})));
-        QCOMPARE(describe(tree), (QStringList{QStringLiteral("文字资料/0/0"), QStringLiteral("+网络/1/1"), QStringLiteral("++协议/2/2"),
-                                              QStringLiteral("+/1/1"), QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
+            QStringLiteral("+1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")})));
+        QCOMPARE(describe(tree),
+            (QStringList {QStringLiteral("文字资料/0/0"), QStringLiteral("+网络/1/1"), QStringLiteral("++协议/2/2"),
+                QStringLiteral("+/1/1"), QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
         // The control shows the same tree, every node collapsed, nothing selected.
         QCOMPARE(treeFromWidget(&control), tree.snapshot());
         for (QTreeWidgetItem* node : treenodes::allNodes(&control))
@@ -52,11 +53,13 @@ private slots:
     {
         // "++" right after a top node hangs a level-1 node with image 2 under it; empty lines and
         // category lines before any top node are skipped; LF and CR ends are read too.
-        const QByteArray bytes = gbk::encode(QStringLiteral("+orphan1\n\n文字资料0\r++直接2\r\n+算法1\n++排序2\r实例资料0\r\n搜索结果0"));
+        const QByteArray bytes
+            = gbk::encode(QStringLiteral("+orphan1\n\n文字资料0\r++直接2\r\n+算法1\n++排序2\r实例资料0\r\n搜索结果0"));
         TCategoryTree tree;
         tree.load(parseTreeFile(bytes));
-        QCOMPARE(describe(tree), (QStringList{QStringLiteral("文字资料/0/0"), QStringLiteral("+直接/2/2"), QStringLiteral("+算法/1/1"),
-                                              QStringLiteral("++排序/2/2"), QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
+        QCOMPARE(describe(tree),
+            (QStringList {QStringLiteral("文字资料/0/0"), QStringLiteral("+直接/2/2"), QStringLiteral("+算法/1/1"),
+                QStringLiteral("++排序/2/2"), QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
     }
 
     void damagedFiles_data()
@@ -81,7 +84,10 @@ private slots:
     void bytesThatAreNotGbk()
     {
         // Bytes that are not GBK load, and what a save writes loads as the same tree.
-        const QByteArray junk("\xff\xfe\x00\x81\x30\xff\x80" "0\r\n+\x81\xff" "1\r\n", 16);
+        const QByteArray junk("\xff\xfe\x00\x81\x30\xff\x80"
+                              "0\r\n+\x81\xff"
+                              "1\r\n",
+            16);
         const QList<TreeNodeData> loaded = parseTreeFile(junk);
         QCOMPARE(loaded.size(), 1);
         QCOMPARE(loaded.at(0).children.size(), 1);
@@ -131,10 +137,10 @@ private slots:
         // The example tree: 文字资料 expanded, 算法 collapsed with 排序, then 实例资料 and 搜索结果.
         TCategoryTree tree;
         tree.load(parseTreeFile(crlf({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
-                                      QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")})));
+            QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")})));
         QVERIFY(tree.expanded(tree.top(0)));
-        const QByteArray expected = crlf({QStringLiteral("文字资料3"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
-                                          QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        const QByteArray expected = crlf({QStringLiteral("文字资料3"), QStringLiteral("+算法1"),
+            QStringLiteral("++排序2"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
         QCOMPARE(treeFileBytes(tree.snapshot()), expected);
 
         QTemporaryDir dir;
@@ -147,16 +153,18 @@ private slots:
         // Loading it again gives the same names, all collapsed.
         TCategoryTree again;
         again.load(loadTreeFile(path));
-        QCOMPARE(describe(again), (QStringList{QStringLiteral("文字资料/0/0"), QStringLiteral("+算法/1/1"), QStringLiteral("++排序/2/2"),
-                                               QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
+        QCOMPARE(describe(again),
+            (QStringList {QStringLiteral("文字资料/0/0"), QStringLiteral("+算法/1/1"), QStringLiteral("++排序/2/2"),
+                QStringLiteral("实例资料/0/0"), QStringLiteral("搜索结果/0/0")}));
         // An empty category name writes "+" and its digit alone.
-        QVERIFY(treeFileBytes({TreeNodeData{QStringLiteral("x"), 0, {TreeNodeData{QString(), 1, {}}}}}).contains("\r\n+1\r\n"));
+        QVERIFY(treeFileBytes({TreeNodeData {QStringLiteral("x"), 0, {TreeNodeData {QString(), 1, {}}}}})
+                    .contains("\r\n+1\r\n"));
     }
 
     void expandCollapseImagesAndSavedDigits()
     {
-        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"), QStringLiteral("+网络1"),
-                         QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
+        TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
+            QStringLiteral("+网络1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
         ScriptedPrompts prompts;
         TestApp app(dir);
         QTreeWidgetItem* root = findNode(app.form(), {QStringLiteral("文字资料")});
@@ -170,12 +178,14 @@ private slots:
         QVERIFY(app->saveCategoryTree());
         QFile f(dir.file(QStringLiteral("MTS.qs")));
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), crlf({QStringLiteral("文字资料3"), QStringLiteral("+算法4"), QStringLiteral("++排序2"), QStringLiteral("+网络1"),
-                                    QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")}));
+        QCOMPARE(f.readAll(),
+            crlf({QStringLiteral("文字资料3"), QStringLiteral("+算法4"), QStringLiteral("++排序2"),
+                QStringLiteral("+网络1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")}));
         algo->setExpanded(false);
         QCOMPARE(treenodes::image(algo), 1);
         // A subcategory never changes its image.
-        QTreeWidgetItem* sub = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
+        QTreeWidgetItem* sub
+            = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
         QVERIFY(!app->categoryTree().expanded(app->treeView().nodeFor(sub)));
         QCOMPARE(treenodes::image(sub), 2);
     }
@@ -196,9 +206,10 @@ private slots:
     void largeFilesLoad()
     {
         // Tens of thousands of lines and very long names load (speed is measured in bench/).
-        QStringList lines{QStringLiteral("文字资料0")};
+        QStringList lines {QStringLiteral("文字资料0")};
         for (int c = 0; c < 200; ++c) {
-            lines.append(QStringLiteral("+类别%1").arg(c) + QString(c == 0 ? 5000 : 1, QChar(0x5b57)) + QStringLiteral("1"));
+            lines.append(
+                QStringLiteral("+类别%1").arg(c) + QString(c == 0 ? 5000 : 1, QChar(0x5b57)) + QStringLiteral("1"));
             for (int s = 0; s < 200; ++s)
                 lines.append(QStringLiteral("++子类%1-%2").arg(c).arg(s) + QStringLiteral("2"));
         }
