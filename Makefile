@@ -2,11 +2,13 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# WERROR=ON turns compiler warnings into errors (CI does).
+WERROR ?= OFF
 
 DEB_PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libgl-dev libsqlite3-dev \
-                sqlite3 fonts-noto-cjk xvfb xauth
+                sqlite3 fonts-noto-cjk xvfb xauth python3 clang-format
 
-.PHONY: all deps configure build lay run test test-asan fuzz bench clean
+.PHONY: all deps configure build lay run test test-asan fuzz bench clean format-check
 
 all: build
 
@@ -25,7 +27,7 @@ deps:
 	fi
 
 $(BUILD_DIR)/build.ninja: CMakeLists.txt | deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DQS_WERROR=$(WERROR)
 
 configure: deps $(BUILD_DIR)/build.ninja
 
@@ -94,3 +96,7 @@ clean:
 	    echo "$$kept"; \
 	  else rmdir "$(BUILD_DIR)"; fi; \
 	fi
+
+# Every C++ source is formatted as .clang-format says (CI checks it).
+format-check: deps
+	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')

@@ -75,8 +75,8 @@ private:
     void setWindowModeEnabled(bool enabled);
     void apply(const SettingsValues& v);
 
-    std::function<void(int)> m_applyListViewStyle;
     QString m_settingsPath;
+    std::function<void(int)> m_applyListViewStyle;
     ViewerFontRecord m_font;
     QFont m_chooserFont;
 };

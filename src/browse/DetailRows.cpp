@@ -10,6 +10,14 @@ namespace {
 constexpr int kTextPreviewBytes = 30;
 constexpr int kDescriptionPreviewBytes = 60;
 
+DetailRow plainRow(const QString& name, const QString& value)
+{
+    DetailRow row;
+    row.name = name;
+    row.value = value;
+    return row;
+}
+
 QString childrenValue(const TTreeNode* node)
 {
     if (!node || node->childCount() == 0)
@@ -34,10 +42,10 @@ QString countValue(const Statement& statement)
 // The rows every material shows before its content.
 void addRecordRows(QList<DetailRow>& rows, const TFile& file)
 {
-    rows.append({QStringLiteral("名称:"), file.title});
-    rows.append({QStringLiteral("分类:"), file.bigclassname + QStringLiteral("--->") + file.classname});
-    rows.append({QStringLiteral("作者:"), file.writer});
-    rows.append({QStringLiteral("创建时间:"), file.createtime});
+    rows.append(plainRow(QStringLiteral("名称:"), file.title));
+    rows.append(plainRow(QStringLiteral("分类:"), file.bigclassname + QStringLiteral("--->") + file.classname));
+    rows.append(plainRow(QStringLiteral("作者:"), file.writer));
+    rows.append(plainRow(QStringLiteral("创建时间:"), file.createtime));
 }
 
 DetailRow actionRow(
@@ -59,7 +67,7 @@ DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, c
     const QString& caption = entry.caption;
 
     if (entry.image == 3) {
-        rows.append({QStringLiteral("类型:"), QStringLiteral("总目录")});
+        rows.append(plainRow(QStringLiteral("类型:"), QStringLiteral("总目录")));
         const TTreeNode* node = nullptr;
         for (const TTreeNode* candidate : tree.allNodes()) {
             if (candidate->text() == caption) {
@@ -67,8 +75,8 @@ DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, c
                 break;
             }
         }
-        rows.append({QStringLiteral("拥有子分类："), childrenValue(node)});
-        rows.append({QStringLiteral("拥有资料数："), countValue(sql::countAll(kinds::tableForKind(caption)))});
+        rows.append(plainRow(QStringLiteral("拥有子分类："), childrenValue(node)));
+        rows.append(plainRow(QStringLiteral("拥有资料数："), countValue(sql::countAll(kinds::tableForKind(caption)))));
         return out;
     }
 
@@ -102,14 +110,14 @@ DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, c
     }
 
     // A category or subcategory folder item.
-    rows.append({QStringLiteral("类型:"), QStringLiteral("分类目录")});
+    rows.append(plainRow(QStringLiteral("类型:"), QStringLiteral("分类目录")));
     const TTreeNode* node = nullptr;
     if (selected && selected->childCount() > 0) {
         node = selected->childNamed(caption);
         if (!node)
             node = selected->child(selected->childCount() - 1);
     }
-    rows.append({QStringLiteral("拥有子分类："), childrenValue(node)});
+    rows.append(plainRow(QStringLiteral("拥有子分类："), childrenValue(node)));
     Statement count;
     if (node) {
         const TTreeNode* parent = node->parent();
@@ -125,6 +133,6 @@ DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, c
         // the selected place.
         count = sql::countCategory(kinds::tableForKind(selected ? selected->kindText() : QString()), caption);
     }
-    rows.append({QStringLiteral("拥有资料数："), countValue(count)});
+    rows.append(plainRow(QStringLiteral("拥有资料数："), countValue(count)));
     return out;
 }

@@ -1,4 +1,5 @@
 // The navigation history, Back, Forward, their menus, and Up.
+#include "common/Rig.h"
 #include "common/ScriptedPrompts.h"
 #include "common/TestData.h"
 #include "common/TestMain.h"
@@ -95,6 +96,12 @@ void visitSeven(TMainForm& form)
 {
     for (const QStringList& path : kSeven)
         clickNode(form, path);
+}
+
+void visitSeven(Rig& rig)
+{
+    for (const QStringList& path : kSeven)
+        rig.click(path);
 }
 
 }  // namespace
@@ -202,30 +209,30 @@ private slots:
     void firstListingAndRepeatRecordNothing()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
-        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QVERIFY(app->navigator().backHistory().isEmpty());
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-null"));
-        QCOMPARE(app->navigator().previousKey(), app->navigator().currentKey());
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QVERIFY(app->navigator().backHistory().isEmpty());
-        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
-        QVERIFY(!app->navigator().historyFlag());
+        Rig app(dir);
+        QCOMPARE(app.navigator.backImage(), 17);
+        QCOMPARE(app.navigator.forwardImage(), 18);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        QVERIFY(app.navigator.backHistory().isEmpty());
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-算法-null"));
+        QCOMPARE(app.navigator.previousKey(), app.navigator.currentKey());
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        QVERIFY(app.navigator.backHistory().isEmpty());
+        QCOMPARE(app.navigator.backImage(), 17);
+        QVERIFY(!app.navigator.historyFlag());
     }
 
     void emptyKindRootRecordsNothing()
     {
         TestDataDir dir;  // the three top nodes only
-        TestApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料")});
-        QVERIFY(app->navigator().currentKey().isEmpty());
-        QVERIFY(!app->navigator().historyFlag());
-        clickNode(app.form(), {QStringLiteral("实例资料")});
-        QVERIFY(app->navigator().currentKey().isEmpty());
-        QVERIFY(app->navigator().backHistory().isEmpty());
-        QCOMPARE(app->ui().MainList->count(), 0);
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料")});
+        QVERIFY(app.navigator.currentKey().isEmpty());
+        QVERIFY(!app.navigator.historyFlag());
+        app.click({QStringLiteral("实例资料")});
+        QVERIFY(app.navigator.currentKey().isEmpty());
+        QVERIFY(app.navigator.backHistory().isEmpty());
+        QCOMPARE(app.view.entries.size(), 0);
     }
 
     void sevenPlacesGiveFiveMenuItems()
@@ -245,74 +252,76 @@ private slots:
         // Empty forward history: empty menu (the designed separator is gone too).
         app->PreMenuPopup();
         QVERIFY(app->ui().PreMenu->actions().isEmpty());
+        // "&" is shown as typed, not taken as an accelerator.
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("R&D")});
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
+        app->BackMenuPopup();
+        QCOMPARE(app->ui().BackMenu->actions().first()->text(), QStringLiteral("文字资料-R&&D-null"));
     }
 
     void emptyMenusAndInactiveButtons()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        app->BackMenuPopup();
-        app->PreMenuPopup();
-        QVERIFY(app->ui().BackMenu->actions().isEmpty());
-        QVERIFY(app->ui().PreMenu->actions().isEmpty());
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        const QStringList before = listCaptions(app->ui().MainList);
-        app->BackTBtnClick();
-        app->PreTBtnClick();
-        app->BackMenuItemClick(0);
-        app->PreMenuItemClick(2);
-        QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
-        QCOMPARE(listCaptions(app->ui().MainList), before);
-        QVERIFY(app->navigator().forwardHistory().isEmpty());
-        QVERIFY(app->navigator().backHistory().isEmpty());
+        Rig app(dir);
+        QVERIFY(app.navigator.backHistory().isEmpty());
+        QVERIFY(app.navigator.forwardHistory().isEmpty());
+        app.click({QStringLiteral("文字资料"), QStringLiteral("网络")});
+        const QStringList before = app.captions();
+        app.navigator.BackTBtnClick();
+        app.navigator.PreTBtnClick();
+        app.navigator.BackMenuItemClick(0);
+        app.navigator.PreMenuItemClick(2);
+        QCOMPARE(app.selectedText(), QStringLiteral("网络"));
+        QCOMPARE(app.captions(), before);
+        QVERIFY(app.navigator.forwardHistory().isEmpty());
+        QVERIFY(app.navigator.backHistory().isEmpty());
         // Both buttons show their inactive images, and a click on them does nothing.
-        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
-        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
-        app->BackTBtnClick();
-        QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
+        QCOMPARE(app.navigator.backImage(), 17);
+        QCOMPARE(app.navigator.forwardImage(), 18);
+        app.navigator.BackTBtnClick();
+        QCOMPARE(app.selectedText(), QStringLiteral("网络"));
     }
 
     void backBackForward()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        visitSeven(app.form());
-        app->BackTBtnClick();
-        QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(5));
-        QCOMPARE(selectedText(app.form()), QStringLiteral("实例资料"));
-        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 15);
-        app->BackTBtnClick();
-        QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(4));
-        QCOMPARE(keyTexts(app->navigator().forwardHistory()), (QStringList {kSevenKeys.at(5), kSevenKeys.at(6)}));
-        app->PreTBtnClick();
-        QCOMPARE(app->navigator().currentKey().text(), kSevenKeys.at(5));
-        QCOMPARE(selectedText(app.form()), QStringLiteral("实例资料"));
-        app->PreMenuPopup();
-        QCOMPARE(captions(app->ui().PreMenu), QStringList {kSevenKeys.at(6)});
-        QCOMPARE(keyTexts(app->navigator().backHistory()).first(), kSevenKeys.at(4));
+        Rig app(dir);
+        visitSeven(app);
+        app.navigator.BackTBtnClick();
+        QCOMPARE(app.navigator.currentKey().text(), kSevenKeys.at(5));
+        QCOMPARE(app.selectedText(), QStringLiteral("实例资料"));
+        QCOMPARE(app.navigator.forwardImage(), 15);
+        app.navigator.BackTBtnClick();
+        QCOMPARE(app.navigator.currentKey().text(), kSevenKeys.at(4));
+        QCOMPARE(keyTexts(app.navigator.forwardHistory()), (QStringList {kSevenKeys.at(5), kSevenKeys.at(6)}));
+        app.navigator.PreTBtnClick();
+        QCOMPARE(app.navigator.currentKey().text(), kSevenKeys.at(5));
+        QCOMPARE(app.selectedText(), QStringLiteral("实例资料"));
+        QCOMPARE(keyTexts(app.navigator.forwardHistory()), QStringList {kSevenKeys.at(6)});
+        QCOMPARE(keyTexts(app.navigator.backHistory()).first(), kSevenKeys.at(4));
         // Moving through the history records no visit: forward survives.
-        QCOMPARE(app->navigator().forwardHistory().count(), 1);
+        QCOMPARE(app.navigator.forwardHistory().count(), 1);
         // A new visit clears forward and Forward goes inactive.
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QVERIFY(app->navigator().forwardHistory().isEmpty());
-        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
-        QCOMPARE(keyTexts(app->navigator().backHistory()).first(), kSevenKeys.at(5));
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        QVERIFY(app.navigator.forwardHistory().isEmpty());
+        QCOMPARE(app.navigator.forwardImage(), 18);
+        QCOMPARE(keyTexts(app.navigator.backHistory()).first(), kSevenKeys.at(5));
     }
 
     void backToTheStartMakesBackInactive()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        clickNode(app.form(), kSeven.at(1));
-        clickNode(app.form(), kSeven.at(2));
-        app->BackTBtnClick();
-        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
-        QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
-        QCOMPARE(listCaptions(app->ui().MainList), (QStringList {"排序", "查找"}));
-        app->PreTBtnClick();
-        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
-        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 14);
-        QCOMPARE(selectedText(app.form()), QStringLiteral("排序"));
+        Rig app(dir);
+        app.click(kSeven.at(1));
+        app.click(kSeven.at(2));
+        app.navigator.BackTBtnClick();
+        QCOMPARE(app.navigator.backImage(), 17);
+        QCOMPARE(app.selectedText(), QStringLiteral("算法"));
+        QCOMPARE(app.captions(), (QStringList {"排序", "查找"}));
+        app.navigator.PreTBtnClick();
+        QCOMPARE(app.navigator.forwardImage(), 18);
+        QCOMPARE(app.navigator.backImage(), 14);
+        QCOMPARE(app.selectedText(), QStringLiteral("排序"));
     }
 
     void thirdBackMenuItem()
@@ -350,91 +359,87 @@ private slots:
     void upAtEachLevel()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 19);
-        app->UpTBtnClick();  // inactive at start-up
-        QCOMPARE(listCaptions(app->ui().MainList), (QStringList {"文字资料", "实例资料"}));
+        Rig app(dir);
+        QCOMPARE(app.navigator.upImage(), 19);
+        app.navigator.UpTBtnClick();  // inactive at start-up
+        QCOMPARE(app.captions(), (QStringList {"文字资料", "实例资料"}));
 
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
-        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
-        app->UpTBtnClick();
-        QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-null"));
-        QCOMPARE(keyTexts(app->navigator().backHistory()), QStringList {"文字资料-算法-排序"});
-        app->UpTBtnClick();
-        QCOMPARE(selectedText(app.form()), QStringLiteral("文字资料"));
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-null-null"));
-        QCOMPARE(app->navigator().backHistory().count(), 2);
-        app->UpTBtnClick();
-        QCOMPARE(listCaptions(app->ui().MainList), (QStringList {"文字资料", "实例资料"}));
-        QCOMPARE(listitems::image(app->ui().MainList->item(1)), 3);
-        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 19);
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-null-null"));
-        QCOMPARE(app->navigator().backHistory().count(), 2);
-        app->UpTBtnClick();  // inactive now
-        QCOMPARE(listCaptions(app->ui().MainList), (QStringList {"文字资料", "实例资料"}));
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
+        QCOMPARE(app.navigator.upImage(), 16);
+        app.navigator.UpTBtnClick();
+        QCOMPARE(app.selectedText(), QStringLiteral("算法"));
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-算法-null"));
+        QCOMPARE(keyTexts(app.navigator.backHistory()), QStringList {"文字资料-算法-排序"});
+        app.navigator.UpTBtnClick();
+        QCOMPARE(app.selectedText(), QStringLiteral("文字资料"));
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-null-null"));
+        QCOMPARE(app.navigator.backHistory().count(), 2);
+        app.navigator.UpTBtnClick();
+        QCOMPARE(app.captions(), (QStringList {"文字资料", "实例资料"}));
+        QCOMPARE(app.view.entries.at(1).image, 3);
+        QCOMPARE(app.navigator.upImage(), 19);
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-null-null"));
+        QCOMPARE(app.navigator.backHistory().count(), 2);
+        app.navigator.UpTBtnClick();  // inactive now
+        QCOMPARE(app.captions(), (QStringList {"文字资料", "实例资料"}));
     }
 
     void upOnSearchResultsDoesNothing()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        app->searchResultsSink()({ListEntry {QStringLiteral("找到的"), 4, 7}});
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        clickNode(app.form(), {QStringLiteral("搜索结果")});
-        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
-        app->UpTBtnClick();
-        QCOMPARE(selectedText(app.form()), QStringLiteral("搜索结果"));
-        QCOMPARE(listCaptions(app->ui().MainList), QStringList {"找到的"});
+        Rig app(dir);
+        app.list.setSearchResults({ListEntry {QStringLiteral("找到的"), 4, 7}});
+        app.click({QStringLiteral("文字资料"), QStringLiteral("网络")});
+        app.click({QStringLiteral("搜索结果")});
+        QCOMPARE(app.navigator.upImage(), 16);
+        app.navigator.UpTBtnClick();
+        QCOMPARE(app.selectedText(), QStringLiteral("搜索结果"));
+        QCOMPARE(app.captions(), QStringList {"找到的"});
         // No node selected at all: nothing happens either.
-        treenodes::select(app->ui().MainTreeView, nullptr);
-        app->UpTBtnClick();
-        QCOMPARE(listCaptions(app->ui().MainList), QStringList {"找到的"});
+        app.select({});
+        app.navigator.UpTBtnClick();
+        QCOMPARE(app.captions(), QStringList {"找到的"});
     }
 
     void searchResultsLeaveNoFlagBehind()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("null")});
-        app->BackTBtnClick();
-        QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
-        clickNode(app.form(), {QStringLiteral("搜索结果")});
-        QVERIFY(!app->navigator().historyFlag());
-        app->BackTBtnClick();
-        QCOMPARE(selectedText(app.form()), QStringLiteral("算法"));
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        app.click({QStringLiteral("文字资料"), QStringLiteral("网络")});
+        app.click({QStringLiteral("文字资料"), QStringLiteral("null")});
+        app.navigator.BackTBtnClick();
+        QCOMPARE(app.selectedText(), QStringLiteral("网络"));
+        app.click({QStringLiteral("搜索结果")});
+        QVERIFY(!app.navigator.historyFlag());
+        app.navigator.BackTBtnClick();
+        QCOMPARE(app.selectedText(), QStringLiteral("算法"));
         // Back after the search results must not be taken for a visit that wipes forward.
-        QCOMPARE(
-            keyTexts(app->navigator().forwardHistory()), (QStringList {"文字资料-网络-null", "文字资料-null-null"}));
-        QVERIFY(app->navigator().backHistory().isEmpty());
+        QCOMPARE(keyTexts(app.navigator.forwardHistory()), (QStringList {"文字资料-网络-null", "文字资料-null-null"}));
+        QVERIFY(app.navigator.backHistory().isEmpty());
     }
 
     void awkwardNamesNavigate()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("a-b"), QStringLiteral("null")});
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-a-b-null"));
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("null")});
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("a-b")});
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("R&D")});
-        app->BackMenuPopup();
-        QCOMPARE(captions(app->ui().BackMenu),
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("a-b"), QStringLiteral("null")});
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-a-b-null"));
+        app.click({QStringLiteral("文字资料"), QStringLiteral("null")});
+        app.click({QStringLiteral("文字资料"), QStringLiteral("a-b")});
+        app.click({QStringLiteral("文字资料"), QStringLiteral("R&D")});
+        QCOMPARE(keyTexts(app.navigator.backHistory()),
             (QStringList {"文字资料-a-b-null", "文字资料-null-null", "文字资料-a-b-null"}));
-        app->BackTBtnClick();
-        QCOMPARE(selectedText(app.form()), QStringLiteral("a-b"));
-        QCOMPARE(treenodes::level(treenodes::selected(app->ui().MainTreeView)), 1);
-        app->BackTBtnClick();
-        QCOMPARE(selectedText(app.form()), QStringLiteral("null"));
-        QCOMPARE(treenodes::level(treenodes::selected(app->ui().MainTreeView)), 1);
-        app->BackTBtnClick();
-        QCOMPARE(selectedText(app.form()), QStringLiteral("null"));
-        QCOMPARE(treenodes::level(treenodes::selected(app->ui().MainTreeView)), 2);
-        // "&" is shown as typed, not taken as an accelerator.
-        app->PreMenuPopup();
-        QCOMPARE(captions(app->ui().PreMenu).last(), QStringLiteral("文字资料-R&&D-null"));
+        app.navigator.BackTBtnClick();
+        QCOMPARE(app.selectedText(), QStringLiteral("a-b"));
+        QCOMPARE(app.selection.node->level(), 1);
+        app.navigator.BackTBtnClick();
+        QCOMPARE(app.selectedText(), QStringLiteral("null"));
+        QCOMPARE(app.selection.node->level(), 1);
+        app.navigator.BackTBtnClick();
+        QCOMPARE(app.selectedText(), QStringLiteral("null"));
+        QCOMPARE(app.selection.node->level(), 2);
+        QCOMPARE(keyTexts(app.navigator.forwardHistory()).last(), QStringLiteral("文字资料-R&D-null"));
     }
 
     void goToLocationResolvesByParts_data()
@@ -461,69 +466,65 @@ private slots:
         QFETCH(bool, found);
         QFETCH(QStringList, path);
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        const QStringList before = listCaptions(app->ui().MainList);
-        QCOMPARE(app->GoToLocation(key), found);
-        QVERIFY(!app->navigator().historyFlag());
-        QVERIFY(app->navigator().backHistory().isEmpty());
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("网络")});
+        const QStringList before = app.captions();
+        QCOMPARE(app.navigator.GoToLocation(key), found);
+        QVERIFY(!app.navigator.historyFlag());
+        QVERIFY(app.navigator.backHistory().isEmpty());
         if (found) {
-            QCOMPARE(treenodes::selected(app->ui().MainTreeView), findNode(app.form(), path));
-            QCOMPARE(app->navigator().previousKey(), key);
+            QCOMPARE(app.selection.node, app.node(path));
+            QCOMPARE(app.navigator.previousKey(), key);
         } else {
-            QCOMPARE(selectedText(app.form()), QStringLiteral("网络"));
-            QCOMPARE(listCaptions(app->ui().MainList), before);
-            QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-网络-null"));
+            QCOMPARE(app.selectedText(), QStringLiteral("网络"));
+            QCOMPARE(app.captions(), before);
+            QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-网络-null"));
         }
     }
 
     void renamedOrDeletedPlacesAreSkipped()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        clickNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具")});
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        app->categoryTree().setText(
-            app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("网络")}), QStringLiteral("网络2"));
+        Rig app(dir);
+        app.click({QStringLiteral("实例资料"), QStringLiteral("工具")});
+        app.click({QStringLiteral("文字资料"), QStringLiteral("网络")});
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        app.tree.setText(app.tree.find({QStringLiteral("文字资料"), QStringLiteral("网络")}), QStringLiteral("网络2"));
         // Back passes over the renamed place to the one before it.
-        app->BackTBtnClick();
-        QCOMPARE(selectedText(app.form()), QStringLiteral("工具"));
-        QVERIFY(app->navigator().backHistory().isEmpty());
-        QCOMPARE(keyTexts(app->navigator().forwardHistory()), QStringList {"文字资料-算法-null"});
+        app.navigator.BackTBtnClick();
+        QCOMPARE(app.selectedText(), QStringLiteral("工具"));
+        QVERIFY(app.navigator.backHistory().isEmpty());
+        QCOMPARE(keyTexts(app.navigator.forwardHistory()), QStringList {"文字资料-算法-null"});
 
         // Only dead places behind: nothing moves at all.
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")});
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
-        QTreeWidgetItem* cat = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        app->categoryTree().take(
-            app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")}));
-        app->categoryTree().take(app->categoryTree().find({QStringLiteral("实例资料"), QStringLiteral("工具")}));
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")});
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
+        TTreeNode* cat = app.node({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        app.tree.take(app.tree.find({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")}));
+        app.tree.take(app.tree.find({QStringLiteral("实例资料"), QStringLiteral("工具")}));
         QCOMPARE(cat->childCount(), 1);
-        const QStringList before = listCaptions(app->ui().MainList);
-        app->BackTBtnClick();
-        QCOMPARE(selectedText(app.form()), QStringLiteral("排序"));
-        QCOMPARE(listCaptions(app->ui().MainList), before);
-        QVERIFY(app->navigator().backHistory().isEmpty());
-        QVERIFY(app->navigator().forwardHistory().isEmpty());
-        QCOMPARE(TMainControls::buttonImage(app->ui().BackTBtn), 17);
-        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
+        const QStringList before = app.captions();
+        app.navigator.BackTBtnClick();
+        QCOMPARE(app.selectedText(), QStringLiteral("排序"));
+        QCOMPARE(app.captions(), before);
+        QVERIFY(app.navigator.backHistory().isEmpty());
+        QVERIFY(app.navigator.forwardHistory().isEmpty());
+        QCOMPARE(app.navigator.backImage(), 17);
+        QCOMPARE(app.navigator.forwardImage(), 18);
     }
 
     void deadMenuTargetIsDropped()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        visitSeven(app.form());
-        app->categoryTree().take(
-            app->categoryTree().find({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")}));
-        app->BackMenuPopup();
-        app->ui().BackMenu->actions().at(2)->trigger();  // 文字资料-算法-查找, gone
-        QCOMPARE(selectedText(app.form()), QStringLiteral("工具"));
-        QCOMPARE(keyTexts(app->navigator().backHistory()),
+        Rig app(dir);
+        visitSeven(app);
+        app.tree.take(app.tree.find({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("查找")}));
+        app.navigator.BackMenuItemClick(2);  // 文字资料-算法-查找, gone
+        QCOMPARE(app.selectedText(), QStringLiteral("工具"));
+        QCOMPARE(keyTexts(app.navigator.backHistory()),
             (QStringList {kSevenKeys.at(5), kSevenKeys.at(4), kSevenKeys.at(2), kSevenKeys.at(1)}));
-        QVERIFY(app->navigator().forwardHistory().isEmpty());
-        QCOMPARE(TMainControls::buttonImage(app->ui().PreTBtn), 18);
+        QVERIFY(app.navigator.forwardHistory().isEmpty());
+        QCOMPARE(app.navigator.forwardImage(), 18);
     }
 
 private:
