@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 # WERROR=ON turns compiler warnings into errors (CI does).
 WERROR ?= OFF
 
-DEB_PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libgl-dev libsqlite3-dev \
+DEB_PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev \
                 sqlite3 fonts-noto-cjk xvfb xauth python3 clang-format
 
 .PHONY: all deps configure build lay run test test-asan fuzz bench clean format-check

@@ -20,6 +20,7 @@
 #include "store/TMainData.h"
 #include "tree/TreeNodes.h"
 
+#include "store/Sqlite.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -29,7 +30,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
@@ -573,9 +573,8 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             QString error;
             if (!MainData->select(
                     st,
-                    [&rows](const QSqlQuery& row) {
-                        rows.append({row.value(QStringLiteral("title")).toString(),
-                            row.value(QStringLiteral("id")).toLongLong()});
+                    [&rows](TMainData::Row& row) {
+                        rows.append({row.text(1), row.int64(0)});
                         return true;
                     },
                     &error))

@@ -2,15 +2,12 @@
 
 #include "common/Gbk.h"
 #include "store/Indexes.h"
+#include "store/Sqlite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QUuid>
 
 namespace install {
 
@@ -52,36 +49,26 @@ bool createDatabase(const QString& path, QString* error)
             *error = QStringLiteral("%1 already exists").arg(path);
         return false;
     }
-    const QString name = QStringLiteral("qs-install-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (!db.open()) {
-            ok = false;
-            if (error)
-                *error = db.lastError().text();
-        } else {
-            QSqlQuery q(db);
-            QStringList statements;
-            for (int i = 0; kSchema[i]; ++i)
-                statements << QString::fromUtf8(kSchema[i]);
-            statements << storeindexes::createStatements();
-            for (const QString& statement : statements) {
-                if (ok && !q.exec(statement)) {
-                    ok = false;
-                    if (error)
-                        *error = q.lastError().text();
-                }
-            }
-            q.finish();
-            db.close();
-        }
+    sqlite::Connection db;
+    sqlite::Error e = db.openOrCreate(path);
+    QStringList statements;
+    for (int i = 0; kSchema[i]; ++i)
+        statements << QString::fromUtf8(kSchema[i]);
+    statements << storeindexes::createStatements();
+    // WAL from the start: a safety copy then reads beside the writes of a run instead of holding them up.
+    statements << QStringLiteral("PRAGMA journal_mode=WAL");
+    for (const QString& statement : statements) {
+        if (e.ok())
+            e = db.exec(statement);
     }
-    QSqlDatabase::removeDatabase(name);
-    if (!ok)
+    db.close();
+    if (!e.ok()) {
+        if (error)
+            *error = e.message;
         QFile::remove(path);
-    return ok;
+        return false;
+    }
+    return true;
 }
 
 namespace {

@@ -9,8 +9,7 @@
 #include "tree/Navigator.h"
 #include "tree/TreeSelection.h"
 
-#include <QSqlQuery>
-#include <QVariant>
+#include "store/Sqlite.h"
 
 void TMaterialList::MainTreeViewClick()
 {
@@ -84,8 +83,8 @@ QList<ListEntry> TMaterialList::AddRealFileToList(
     QString error;
     const bool ok = MainData->select(
         statement,
-        [&](const QSqlQuery& row) {
-            entries.append(ListEntry {UnescapeTitleText(row.value(1).toString()), image, row.value(0).toLongLong()});
+        [&](TMainData::Row& row) {
+            entries.append(ListEntry {UnescapeTitleText(row.text(1)), image, row.int64(0)});
             return true;
         },
         &error);

@@ -10,5 +10,7 @@ public:
     // Position of the progress bar, 0 to 100; kFull sets it to its maximum.
     virtual void showProgress(int position) = 0;
     virtual QString currentStatus() const = 0;
+    // News of work going on beside the user's, such as the safety copy; shown apart from the status text.
+    virtual void showBackgroundWork(const QString& text) { (void)text; }
     static constexpr int kFull = -1;
 };

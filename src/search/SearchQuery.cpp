@@ -3,7 +3,7 @@
 #include "store/Escaping.h"
 #include "store/TMainData.h"
 
-#include <QSqlQuery>
+#include "store/Sqlite.h"
 #include <QStringList>
 #include <QVariant>
 
@@ -72,8 +72,8 @@ bool run(TMainData& data, const Statement& st, QList<SearchHit>& hits, QString* 
 {
     return data.select(
         st,
-        [&hits](const QSqlQuery& q) {
-            hits.append(SearchHit {q.value(0).toLongLong(), UnescapeTitleText(q.value(1).toString())});
+        [&hits](TMainData::Row& q) {
+            hits.append(SearchHit {q.int64(0), UnescapeTitleText(q.text(1))});
             return true;
         },
         error);

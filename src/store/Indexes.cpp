@@ -1,12 +1,11 @@
 #include "store/Indexes.h"
 
+#include "store/Sqlite.h"
+
 #include <QFileInfo>
-#include <QMutex>
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
+
+#include <sqlite3.h>
 
 namespace storeindexes {
 
@@ -36,10 +35,6 @@ QString createStatement(const IndexDef& def)
         .arg(QLatin1String(def.name), QLatin1String(def.table), QLatin1String(def.columns));
 }
 
-// SQLITE_ERROR: a statement the schema does not allow (a table without one of the columns). Any
-// other failure (busy, read-only, damaged, full disk) will fail the next statement as well.
-bool onlyThisStatementFailed(const QSqlError& error) { return error.nativeErrorCode() == QLatin1String("1"); }
-
 }  // namespace
 
 QStringList createStatements()
@@ -58,29 +53,19 @@ QStringList names()
     return out;
 }
 
-int addMissingOnce(const QSqlDatabase& db, const QString& databasePath, const std::function<bool()>& beforeWrite)
+int addMissing(sqlite::Connection& connection, const QString& databasePath, const std::function<bool()>& beforeWrite)
 {
-    {
-        static QMutex mutex;
-        static QSet<QString> checked;
-        const QMutexLocker lock(&mutex);
-        if (checked.contains(db.connectionName()))
-            return 0;
-        checked.insert(db.connectionName());
-    }
-
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("select type, name from sqlite_master where type in ('table', 'index')")))
-        return 0;  // unreadable or damaged: the caller's statement reports it
     QSet<QString> tables;
     QSet<QString> indexes;
-    while (query.next())
-        (query.value(0).toString() == QLatin1String("table") ? tables : indexes).insert(query.value(1).toString());
-    if (query.lastError().isValid())
-        return 0;
-    query.finish();
-
+    {
+        sqlite::Statement query(
+            connection, QStringLiteral("select type, name from sqlite_master where type in ('table', 'index')"));
+        sqlite::Statement::Step step = sqlite::Statement::Step::Failed;
+        while (query.isValid() && (step = query.step()) == sqlite::Statement::Step::Row)
+            (query.text(0) == QLatin1String("table") ? tables : indexes).insert(query.text(1));
+        if (step != sqlite::Statement::Step::Done)
+            return 0;  // unreadable or damaged: the caller's statement reports it
+    }
     QList<const IndexDef*> missing;
     for (const IndexDef& def : kIndexes) {
         if (tables.contains(QLatin1String(def.table)) && !indexes.contains(QLatin1String(def.name)))
@@ -93,12 +78,12 @@ int addMissingOnce(const QSqlDatabase& db, const QString& databasePath, const st
         return 0;
     int created = 0;
     for (const IndexDef* def : missing) {
-        if (query.exec(createStatement(*def))) {
+        const sqlite::Error e = connection.exec(createStatement(*def));
+        if (e.ok())
             ++created;
-        } else if (!onlyThisStatementFailed(query.lastError())) {
-            break;
-        }
-        query.finish();
+        else if (e.code != SQLITE_ERROR)
+            break;  // busy, read-only, damaged, full: the next statement would fail the same way
+        // SQLITE_ERROR: a statement the schema does not allow (a table without one of the columns)
     }
     return created;
 }

@@ -1,12 +1,15 @@
 #pragma once
-// The indexes that keep listings, counts and searches quick on large material databases. They are
-// part of the installation's schema; a database made before them gets them the first time a run
-// opens it. Indexes change no stored value.
+// The indexes that keep listings, counts and searches quick on large material databases. They are part
+// of the installation's schema; a database made before them gets them the first time a run opens it.
+// Indexes change no stored value.
 #include <QString>
 #include <QStringList>
+
 #include <functional>
 
-class QSqlDatabase;
+namespace sqlite {
+class Connection;
+}
 
 namespace storeindexes {
 
@@ -16,11 +19,9 @@ QStringList createStatements();
 // Names of those indexes.
 QStringList names();
 
-// Adds the indexes that the database open on db lacks, at most once per connection name (once per
-// data module). Best effort: a database that cannot be read or written (read-only, damaged, locked)
-// is left exactly as it is and the caller's own statement runs as usual. beforeWrite runs once, right
-// before the first index would be created; when it returns false nothing is written. Returns how many
-// indexes were created.
-int addMissingOnce(const QSqlDatabase& db, const QString& databasePath, const std::function<bool()>& beforeWrite);
+// Adds the indexes that the database open on connection lacks. Best effort: a database that cannot be read
+// or written (read-only, damaged, locked) is left exactly as it is. beforeWrite runs once, right before the
+// first index would be created; when it returns false nothing is written. Returns how many were created.
+int addMissing(sqlite::Connection& connection, const QString& databasePath, const std::function<bool()>& beforeWrite);
 
 }  // namespace storeindexes

@@ -1,14 +1,18 @@
 #include "store/SafetyCopies.h"
 
-#include "store/TMainData.h"
+#include "store/Sqlite.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 
+#include <condition_variable>
 #include <cstdio>
 #include <fcntl.h>
+#include <mutex>
 #include <sqlite3.h>
+#include <thread>
 #include <unistd.h>
 
 namespace safetycopies {
@@ -21,22 +25,6 @@ void setError(QString* error, const QString& text)
         *error = text;
 }
 
-QString sqliteText(sqlite3* db) { return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory"); }
-
-// Closes a connection however the copy ends.
-class Connection final {
-public:
-    Connection() = default;
-    ~Connection() { sqlite3_close_v2(m_db); }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-    sqlite3** out() { return &m_db; }
-    sqlite3* get() const { return m_db; }
-
-private:
-    sqlite3* m_db = nullptr;
-};
-
 // The single text result of a statement ("" when it has none or fails).
 QString singleText(sqlite3* db, const char* sql)
 {
@@ -48,10 +36,12 @@ QString singleText(sqlite3* db, const char* sql)
     return out;
 }
 
-void removePending(const QString& pending)
+void removeFile(const QString& path)
 {
-    QFile::remove(pending);
-    QFile::remove(pending + QStringLiteral("-journal"));
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+    QFile::remove(path + QStringLiteral("-wal"));
+    QFile::remove(path + QStringLiteral("-shm"));
 }
 
 // Renames are atomic replacements (rename(2)); QFile::rename refuses an existing target.
@@ -63,7 +53,7 @@ bool replaceFile(const QString& from, const QString& to, QString* error)
     return false;
 }
 
-// Makes the renames durable before the write that follows them.
+// Makes the renames durable before the writes that follow them.
 void syncDirectory(const QString& file)
 {
     const int fd = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
@@ -73,78 +63,16 @@ void syncDirectory(const QString& file)
     }
 }
 
-// Copies the database into pending; Unsound when the source is not a sound material database.
-Outcome copyInto(const QString& databasePath, const QString& pending, QString* error, const std::atomic<bool>* cancel)
+Outcome damaged(QString* error, const QString& detail)
 {
-    Connection source;
-    // Read-write without create: a missing file is not made, and a journal left by a writer that was
-    // killed is rolled back the way any connection rolls it back. Nothing else is written.
-    if (sqlite3_open_v2(QFile::encodeName(databasePath).constData(), source.out(), SQLITE_OPEN_READWRITE, nullptr)
-        != SQLITE_OK) {
-        setError(error, sqliteText(source.get()));
-        return Outcome::Failed;
-    }
-    sqlite3_busy_timeout(source.get(), 300);
+    setError(error, QStringLiteral("数据库文件已损坏（%1）").arg(detail));
+    return Outcome::Unsound;
+}
 
-    Connection target;
-    if (sqlite3_open_v2(
-            QFile::encodeName(pending).constData(), target.out(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-        != SQLITE_OK) {
-        setError(error, sqliteText(target.get()));
-        return Outcome::Failed;
-    }
-    sqlite3_backup* backup = sqlite3_backup_init(target.get(), "main", source.get(), "main");
-    if (!backup) {
-        setError(error, sqliteText(target.get()));
-        return Outcome::Failed;
-    }
-    // In steps, so a copy nobody will need can be given up; SQLite starts over by itself should
-    // another connection change the file between two steps, so the copy stays consistent.
-    // A file that another process keeps locked is given up after a bounded wait, never waited on
-    // for good: the write that needs the copy is waiting too.
-    int stepped = SQLITE_OK;
-    int waitedMs = 0;
-    while (stepped == SQLITE_OK || stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED) {
-        if (cancel && cancel->load()) {
-            sqlite3_backup_finish(backup);
-            setError(error, QStringLiteral("cancelled"));
-            return Outcome::Failed;
-        }
-        stepped = sqlite3_backup_step(backup, 4096);
-        if (stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED) {
-            if (waitedMs >= kBusyBoundMs) {
-                sqlite3_backup_finish(backup);
-                setError(error, QString::fromUtf8(sqlite3_errstr(stepped)));
-                return Outcome::Busy;
-            }
-            sqlite3_sleep(20);
-            waitedMs += 20;
-        }
-    }
-    sqlite3_backup_finish(backup);
-    if (stepped != SQLITE_DONE) {
-        if (stepped == SQLITE_NOTADB || stepped == SQLITE_CORRUPT) {
-            setError(error, QStringLiteral("数据库文件已损坏（%1）").arg(QString::fromUtf8(sqlite3_errstr(stepped))));
-            return Outcome::Unsound;
-        }
-        setError(error, QString::fromUtf8(sqlite3_errstr(stepped)));
-        return Outcome::Failed;
-    }
-
-    // The copy holds the pages as they are: check it before it may push a good copy out.
-    const QString check = singleText(target.get(), "PRAGMA quick_check");
-    if (check != QLatin1String("ok")) {
-        const QString detail = check.isEmpty() ? sqliteText(target.get()) : check.simplified();
-        setError(error, QStringLiteral("数据库文件已损坏（%1）").arg(detail));
-        return Outcome::Unsound;
-    }
-    const QString tables = singleText(
-        target.get(), "select count(*) from sqlite_master where type='table' and name in ('textfile','exefile')");
-    if (tables != QLatin1String("2")) {
-        setError(error, QStringLiteral("数据库文件中没有资料表"));
-        return Outcome::Unsound;
-    }
-    return Outcome::Made;
+qint64 fileSize(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? info.size() : -1;
 }
 
 }  // namespace
@@ -156,122 +84,244 @@ QString copyPath(const QString& databasePath, int n)
 
 QString pendingPath(const QString& databasePath) { return databasePath + QStringLiteral(".bak-new"); }
 
-Outcome prepare(const QString& databasePath, QString* error, const std::atomic<bool>* cancel)
+QList<int> keptBeside(const QList<qint64>& olderSizes, qint64 newSize)
 {
-    if (!QFileInfo::exists(databasePath)) {
-        setError(error, QStringLiteral("找不到数据库文件"));
-        return Outcome::NoDatabase;
+    QList<int> kept;
+    qint64 total = newSize;
+    // The newest first: a copy further back only stays while every newer one does.
+    for (int i = 0; i < olderSizes.size() && i < kKept - 1; ++i) {
+        const qint64 size = olderSizes.at(i);
+        if (size < 0)
+            continue;
+        if (total + size > 2 * newSize)
+            break;
+        total += size;
+        kept.append(i + 1);
     }
+    return kept;
+}
+
+void makeRoom(const QString& databasePath, qint64 newSize)
+{
+    QList<qint64> sizes;
+    for (int n = 1; n <= kKept; ++n)
+        sizes.append(fileSize(copyPath(databasePath, n)));
+    const QList<int> kept = keptBeside(sizes, newSize);
+    for (int n = 1; n <= kKept; ++n) {
+        if (!kept.contains(n) && sizes.at(n - 1) >= 0)
+            QFile::remove(copyPath(databasePath, n));
+    }
+}
+
+bool enoughRoom(const QString& databasePath, qint64 newSize, QString* reason)
+{
+    const QStorageInfo storage(QFileInfo(databasePath).absolutePath());
+    if (!storage.isValid())
+        return true;  // nothing to go by: the write itself will tell
+    if (storage.bytesAvailable() - newSize >= kMinFreeBytes)
+        return true;
+    setError(reason, QStringLiteral("磁盘剩余空间不足（需要 %1 MB，另留 1 GB）").arg((newSize >> 20) + 1));
+    return false;
+}
+
+Outcome build(sqlite3* source, const QString& databasePath, QString* error, const std::atomic<bool>* cancel)
+{
     const QString pending = pendingPath(databasePath);
-    removePending(pending);  // left by a run that was killed while copying
-    const Outcome outcome = copyInto(databasePath, pending, error, cancel);
+    removeFile(pending);
+    sqlite::Connection target;
+    if (const sqlite::Error e = target.openOrCreate(pending); !e.ok()) {
+        setError(error, e.message);
+        return Outcome::Failed;
+    }
+    sqlite3_backup* backup = sqlite3_backup_init(target.handle(), "main", source, "main");
+    if (!backup) {
+        setError(error, QString::fromUtf8(sqlite3_errmsg(target.handle())));
+        removeFile(pending);
+        return Outcome::Failed;
+    }
+    // In large steps, so that a copy nobody will need can be given up. Within the source's read transaction
+    // the pages are those of one snapshot; without one SQLite starts over by itself when the file changes.
+    int stepped = SQLITE_OK;
+    int waitedMs = 0;
+    while (stepped == SQLITE_OK || stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED) {
+        if (cancel && cancel->load()) {
+            sqlite3_backup_finish(backup);
+            target.close();
+            removeFile(pending);
+            setError(error, QStringLiteral("cancelled"));
+            return Outcome::Failed;
+        }
+        stepped = sqlite3_backup_step(backup, 16384);
+        if (stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED) {
+            // A file another process keeps locked is given up after a bounded wait: a write may be waiting.
+            if (waitedMs >= kBusyBoundMs) {
+                sqlite3_backup_finish(backup);
+                target.close();
+                removeFile(pending);
+                setError(error, QString::fromUtf8(sqlite3_errstr(stepped)));
+                return Outcome::Busy;
+            }
+            sqlite3_sleep(20);
+            waitedMs += 20;
+        }
+    }
+    sqlite3_backup_finish(backup);
+    Outcome outcome = Outcome::Made;
+    if (stepped != SQLITE_DONE) {
+        if (stepped == SQLITE_NOTADB || stepped == SQLITE_CORRUPT) {
+            outcome = damaged(error, QString::fromUtf8(sqlite3_errstr(stepped)));
+        } else {
+            setError(error, QString::fromUtf8(sqlite3_errstr(stepped)));
+            outcome = Outcome::Failed;
+        }
+    }
+    if (outcome == Outcome::Made) {
+        // A copy of a WAL database says so in its header: make it a plain file any SQLite opens alone.
+        const QString mode = singleText(target.handle(), "PRAGMA journal_mode=DELETE");
+        // The copy holds the pages as they are: check it before it may push a good copy out.
+        const QString check = singleText(target.handle(), "PRAGMA quick_check");
+        if (check != QLatin1String("ok")) {
+            outcome = damaged(
+                error, check.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(target.handle())) : check.simplified());
+        } else if (singleText(target.handle(),
+                       "select count(*) from sqlite_master where type='table' and name in ('textfile','exefile')")
+            != QLatin1String("2")) {
+            setError(error, QStringLiteral("数据库文件中没有资料表"));
+            outcome = Outcome::Unsound;
+        } else if (mode.compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0) {
+            setError(error, QStringLiteral("无法把副本改为普通数据库文件"));
+            outcome = Outcome::Failed;
+        }
+    }
+    target.close();
     if (outcome != Outcome::Made)
-        removePending(pending);
+        removeFile(pending);
     return outcome;
 }
 
 Outcome install(const QString& databasePath, QString* error)
 {
     const QString pending = pendingPath(databasePath);
+    // Only a copy that was made and checked makes older ones go: those that would not fit beside it.
+    makeRoom(databasePath, fileSize(pending));
     // Oldest first, so a failure part-way loses no copy but the one that was to be dropped anyway.
     for (int n = kKept - 1; n >= 1; --n) {
         const QString older = copyPath(databasePath, n);
         if (QFileInfo::exists(older) && !replaceFile(older, copyPath(databasePath, n + 1), error)) {
-            removePending(pending);
+            removeFile(pending);
             return Outcome::Failed;
         }
     }
     if (!replaceFile(pending, copyPath(databasePath, 1), error)) {
-        removePending(pending);
+        removeFile(pending);
         return Outcome::Failed;
     }
     syncDirectory(databasePath);
     return Outcome::Made;
 }
 
-void discardPrepared(const QString& databasePath) { removePending(pendingPath(databasePath)); }
+void discardPending(const QString& databasePath) { removeFile(pendingPath(databasePath)); }
 
-Outcome rotate(const QString& databasePath, QString* error)
+Outcome copyNow(const QString& databasePath, QString* error)
 {
-    const Outcome outcome = prepare(databasePath, error);
+    if (!QFileInfo::exists(databasePath)) {
+        setError(error, QStringLiteral("找不到数据库文件"));
+        return Outcome::NoDatabase;
+    }
+    const qint64 size = fileSize(databasePath);
+    if (!enoughRoom(databasePath, size, error))
+        return Outcome::NoRoom;
+    sqlite::Connection source;
+    if (const sqlite::Error e = source.open(databasePath); !e.ok()) {
+        setError(error, e.message);
+        return Outcome::Failed;
+    }
+    const Outcome outcome = build(source.handle(), databasePath, error);
     return outcome == Outcome::Made ? install(databasePath, error) : outcome;
 }
 
 }  // namespace safetycopies
 
-bool TMainData::takeSafetyCopy(QString* error)
+struct TSafetyCopier::Worker {
+    sqlite::Connection snapshot;
+    std::atomic<bool> cancel {false};
+    std::thread thread;
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+};
+
+TSafetyCopier::TSafetyCopier(const QString& databasePath, Finished finished)
+    : m_databasePath(databasePath), m_finished(std::move(finished))
+{ }
+
+TSafetyCopier::~TSafetyCopier()
 {
-    if (!m_damage.isEmpty()) {
-        if (error)
-            *error = m_damage;
+    if (!m_worker)
+        return;
+    m_worker->cancel = true;
+    if (m_worker->thread.joinable())
+        m_worker->thread.join();
+}
+
+bool TSafetyCopier::start(QString* why)
+{
+    using namespace safetycopies;
+    if (m_state != State::Idle)
+        return false;
+    const qint64 size = QFileInfo(m_databasePath).size();
+    if (!enoughRoom(m_databasePath, size, why))
+        return false;
+    auto worker = std::make_unique<Worker>();
+    // The snapshot: a read transaction begun now holds the database as it is until the copy has read it,
+    // whatever is written meanwhile.
+    sqlite::Error e = worker->snapshot.open(m_databasePath);
+    if (e.ok())
+        e = worker->snapshot.exec(QStringLiteral("BEGIN"));
+    if (e.ok()) {
+        sqlite::Statement first(worker->snapshot, QStringLiteral("select count(*) from sqlite_master"));
+        if (first.step() != sqlite::Statement::Step::Row)
+            e = first.error().ok() ? sqlite::Error::fromCode(SQLITE_ERROR) : first.error();
+    }
+    if (!e.ok()) {
+        if (why)
+            *why = e.message;
         return false;
     }
-    // A copy made after this run's first change would not hold the file as it was before the run.
-    if (m_safetyCopyTaken || m_changed)
-        return true;
-    startSafetyCopy();
-    if (m_copier.joinable())
-        m_copier.join();  // the copy must hold the file as it was before this first write
-    QString why = m_copyError;
-    safetycopies::Outcome outcome = m_copyOutcome;
-    if (outcome == safetycopies::Outcome::Made)
-        outcome = safetycopies::install(m_copyPath, &why);
-    switch (outcome) {
-    case safetycopies::Outcome::Made:
-        m_safetyCopyTaken = true;
-        return true;
-    case safetycopies::Outcome::NoDatabase:
-        m_copyStarted = false;
-        // The write reports the missing file itself; the copy is tried again once the file is back.
-        return true;
-    case safetycopies::Outcome::Unsound:
-        // Writing into a damaged file can spread the damage: the file is left as it is for this run.
-        m_safetyCopyTaken = true;
-        m_damage = why + QStringLiteral("，没有写入");
-        if (error)
-            *error = m_damage;
-        return false;
-    case safetycopies::Outcome::Busy:
-        // The write will most likely meet the same lock; should it get through, no later copy is
-        // made (see above), else the next write tries the copy again.
-        m_copyStarted = false;
-        break;
-    case safetycopies::Outcome::Failed:
-        m_safetyCopyTaken = true;
-        break;
-    }
-    // The write goes ahead: the change the user makes is worth more than the copy. The caller says
-    // so after the write's own outcome.
-    m_copyNotice = QStringLiteral("未能建立数据库的安全副本：") + why;
-    qWarning().noquote() << m_copyNotice;
+    m_state = State::Running;
+    Worker* w = worker.get();
+    m_worker = std::move(worker);
+    w->thread = std::thread([this, w] {
+        QString reason;
+        Outcome outcome = build(w->snapshot.handle(), m_databasePath, &reason, &w->cancel);
+        // Writers' pages may be folded back into the file again as soon as the copy has read its snapshot.
+        w->snapshot.close();
+        if (outcome == Outcome::Made && !w->cancel)
+            outcome = install(m_databasePath, &reason);
+        else if (w->cancel)
+            discardPending(m_databasePath);
+        const State state = outcome == Outcome::Made ? State::Made
+            : outcome == Outcome::Unsound            ? State::Unsound
+                                                     : State::Failed;
+        m_reason = reason;
+        m_state = state;
+        {
+            const std::lock_guard<std::mutex> lock(w->mutex);
+            w->finished = true;
+        }
+        w->done.notify_all();
+        if (m_finished && !w->cancel)
+            m_finished(state, reason);
+    });
     return true;
 }
 
-QString TMainData::takeSafetyCopyNotice()
-{
-    QString notice;
-    notice.swap(m_copyNotice);
-    return notice;
-}
+QString TSafetyCopier::reason() const { return m_state == State::Running ? QString() : m_reason; }
 
-void TMainData::startSafetyCopy()
+bool TSafetyCopier::waitFinished(int ms)
 {
-    if (m_copyStarted || m_safetyCopyTaken || m_changed)
-        return;
-    m_copyStarted = true;
-    m_copyCancel = false;
-    m_copyPath = QFileInfo(databasePath()).absoluteFilePath();
-    // Copying a large file takes seconds: it runs beside the program from its first use of the
-    // database, so that the first write seldom has to wait for it.
-    m_copier = std::thread([this] { m_copyOutcome = safetycopies::prepare(m_copyPath, &m_copyError, &m_copyCancel); });
-}
-
-void TMainData::stopSafetyCopy()
-{
-    if (!m_copier.joinable())
-        return;
-    m_copyCancel = true;
-    m_copier.join();
-    if (!m_safetyCopyTaken)
-        safetycopies::discardPrepared(m_copyPath);  // the run wrote nothing: no copy is kept
+    if (!m_worker)
+        return m_state != State::Running;
+    std::unique_lock<std::mutex> lock(m_worker->mutex);
+    return m_worker->done.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_worker->finished; });
 }

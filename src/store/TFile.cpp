@@ -2,9 +2,9 @@
 
 #include "store/TMainData.h"
 
+#include "store/Sqlite.h"
 #include <QLocale>
-#include <QSqlQuery>
-#include <QSqlRecord>
+
 #include <QVariant>
 
 namespace {
@@ -89,8 +89,8 @@ bool TFile::OpenAndCount(const Statement& st, int& count)
     QString error;
     bool ok = MainData->select(
         sql::countRows(st),
-        [&rows](const QSqlQuery& row) {
-            rows = row.value(0).toInt();
+        [&rows](TMainData::Row& row) {
+            rows = int(row.int64(0));
             return false;
         },
         &error);
@@ -131,7 +131,7 @@ bool TFile::runRecordStatement(const Statement& st, const QString& successText)
     return ok;
 }
 
-bool TFile::loadRecordRow(const Statement& st, qint64 id, const std::function<void(const QSqlQuery&)>& read)
+bool TFile::loadRecordRow(const Statement& st, qint64 id, const std::function<void(sqlite::Statement&)>& read)
 {
     if (!MainData) {
         ResultMessage = kFailurePrefix + kNoDataModule;
@@ -141,7 +141,7 @@ bool TFile::loadRecordRow(const Statement& st, qint64 id, const std::function<vo
     QString error;
     bool ok = MainData->select(
         st,
-        [&](const QSqlQuery& row) {
+        [&](TMainData::Row& row) {
             found = true;
             read(row);
             return false;  // only the first row is read
@@ -155,12 +155,11 @@ bool TFile::loadRecordRow(const Statement& st, qint64 id, const std::function<vo
     return ok;
 }
 
-QString TFile::columnText(const QSqlQuery& row, int position, qint64 id)
+QString TFile::columnText(sqlite::Statement& row, int position, qint64 id)
 {
-    const QSqlRecord record = row.record();
-    if (position >= record.count())
+    if (position >= row.columnCount())
         throw QStringLiteral("编号为 %1 的资料缺少第 %2 列").arg(id).arg(position);
     if (row.isNull(position))
-        throw QStringLiteral("编号为 %1 的资料的 %2 列没有值（NULL）").arg(id).arg(record.fieldName(position));
-    return row.value(position).toString();
+        throw QStringLiteral("编号为 %1 的资料的 %2 列没有值（NULL）").arg(id).arg(row.columnName(position));
+    return row.text(position);
 }

@@ -10,7 +10,9 @@
 #include <functional>
 #include <optional>
 
-class QSqlQuery;
+namespace sqlite {
+class Statement;
+}
 
 // Creation time text: "yyyy-MM-dd HH:mm:ss", or "yyyy-MM-dd" alone at exactly midnight.
 QString creationTimeText(const QDateTime& when);
@@ -56,9 +58,9 @@ protected:
     static bool runRecordStatement(const Statement& st, const QString& successText);
     // Reads the one row of a load through read(); ResultMessage takes "操作成功！" or the failure text.
     // read() throws the error text (QString) when a value cannot be read.
-    static bool loadRecordRow(const Statement& st, qint64 id, const std::function<void(const QSqlQuery&)>& read);
+    static bool loadRecordRow(const Statement& st, qint64 id, const std::function<void(sqlite::Statement&)>& read);
     // The value at a column position as text; a missing column or a NULL throws the error text.
-    static QString columnText(const QSqlQuery& row, int position, qint64 id);
+    static QString columnText(sqlite::Statement& row, int position, qint64 id);
 };
 
 class TFileText final : public TFile {

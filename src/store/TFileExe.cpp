@@ -2,7 +2,7 @@
 #include "store/Escaping.h"
 #include "store/TFile.h"
 
-#include <QSqlQuery>
+#include "store/Sqlite.h"
 
 QString TFileExe::aboutText() const { return joinLinesCrLf(about); }
 
@@ -24,13 +24,14 @@ bool TFileExe::LoadById(qint64 id)
     ResultMessage.clear();
     about = QStringList();
     // Fields are assigned as they are read, so a failure leaves the earlier ones loaded.
-    return loadRecordRow(sql::selectMaterialById(QStringLiteral("exefile"), id), id, [this, id](const QSqlQuery& row) {
-        title = UnescapeTitleText(columnText(row, 1, id));
-        writer = columnText(row, 4, id);
-        bigclassname = columnText(row, 3, id);
-        classname = columnText(row, 2, id);
-        about = splitLines(UnescapeBodyText(columnText(row, 6, id)));
-        fpath = columnText(row, 7, id);
-        createtime = columnText(row, 5, id);
-    });
+    return loadRecordRow(
+        sql::selectMaterialById(QStringLiteral("exefile"), id), id, [this, id](sqlite::Statement& row) {
+            title = UnescapeTitleText(columnText(row, 1, id));
+            writer = columnText(row, 4, id);
+            bigclassname = columnText(row, 3, id);
+            classname = columnText(row, 2, id);
+            about = splitLines(UnescapeBodyText(columnText(row, 6, id)));
+            fpath = columnText(row, 7, id);
+            createtime = columnText(row, 5, id);
+        });
 }

@@ -2,7 +2,7 @@
 #include "store/Escaping.h"
 #include "store/TFile.h"
 
-#include <QSqlQuery>
+#include "store/Sqlite.h"
 
 QString TFileText::mainText() const { return joinLinesCrLf(main); }
 
@@ -23,12 +23,13 @@ bool TFileText::LoadById(qint64 id)
     ResultMessage.clear();
     main = QStringList();
     // Fields are assigned as they are read, so a failure leaves the earlier ones loaded.
-    return loadRecordRow(sql::selectMaterialById(QStringLiteral("textfile"), id), id, [this, id](const QSqlQuery& row) {
-        title = UnescapeTitleText(columnText(row, 1, id));
-        writer = columnText(row, 4, id);
-        bigclassname = columnText(row, 3, id);
-        classname = columnText(row, 2, id);
-        main = splitLines(UnescapeBodyText(columnText(row, 6, id)));
-        createtime = columnText(row, 5, id);
-    });
+    return loadRecordRow(
+        sql::selectMaterialById(QStringLiteral("textfile"), id), id, [this, id](sqlite::Statement& row) {
+            title = UnescapeTitleText(columnText(row, 1, id));
+            writer = columnText(row, 4, id);
+            bigclassname = columnText(row, 3, id);
+            classname = columnText(row, 2, id);
+            main = splitLines(UnescapeBodyText(columnText(row, 6, id)));
+            createtime = columnText(row, 5, id);
+        });
 }

@@ -1,33 +1,23 @@
 #include "store/TMainData.h"
 
 #include "store/Indexes.h"
+#include "store/Sqlite.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QPair>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
-#include <atomic>
+
+#include <sqlite3.h>
 
 TMainData* MainData = nullptr;
 
 namespace {
-const QString kDriver = QStringLiteral("QSQLITE");
 const QString kFileName = QStringLiteral("Data.QSD");
-// Another process holding a write transaction must not freeze the window: give up quickly.
-const QString kConnectOptions = QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=300");
-
-// A file: URI that opens an existing database for reading and writing, never creating it.
-QString openUri(const QString& path)
-{
-    QString escaped = path;
-    escaped.replace(QLatin1Char('%'), QLatin1String("%25"));
-    escaped.replace(QLatin1Char('?'), QLatin1String("%3f"));
-    escaped.replace(QLatin1Char('#'), QLatin1String("%23"));
-    return QStringLiteral("file:") + escaped + QStringLiteral("?mode=rw");
-}
+const QString kNested = QStringLiteral("另一个数据库操作尚未结束");
+// A copy of a small database is done almost at once: the first write waits that long for it, so that a
+// damaged small file is found before anything is written into it. A large one is never waited for.
+constexpr int kFirstWriteWaitMs = 30;
 
 void setError(QString* error, const QString& text)
 {
@@ -35,63 +25,40 @@ void setError(QString* error, const QString& text)
         *error = text;
 }
 
-// Closes the connection when an operation ends, however it ends.
+// Marks an operation as running for as long as it runs.
 class OperationScope final {
 public:
-    explicit OperationScope(bool& busy, std::function<void()> done) : m_busy(busy), m_done(std::move(done))
-    {
-        m_busy = true;
-    }
-    ~OperationScope()
-    {
-        m_done();
-        m_busy = false;
-    }
+    explicit OperationScope(bool& busy) : m_busy(busy) { m_busy = true; }
+    ~OperationScope() { m_busy = false; }
     OperationScope(const OperationScope&) = delete;
     OperationScope& operator=(const OperationScope&) = delete;
 
 private:
     bool& m_busy;
-    std::function<void()> m_done;
 };
 
-// Qt binds a null QString as SQL NULL; no statement writes NULL: an unset field is the empty text.
-void bindValues(QSqlQuery& query, const QVariantList& values)
+// The single text result of a statement, or a null text when it fails.
+QString singleText(sqlite::Connection& connection, const QString& sql)
 {
-    for (const QVariant& value : values) {
-        if (value.typeId() == QMetaType::QString && value.toString().isNull())
-            query.addBindValue(QString(QLatin1String("")));
-        else
-            query.addBindValue(value);
-    }
+    sqlite::Statement st(connection, sql);
+    return st.isValid() && st.step() == sqlite::Statement::Step::Row ? st.text(0) : QString();
 }
-
-const QString kNested = QStringLiteral("另一个数据库操作尚未结束");
 }  // namespace
 
-TMainData::TMainData(const QString& programDir) : m_programDir(programDir)
-{
-    static std::atomic<int> instances {0};
-    m_connectionName = QStringLiteral("quillstash-data-%1").arg(++instances);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, m_connectionName);
-        db.setConnectOptions(kConnectOptions);
-        m_query = std::make_unique<QSqlQuery>(db);
-    }
-    MainData = this;
-}
+TMainData::TMainData(const QString& programDir) : m_programDir(programDir) { MainData = this; }
 
 TMainData::~TMainData()
 {
-    stopSafetyCopy();
+    m_copier.reset();  // gives up a copy still running; its pending file goes
     if (MainData == this)
         MainData = nullptr;
-    m_query.reset();
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-        db.close();
+    // The WAL goes back into the file, so that the knowledge base is one file again while the program is
+    // closed. A file another process holds is left to the last connection that closes it.
+    if (m_changed && QFileInfo::exists(databasePath())) {
+        sqlite::Connection connection;
+        if (connection.open(databasePath()).ok())
+            connection.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     }
-    QSqlDatabase::removeDatabase(m_connectionName);
 }
 
 QString TMainData::databasePath() const
@@ -99,28 +66,40 @@ QString TMainData::databasePath() const
     return m_absolute ? QDir(m_programDir).absoluteFilePath(kFileName) : kFileName;
 }
 
-bool TMainData::connect(QString* error)
+void TMainData::firstUseOnce()
 {
+    if (m_firstUseDone)
+        return;
+    m_firstUseDone = true;
+    // A run killed while it made its copy leaves the half of one; no other run of this program directory
+    // can be making one now.
+    safetycopies::discardPending(QFileInfo(databasePath()).absoluteFilePath());
+}
+
+bool TMainData::open(sqlite::Connection& connection, QString* error)
+{
+    firstUseOnce();
     const QString path = databasePath();
     if (!QFileInfo::exists(path)) {
         setError(error,
             QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
         return false;
     }
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    db.setDatabaseName(openUri(path));
-    if (!db.open()) {
-        setError(error, db.lastError().text());
+    if (const sqlite::Error e = connection.open(path); !e.ok()) {
+        setError(error, e.message);
         return false;
     }
-    checkSchemaOnce();
+    checkSchemaOnce(connection);
     // A database from before the indexes gets them once; creating them is a write like any other.
-    if (m_schemaProblem.isEmpty())
-        storeindexes::addMissingOnce(db, path, [this] { return takeSafetyCopy(nullptr); });
+    if (!m_indexesChecked && m_schemaProblem.isEmpty() && m_schemaChecked) {
+        m_indexesChecked = true;
+        storeindexes::addMissing(
+            connection, path, [&] { return m_damage.isEmpty() && takeSafetyCopy(connection, nullptr); });
+    }
     return true;
 }
 
-void TMainData::checkSchemaOnce()
+void TMainData::checkSchemaOnce(sqlite::Connection& connection)
 {
     if (m_schemaChecked)
         return;
@@ -136,21 +115,14 @@ void TMainData::checkSchemaOnce()
                 QStringLiteral("fpath")}},
     };
     QStringList problems;
-    bool readable = true;
     for (const auto& [table, expected] : kLayouts) {
-        QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-        query.setForwardOnly(true);
-        if (!query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table))) {
-            readable = false;  // busy or unreadable: look again with the next operation
-            break;
-        }
+        sqlite::Statement query(connection, QStringLiteral("PRAGMA table_info(%1)").arg(table));
         QStringList columns;
-        while (query.next())
-            columns.append(query.value(1).toString());
-        if (query.lastError().isValid()) {
-            readable = false;
-            break;
-        }
+        sqlite::Statement::Step step = sqlite::Statement::Step::Failed;
+        while (query.isValid() && (step = query.step()) == sqlite::Statement::Step::Row)
+            columns.append(query.text(1));
+        if (step != sqlite::Statement::Step::Done)
+            return;  // busy or unreadable: look again with the next operation
         if (columns.isEmpty())
             continue;  // a missing table is met by the statements themselves (and the safety copy)
         bool same = columns.size() >= expected.size();
@@ -160,31 +132,139 @@ void TMainData::checkSchemaOnce()
             problems.append(QStringLiteral("表 %1 的列是（%2），程序需要（%3）")
                                 .arg(table, columns.join(QStringLiteral(", ")), expected.join(QStringLiteral(", "))));
     }
-    if (!readable)
-        return;
     m_schemaChecked = true;
     if (!problems.isEmpty())
         m_schemaProblem = QStringLiteral("数据库的表结构与程序不符：") + problems.join(QStringLiteral("；"))
             + QStringLiteral("。为免写乱资料，本次运行不写入数据库");
 }
 
-void TMainData::disconnect()
+bool TMainData::takeSafetyCopy(sqlite::Connection& connection, QString* error)
 {
-    m_query->clear();
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    db.close();
+    if (m_copier && m_copier->state() == TSafetyCopier::State::Unsound && m_damage.isEmpty())
+        m_damage = m_copier->reason() + QStringLiteral("，没有写入");
+    if (!m_damage.isEmpty()) {
+        setError(error, m_damage);
+        return false;
+    }
+    // A copy made after this run's first change would not hold the file as it was before the run.
+    if (m_copyDone || m_changed)
+        return true;
+    const QString path = QFileInfo(databasePath()).absoluteFilePath();
+    const QString mode = singleText(connection, QStringLiteral("PRAGMA journal_mode"));
+    if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+        // A rollback-journal file (from an older installation): a reader held through the copy would stop
+        // every write, so this once the copy is made first. Then the file goes over to WAL (the content
+        // stays as it is), and later runs copy beside their writes.
+        QString why;
+        const safetycopies::Outcome outcome = safetycopies::copyNow(path, &why);
+        switch (outcome) {
+        case safetycopies::Outcome::Made:
+            m_copyDone = true;
+            singleText(connection, QStringLiteral("PRAGMA journal_mode=WAL"));
+            showCopyNews(QStringLiteral("已建立数据库的安全副本"));
+            return true;
+        case safetycopies::Outcome::NoDatabase:
+            return true;  // the write reports the missing file itself; the copy is tried again once it is back
+        case safetycopies::Outcome::Unsound:
+            // Writing into a damaged file can spread the damage: the file is left as it is for this run.
+            m_copyDone = true;
+            m_damage = why + QStringLiteral("，没有写入");
+            setError(error, m_damage);
+            return false;
+        case safetycopies::Outcome::Busy:
+            break;  // tried again at the next write, unless this one gets through
+        case safetycopies::Outcome::Failed:
+        case safetycopies::Outcome::NoRoom:
+            m_copyDone = true;
+            break;
+        }
+        // The write goes ahead: the change the user makes is worth more than the copy.
+        m_copyNotice = QStringLiteral("未能建立数据库的安全副本：") + why;
+        qWarning().noquote() << m_copyNotice;
+        return true;
+    }
+
+    m_copyDone = true;
+    m_copier = std::make_unique<TSafetyCopier>(path, [this](TSafetyCopier::State state, const QString& reason) {
+        QMetaObject::invokeMethod(
+            this, [this, state, reason] { copyFinished(state, reason); }, Qt::QueuedConnection);
+    });
+    QString why;
+    if (!m_copier->start(&why)) {
+        m_copyNotice = QStringLiteral("未能建立数据库的安全副本：") + why;
+        qWarning().noquote() << m_copyNotice;
+        return true;
+    }
+    showCopyNews(QStringLiteral("正在建立数据库的安全副本……"));
+    // A small file is copied at once: waiting that moment finds a damaged one before it is written.
+    if (m_copier->waitFinished(kFirstWriteWaitMs) && m_copier->state() == TSafetyCopier::State::Unsound) {
+        m_damage = m_copier->reason() + QStringLiteral("，没有写入");
+        setError(error, m_damage);
+        return false;
+    }
+    return true;
 }
 
-bool TMainData::beginWrite(QString* error)
+void TMainData::copyFinished(TSafetyCopier::State state, const QString& reason)
 {
-    m_query->clear();
-    if (!connect(error))
+    switch (state) {
+    case TSafetyCopier::State::Made:
+        showCopyNews(QStringLiteral("已建立数据库的安全副本"));
+        break;
+    case TSafetyCopier::State::Unsound:
+        m_damage = reason + QStringLiteral("，没有写入");
+        showCopyNews(QStringLiteral("数据库文件有损坏，没有建立安全副本，以后的修改不再写入：") + reason);
+        break;
+    default:
+        showCopyNews(QStringLiteral("未能建立数据库的安全副本：") + reason);
+        break;
+    }
+}
+
+void TMainData::showCopyNews(const QString& text)
+{
+    if (m_status)
+        m_status->showBackgroundWork(text);
+}
+
+QString TMainData::takeSafetyCopyNotice()
+{
+    QString notice;
+    notice.swap(m_copyNotice);
+    return notice;
+}
+
+TSafetyCopier::State TMainData::safetyCopyState() const
+{
+    return m_copier ? m_copier->state() : TSafetyCopier::State::Idle;
+}
+
+bool TMainData::waitForSafetyCopy(int ms) { return !m_copier || m_copier->waitFinished(ms); }
+
+bool TMainData::beginWrite(sqlite::Connection& connection, QString* error)
+{
+    if (!open(connection, error))
         return false;
     if (!m_schemaProblem.isEmpty()) {
         setError(error, m_schemaProblem);
         return false;
     }
-    return takeSafetyCopy(error);
+    return takeSafetyCopy(connection, error);
+}
+
+bool TMainData::run(sqlite::Connection& connection, const Statement& st, QString* error, int* rowsAffected)
+{
+    sqlite::Statement statement(connection, st.sql);
+    sqlite::Error e = statement.isValid() ? statement.bindAll(st.values) : statement.error();
+    if (e.ok() && statement.step() == sqlite::Statement::Step::Failed)
+        e = statement.error();
+    if (!e.ok()) {
+        setError(error, e.message);
+        return false;
+    }
+    if (rowsAffected)
+        *rowsAffected = int(connection.changes());
+    return true;
 }
 
 bool TMainData::execute(const Statement& st, QString* error, int* rowsAffected)
@@ -193,89 +273,81 @@ bool TMainData::execute(const Statement& st, QString* error, int* rowsAffected)
         setError(error, kNested);
         return false;
     }
-    OperationScope scope(m_busy, [this] { disconnect(); });
-    if (!beginWrite(error))
-        return false;
-    if (!run(st, error))
+    const OperationScope scope(m_busy);
+    sqlite::Connection connection;
+    if (!beginWrite(connection, error) || !run(connection, st, error, rowsAffected))
         return false;
     m_changed = true;
-    if (rowsAffected)
-        *rowsAffected = m_query->numRowsAffected();
+    return true;
+}
+
+bool TMainData::writeTransaction(const std::function<bool(sqlite::Connection&, QString*)>& work, QString* error)
+{
+    if (m_busy) {
+        setError(error, kNested);
+        return false;
+    }
+    const OperationScope scope(m_busy);
+    sqlite::Connection connection;
+    if (!beginWrite(connection, error))
+        return false;
+    sqlite::Transaction transaction(connection);
+    if (!transaction.error().ok()) {
+        setError(error, transaction.error().message);
+        return false;
+    }
+    if (!work(connection, error))
+        return false;  // rolled back
+    if (const sqlite::Error e = transaction.commit(); !e.ok()) {
+        setError(error, e.message);
+        return false;
+    }
+    m_changed = true;
     return true;
 }
 
 bool TMainData::executeThen(const Statement& st, const std::function<bool(QString*)>& beforeCommit, QString* error)
 {
-    if (m_busy) {
-        setError(error, kNested);
-        return false;
-    }
-    OperationScope scope(m_busy, [this] { disconnect(); });
-    if (!beginWrite(error))
-        return false;
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    if (!db.transaction()) {
-        setError(error, db.lastError().text());
-        return false;
-    }
-    bool ok = run(st, error);
-    m_query->finish();
-    if (ok)
-        ok = beforeCommit(error);
-    if (ok && !db.commit()) {
-        setError(error, db.lastError().text());
-        ok = false;
-    }
-    if (!ok) {
-        m_query->clear();
-        db.rollback();
-        return false;
-    }
-    m_changed = true;
-    return true;
+    return writeTransaction([&](sqlite::Connection& connection,
+                                QString* why) { return run(connection, st, why, nullptr) && beforeCommit(why); },
+        error);
 }
 
-bool TMainData::select(const Statement& st, const std::function<bool(const QSqlQuery&)>& row, QString* error)
+bool TMainData::select(const Statement& st, const std::function<bool(Row&)>& row, QString* error)
 {
     if (m_busy) {
         setError(error, kNested);
         return false;
     }
-    OperationScope scope(m_busy, [this] { disconnect(); });
-    m_query->clear();
-    if (!connect(error))
+    const OperationScope scope(m_busy);
+    sqlite::Connection connection;
+    if (!open(connection, error))
         return false;
-    startSafetyCopy();
-    m_query->setForwardOnly(true);
-    if (!run(st, error))
+    sqlite::Statement statement(connection, st.sql);
+    sqlite::Error e = statement.isValid() ? statement.bindAll(st.values) : statement.error();
+    if (!e.ok()) {
+        setError(error, e.message);
         return false;
+    }
     try {
-        while (m_query->next()) {
-            if (!row(*m_query))
+        for (;;) {
+            switch (statement.step()) {
+            case sqlite::Statement::Step::Row:
+                if (!row(statement))
+                    return true;
+                break;
+            case sqlite::Statement::Step::Done:
                 return true;
+            case sqlite::Statement::Step::Failed:
+                // A page that cannot be read, a lock taken meanwhile.
+                setError(error, statement.error().message);
+                return false;
+            }
         }
     } catch (const QString& failure) {
         setError(error, failure);
         return false;
     }
-    // next() also ends on a read error (a page that cannot be read, a lock taken meanwhile).
-    if (m_query->lastError().isValid()) {
-        setError(error, m_query->lastError().text());
-        return false;
-    }
-    return true;
-}
-
-bool TMainData::run(const Statement& st, QString* error)
-{
-    bool ok = m_query->prepare(st.sql);
-    if (ok) {
-        bindValues(*m_query, st.values);
-        ok = m_query->exec();
-    }
-    if (!ok)
-        setError(error, m_query->lastError().text());
-    return ok;
 }
 
 void TMainData::setStatus(const QString& text)

@@ -15,7 +15,9 @@ public:
     void showProgress(int position) override { m_progress = position == kFull ? 100 : qBound(0, position, 100); }
     QString currentStatus() const override { return m_text; }
     int progress() const { return m_progress; }
+    void showBackgroundWork(const QString& text) override { backgroundWork.append(text); }
     QStringList history;
+    QStringList backgroundWork;
 
 private:
     QString m_text;

@@ -2,13 +2,11 @@
 
 #include "app/InstallFiles.h"
 #include "common/Gbk.h"
+#include "store/Sqlite.h"
 #include "tree/TreeNodes.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTreeWidget>
 #include <QUuid>
 #include <QVariant>
@@ -31,46 +29,62 @@ void TestDataDir::writeTree(const QStringList& lines) const
 }
 
 namespace {
-template <typename Fn> auto withDb(const QString& path, Fn fn)
+// Runs one statement straight on a database file, the way another program would.
+template <typename Fn> auto withStatement(const QString& path, const QString& sql, const QVariantList& values, Fn fn)
 {
-    const QString name = QStringLiteral("test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    decltype(fn(std::declval<QSqlDatabase&>())) result {};
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (db.open()) {
-            result = fn(db);
-            db.close();
-        }
+    decltype(fn(std::declval<sqlite::Statement&>(), std::declval<sqlite::Connection&>())) result {};
+    sqlite::Connection db;
+    // Like any other program's, this connection makes the file when it is missing.
+    if (!db.openOrCreate(path).ok())
+        return result;
+    sqlite::Statement st(db, sql);
+    if (!st.isValid())
+        return result;
+    // A null QVariant binds SQL NULL here: tests make the files older or foreign programs leave.
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& v = values.at(i);
+        sqlite::Error e;
+        if (!v.isValid())
+            e = st.bindNull(i + 1);
+        else if (v.typeId() == QMetaType::QByteArray)
+            e = st.bindBlob(i + 1, v.toByteArray());
+        else if (v.typeId() == QMetaType::QString)
+            e = st.bindText(i + 1, v.toString());
+        else if (v.typeId() == QMetaType::Double)
+            e = st.bindDouble(i + 1, v.toDouble());
+        else
+            e = st.bindInt64(i + 1, v.toLongLong());
+        if (!e.ok())
+            return result;
     }
-    QSqlDatabase::removeDatabase(name);
+    result = fn(st, db);
     return result;
+}
+
+QVariantList texts(const QStringList& values)
+{
+    QVariantList out;
+    for (const QString& v : values)
+        out.append(v);  // a null QString binds as ''
+    return out;
 }
 }  // namespace
 
 bool TestDataDir::exec(const QString& sql, const QVariantList& values) const
 {
-    return withDb(file(QStringLiteral("Data.QSD")), [&](QSqlDatabase& db) {
-        QSqlQuery q(db);
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        return q.exec();
+    return withStatement(file(QStringLiteral("Data.QSD")), sql, values, [](sqlite::Statement& st, sqlite::Connection&) {
+        sqlite::Statement::Step step;
+        while ((step = st.step()) == sqlite::Statement::Step::Row) { }
+        return step == sqlite::Statement::Step::Done;
     });
 }
 
 QStringList TestDataDir::column(const QString& sql, const QVariantList& values) const
 {
-    return withDb(file(QStringLiteral("Data.QSD")), [&](QSqlDatabase& db) {
+    return withStatement(file(QStringLiteral("Data.QSD")), sql, values, [](sqlite::Statement& st, sqlite::Connection&) {
         QStringList out;
-        QSqlQuery q(db);
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (q.exec()) {
-            while (q.next())
-                out.append(q.value(0).toString());
-        }
+        while (st.step() == sqlite::Statement::Step::Row)
+            out.append(st.isNull(0) ? QString() : st.text(0));
         return out;
     });
 }
@@ -78,27 +92,24 @@ QStringList TestDataDir::column(const QString& sql, const QVariantList& values) 
 qint64 TestDataDir::addText(const QString& title, const QString& category, const QString& subcategory,
     const QString& body, const QString& writer, const QString& createtime) const
 {
-    return withDb(file(QStringLiteral("Data.QSD")), [&](QSqlDatabase& db) -> qint64 {
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral(
-            "insert into textfile(title,classname,bigclassname,writer,createtime,main) values(?,?,?,?,?,?)"));
-        for (const QString& v : {title, subcategory, category, writer, createtime, body})
-            q.addBindValue(v.isNull() ? QStringLiteral("") : v);  // a null QString would bind as NULL
-        return q.exec() ? q.lastInsertId().toLongLong() : -1;
-    });
+    return withStatement(file(QStringLiteral("Data.QSD")),
+        QStringLiteral("insert into textfile(title,classname,bigclassname,writer,createtime,main) values(?,?,?,?,?,?)"),
+        texts({title, subcategory, category, writer, createtime, body}),
+        [](sqlite::Statement& st, sqlite::Connection& db) -> qint64 {
+            return st.step() == sqlite::Statement::Step::Done ? db.lastInsertId() : -1;
+        });
 }
 
 qint64 TestDataDir::addExe(const QString& title, const QString& category, const QString& subcategory,
     const QString& path, const QString& about, const QString& writer, const QString& createtime) const
 {
-    return withDb(file(QStringLiteral("Data.QSD")), [&](QSqlDatabase& db) -> qint64 {
-        QSqlQuery q(db);
-        q.prepare(QStringLiteral(
-            "insert into exefile(title,classname,bigclassname,writer,createtime,about,fpath) values(?,?,?,?,?,?,?)"));
-        for (const QString& v : {title, subcategory, category, writer, createtime, about, path})
-            q.addBindValue(v.isNull() ? QStringLiteral("") : v);  // a null QString would bind as NULL
-        return q.exec() ? q.lastInsertId().toLongLong() : -1;
-    });
+    return withStatement(file(QStringLiteral("Data.QSD")),
+        QStringLiteral(
+            "insert into exefile(title,classname,bigclassname,writer,createtime,about,fpath) values(?,?,?,?,?,?,?)"),
+        texts({title, subcategory, category, writer, createtime, about, path}),
+        [](sqlite::Statement& st, sqlite::Connection& db) -> qint64 {
+            return st.step() == sqlite::Statement::Step::Done ? db.lastInsertId() : -1;
+        });
 }
 
 TestApp::TestApp(const TestDataDir& dir, bool show)

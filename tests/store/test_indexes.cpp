@@ -1,5 +1,6 @@
 // The indexes of the material database: part of every new installation, added once to a database
 // made before them, and never at the price of a read or of a file that must not be written.
+#include "SqlProbe.h"
 #include "StoreFixture.h"
 #include "TestMain.h"
 
@@ -8,8 +9,6 @@
 #include "store/TFile.h"
 
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 
 Q_DECLARE_METATYPE(Statement)
@@ -55,30 +54,7 @@ QStringList rows(const TestDataDir& dir)
                                      "quote(writer)||quote(createtime)||quote(main) from textfile order by id"));
 }
 
-// Another connection holding a write transaction on the file.
-class WriteLock final {
-public:
-    explicit WriteLock(const QString& path)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        m_held = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
-    }
-    ~WriteLock()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    bool held() const { return m_held; }
-
-private:
-    QString m_name = QStringLiteral("index-test-lock");
-    bool m_held = false;
-};
+using WriteLock = sqlprobe::HeldLock;
 }  // namespace
 
 class IndexTest final : public QObject {
@@ -111,17 +87,8 @@ private slots:
         // The copy holds the file as it was: without the indexes.
         const QString copy = safetycopies::copyPath(f.db(), 1);
         QVERIFY(QFile::exists(copy));
-        int indexesInCopy = -1;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("index-test-copy"));
-            db.setDatabaseName(copy);
-            QSqlQuery q(db);
-            if (db.open() && q.exec(QStringLiteral("select count(*) from sqlite_master where type='index'"))
-                && q.next())
-                indexesInCopy = q.value(0).toInt();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("index-test-copy"));
-        QCOMPARE(indexesInCopy, 0);
+        QCOMPARE(sqlprobe::column(copy, QStringLiteral("select count(*) from sqlite_master where type='index'")),
+            QStringList {QStringLiteral("0")});
 
         // Once per data module: dropped again during the run, they stay dropped until the next run.
         QVERIFY(dropIndexes(f.dir));

@@ -1,14 +1,14 @@
 // The statement runners, the category cascades and the shared statements against real database files.
+#include "SqlProbe.h"
 #include "StoreFixture.h"
 #include "TestMain.h"
 
 #include "store/TFile.h"
 
+#include "store/Sqlite.h"
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,29 +24,7 @@ QByteArray fileBytes(const QString& path)
 }
 
 // Another process's connection holding a write transaction on the file.
-class WriteLock final {
-public:
-    explicit WriteLock(const QString& path)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        m_held = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
-    }
-    ~WriteLock()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    bool held() const { return m_held; }
-
-private:
-    QString m_name = QStringLiteral("store-test-lock");
-    bool m_held = false;
-};
+using WriteLock = sqlprobe::HeldLock;
 
 // Rows as "category/subcategory", in id order.
 QStringList places(const TestDataDir& dir, const QString& table)
@@ -60,8 +38,8 @@ QStringList titles(const Statement& st)
     QString error;
     const bool ok = MainData->select(
         st,
-        [&out](const QSqlQuery& row) {
-            out.append(row.value(1).toString());
+        [&out](TMainData::Row& row) {
+            out.append(row.text(1));
             return true;
         },
         &error);
@@ -272,7 +250,7 @@ private slots:
         bool nestedRan = true;
         QVERIFY(MainData->select(
             sql::countAll(kText),
-            [&](const QSqlQuery&) {
+            [&](TMainData::Row&) {
                 nestedRan = MainData->execute(sql::deleteMaterial(kText, c), &nestedError);
                 return false;
             },

@@ -1,5 +1,6 @@
 // Safety copies of the database and how a damaged database is met: copies once per run, rotated up to
 // three, never made from a damaged file; a damaged file is reported and left exactly as it was.
+#include "SqlProbe.h"
 #include "StoreFixture.h"
 #include "TestMain.h"
 
@@ -13,9 +14,6 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QRandomGenerator>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStatusBar>
 #include <QTest>
 #include <QUuid>
@@ -43,31 +41,19 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
 // Every row of both material tables, read without changing the file; "unreadable" when it cannot be read.
 QStringList dump(const QString& path)
 {
-    const QString name = QStringLiteral("safety-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString integrity = sqlprobe::column(path, QStringLiteral("PRAGMA integrity_check"), true).value(0);
+    if (integrity != QLatin1String("ok"))
+        return QStringList {QStringLiteral("unreadable")};
     QStringList rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        db.setDatabaseName(path);
-        bool ok = db.open();
-        for (const QString& table : {QStringLiteral("textfile"), QStringLiteral("exefile")}) {
-            QSqlQuery q(db);
-            ok = ok && q.exec(QStringLiteral("select * from %1 order by id").arg(table));
-            while (ok && q.next()) {
-                QStringList values {table};
-                for (int i = 0; i < q.record().count(); ++i)
-                    values.append(q.value(i).toString());
-                rows.append(values.join(QLatin1Char('|')));
-            }
-        }
-        QSqlQuery check(db);
-        ok = ok && check.exec(QStringLiteral("PRAGMA integrity_check")) && check.next()
-            && check.value(0).toString() == QLatin1String("ok");
-        if (!ok)
-            rows = QStringList {QStringLiteral("unreadable")};
-        db.close();
+    for (const QString& table : {QStringLiteral("textfile"), QStringLiteral("exefile")}) {
+        const QString columns = table == QLatin1String("textfile")
+            ? QStringLiteral("id,title,classname,bigclassname,writer,createtime,main")
+            : QStringLiteral("id,title,classname,bigclassname,writer,createtime,about,fpath");
+        rows += sqlprobe::column(path,
+            QStringLiteral("select '%1|' || %2 from %1 order by id")
+                .arg(table, QString(columns).replace(QLatin1Char(','), QStringLiteral(" || '|' || "))),
+            true);
     }
-    QSqlDatabase::removeDatabase(name);
     return rows;
 }
 
@@ -82,7 +68,25 @@ struct Run {
         data.setStatusSink(&status);
         data.useAbsolutePath();
     }
+    // Waits for the copy of the run (made beside the writes) and for its news to arrive.
+    bool copyDone()
+    {
+        const bool done = data.waitForSafetyCopy(30000);
+        QCoreApplication::processEvents();
+        return done;
+    }
 };
+
+// The journal mode of the file (wal, or delete for a file from an older installation).
+bool setJournalMode(const QString& db, const QString& mode)
+{
+    return sqlprobe::column(db, QStringLiteral("PRAGMA journal_mode=%1").arg(mode))
+               .value(0)
+               .compare(mode, Qt::CaseInsensitive)
+        == 0;
+}
+
+qint64 sizeOf(const QString& path) { return QFileInfo(path).size(); }
 
 QString insertText(const QString& title)
 {
@@ -165,38 +169,65 @@ private slots:
             QCOMPARE(insertText(QStringLiteral("run %1 again").arg(run)), kAdded);
             QVERIFY(TFile::ExecuteStatement(
                 sql::moveMaterial(QStringLiteral("exefile"), QStringLiteral("m"), QString::number(run), 1)));
+            QVERIFY(r.copyDone());
+            QCOMPARE(r.data.safetyCopyState(), TSafetyCopier::State::Made);
+            // The newest copies are kept, as many as fit in twice the database's size.
+            QCOMPARE(dump(copy(db, 1)), expected.at(0));
+            qint64 total = 0;
+            bool gap = false;
             for (int n = 1; n <= 3; ++n) {
-                if (n <= run)
-                    QCOMPARE(dump(copy(db, n)), expected.at(n - 1));
-                else
-                    QVERIFY(!QFile::exists(copy(db, n)));
+                if (!QFile::exists(copy(db, n))) {
+                    gap = true;
+                    continue;
+                }
+                QVERIFY2(!gap, "a copy stays behind a missing newer one");
+                QCOMPARE(dump(copy(db, n)), expected.at(n - 1));
+                total += sizeOf(copy(db, n));
             }
+            QVERIFY(total <= 2 * sizeOf(copy(db, 1)));
+            QCOMPARE(QFile::exists(copy(db, 2)), run >= 2);
             QVERIFY(!QFile::exists(copy(db, 4)));
             QVERIFY(!QFile::exists(safetycopies::pendingPath(db)));
             QVERIFY(!QFile::exists(safetycopies::pendingPath(db) + QStringLiteral("-journal")));
             QCOMPARE(r.status.currentStatus(), QStringLiteral("数据库操作成功！"));
+            QCOMPARE(r.status.backgroundWork,
+                (QStringList {QStringLiteral("正在建立数据库的安全副本……"), QStringLiteral("已建立数据库的安全副本")}));
+            // Copies are plain database files any SQLite reads on its own.
+            QCOMPARE(sqlprobe::column(copy(db, 1), QStringLiteral("PRAGMA journal_mode"), true),
+                QStringList {QStringLiteral("delete")});
         }
         QCOMPARE(dump(db).size(), 10);  // nine texts of five runs and the tool
+        // The copies kept never take more than twice the database, newest first.
+        QVERIFY(safetycopies::keptBeside({100, 100, 100}, 100) == QList<int> {1});
+        QVERIFY(safetycopies::keptBeside({60, 30, 10}, 100) == (QList<int> {1, 2}));
+        QVERIFY(safetycopies::keptBeside({-1, 50}, 100) == QList<int> {2});
+        QVERIFY(safetycopies::keptBeside({150, 10}, 100).isEmpty());
     }
 
-    void copyStartedByAReadHoldsTheFileBeforeTheFirstWrite()
+    // The first write of a run does not wait for the copy of a large file: more writes go on while it is
+    // being made, and the copy holds the file as it was before the first of them.
+    void writesGoOnWhileTheCopyIsMade()
     {
         TestDataDir dir;
         const QString db = dir.file(QStringLiteral("Data.QSD"));
-        for (int i = 0; i < 200; ++i)
-            dir.addText(QStringLiteral("t%1").arg(i), QStringLiteral("c"), QString(), QString(5000, QLatin1Char('x')));
+        QVERIFY(
+            dir.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < 400) "
+                                    "insert into textfile(title, classname, bigclassname, writer, createtime, main) "
+                                    "select 't' || i, '', 'c', '', '2020-01-01', hex(randomblob(150000)) from n")));
         const QStringList before = dump(db);
         Run r(dir.path());
-        // Reads start the copy beside the program; more reads go on while it is being made.
-        for (int i = 0; i < 5; ++i) {
-            int count = 0;
-            QVERIFY(TFile::OpenAndCount(sql::countAll(QStringLiteral("textfile")), count));
-            QCOMPARE(count, 200);
-        }
-        QCOMPARE(insertText(QStringLiteral("after")), kAdded);
+        QCOMPARE(insertText(QStringLiteral("first")), kAdded);
+        QCOMPARE(r.data.safetyCopyState(), TSafetyCopier::State::Running);
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(insertText(QStringLiteral("during %1").arg(i)), kAdded);
+        QVERIFY(TFile::ExecuteStatement(sql::deleteMaterial(QStringLiteral("textfile"), 1)));
+        int count = -1;
+        QVERIFY(TFile::OpenAndCount(sql::countAll(QStringLiteral("textfile")), count));
+        QCOMPARE(count, 400 + 21 - 1);
+        QVERIFY(r.copyDone());
+        QCOMPARE(r.data.safetyCopyState(), TSafetyCopier::State::Made);
         QCOMPARE(dump(copy(db, 1)), before);
         QVERIFY(!QFile::exists(safetycopies::pendingPath(db)));
-        QCOMPARE(dump(db).size(), before.size() + 1);
     }
 
     void readingRunMakesNoCopy()
@@ -209,6 +240,7 @@ private slots:
             // Whatever a first write does once is done before the reading run is watched.
             Run r(dir.path());
             QCOMPARE(insertText(QStringLiteral("u")), kAdded);
+            QVERIFY(r.copyDone());
         }
         QVERIFY(QFile::remove(copy(db, 1)));
         const QByteArray before = fileBytes(db);
@@ -220,6 +252,7 @@ private slots:
             TFileText record;
             record.LoadById(id);
             QCOMPARE(record.title, QStringLiteral("t"));
+            QCOMPARE(r.data.safetyCopyState(), TSafetyCopier::State::Idle);
         }
         {
             TestApp app(dir);
@@ -228,6 +261,7 @@ private slots:
         }
         for (int n = 1; n <= 3; ++n)
             QVERIFY(!QFile::exists(copy(db, n)));
+        QVERIFY(!QFile::exists(safetycopies::pendingPath(db)));
         QCOMPARE(fileBytes(db), before);
     }
 
@@ -249,7 +283,7 @@ private slots:
         const QByteArray before = fileBytes(db);
 
         QString why;
-        QCOMPARE(safetycopies::rotate(db, &why), safetycopies::Outcome::Unsound);
+        QCOMPARE(safetycopies::copyNow(db, &why), safetycopies::Outcome::Unsound);
         QVERIFY(!why.isEmpty());
 
         {
@@ -271,7 +305,8 @@ private slots:
             loaded.LoadById(1);  // may find its row on an undamaged page; must not crash or write
 
             // Writes are refused with the reason, the first and every later one of the run.
-            QVERIFY(insertText(QStringLiteral("new")).startsWith(kFailurePrefix + why));
+            const QString refused = insertText(QStringLiteral("new"));
+            QVERIFY2(refused.startsWith(kFailurePrefix + why), qPrintable(refused));
             QVERIFY(!TFile::ExecuteStatement(
                 sql::deleteClassRows(QStringLiteral("textfile"), QStringLiteral("c"), std::nullopt)));
             QCOMPARE(app->ui().MainStatus->currentMessage(), why + QStringLiteral("，没有写入") + kSerious);
@@ -287,36 +322,48 @@ private slots:
     }
 
     // Another process holds the file locked: every access gives up within about a second, the copy
-    // included, and the first write after the lock is gone still gets its copy.
+    // included, and the first write after the lock is gone gets through. In WAL mode the lock keeps out
+    // writers only; a file from an older installation keeps readers out too.
+    void lockedFileIsGivenUpWithinTheBound_data()
+    {
+        QTest::addColumn<bool>("wal");
+        QTest::newRow("WAL") << true;
+        QTest::newRow("rollback journal") << false;
+    }
     void lockedFileIsGivenUpWithinTheBound()
     {
+        QFETCH(bool, wal);
         TestDataDir dir;
         const QString db = dir.file(QStringLiteral("Data.QSD"));
         dir.addText(QStringLiteral("before"), QStringLiteral("c"), QString());
+        if (!wal)
+            QVERIFY(setJournalMode(db, QStringLiteral("delete")));
         Run r(dir.path());
-        sqlite3* other = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(db).constData(), &other), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-
-        QElapsedTimer clock;
-        clock.start();
-        int count = -1;
-        QVERIFY(!TFile::OpenAndCount(sql::countAll(QStringLiteral("textfile")), count));
-        QVERIFY(r.status.currentStatus().endsWith(kSerious));
-        QVERIFY(insertText(QStringLiteral("locked out")).startsWith(kFailurePrefix));
-        TFile::ReportSafetyCopyNotice();
-        QVERIFY2(r.status.currentStatus().startsWith(kCopyFailed), qPrintable(r.status.currentStatus()));
-        QVERIFY(!TFile::ExecuteStatement(sql::deleteMaterial(QStringLiteral("textfile"), 1)));
-        // Generous: an endless retry would hang here far longer.
-        QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(!QFile::exists(copy(db, 1)));
-
-        QCOMPARE(sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(other);
+        {
+            sqlprobe::HeldLock other(db, QStringLiteral("BEGIN EXCLUSIVE"));
+            QVERIFY(other.held());
+            QElapsedTimer clock;
+            clock.start();
+            int count = -1;
+            QCOMPARE(TFile::OpenAndCount(sql::countAll(QStringLiteral("textfile")), count), wal);
+            if (!wal)
+                QVERIFY(r.status.currentStatus().endsWith(kSerious));
+            QVERIFY(insertText(QStringLiteral("locked out")).startsWith(kFailurePrefix));
+            QVERIFY(!TFile::ExecuteStatement(sql::deleteMaterial(QStringLiteral("textfile"), 1)));
+            QVERIFY(r.status.currentStatus().endsWith(kSerious));
+            TFile::ReportSafetyCopyNotice();
+            if (!wal)
+                QVERIFY2(r.status.currentStatus().startsWith(kCopyFailed), qPrintable(r.status.currentStatus()));
+            // Generous: an endless retry would hang here far longer.
+            QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+        }
         QCOMPARE(insertText(QStringLiteral("after")), kAdded);
+        QVERIFY(r.copyDone());
         QVERIFY(QFile::exists(copy(db, 1)));
         QCOMPARE(dump(copy(db, 1)).size(), 1);  // the copy holds the file as it was before the write
         QCOMPARE(dir.column(QStringLiteral("select count(*) from textfile")), QStringList {"2"});
+        // The older installation's file went over to WAL after its copy.
+        QCOMPARE(sqlprobe::column(db, QStringLiteral("PRAGMA journal_mode")), QStringList {QStringLiteral("wal")});
     }
 
     void copyFailureDoesNotStopWrites_data()
@@ -339,17 +386,17 @@ private slots:
         Run r(dir.path());
         r.status.showStatus(QStringLiteral("quiet"));
         QCOMPARE(insertText(QStringLiteral("kept")), kAdded);
-        // A record operation never writes the status bar; its caller reports the notice afterwards.
+        // A record operation never writes the status bar; the copy's news go apart from it.
         QCOMPARE(r.status.currentStatus(), QStringLiteral("quiet"));
-        TFile::ReportSafetyCopyNotice();
-        const QString message = r.status.currentStatus();
+        QVERIFY(r.copyDone());
+        QCOMPARE(r.data.safetyCopyState(), TSafetyCopier::State::Failed);
+        const QString message = r.status.backgroundWork.value(1);
         QVERIFY2(message.startsWith(kCopyFailed) && message.size() > kCopyFailed.size(), qPrintable(message));
         QCOMPARE(dir.column(QStringLiteral("select title from textfile")), QStringList {"kept"});
         // Tried once per run: the next write neither tries again nor says it again.
-        r.status.showStatus(QStringLiteral("quiet"));
         QCOMPARE(insertText(QStringLiteral("also kept")), kAdded);
-        TFile::ReportSafetyCopyNotice();
-        QCOMPARE(r.status.currentStatus(), QStringLiteral("quiet"));
+        QVERIFY(r.copyDone());
+        QCOMPARE(r.status.backgroundWork.size(), 2);
         QCOMPARE(dir.column(QStringLiteral("select count(*) from textfile")), QStringList {"2"});
 
         QCOMPARE(fileBytes(copy(db, 1)), QByteArray("older copy 1"));
