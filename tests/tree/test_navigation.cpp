@@ -43,14 +43,6 @@ QStringList captions(const QMenu* menu)
     return out;
 }
 
-QStringList listCaptions(const QListWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
-    return out;
-}
-
 QString selectedText(TMainForm& form)
 {
     const QTreeWidgetItem* node = treenodes::selected(form.ui().MainTreeView);
