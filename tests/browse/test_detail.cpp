@@ -1,12 +1,15 @@
 // The details pane: rows for every item kind, counts, previews, the action labels and running an
-// example material's file.
+// example material's file. The rows are taken as data from the rig's tree and data module, the
+// labels on a pane over a plain table; two end-to-end tests check the window's side.
+#include "common/Rig.h"
 #include "common/ScriptedPrompts.h"
 #include "common/TestData.h"
 #include "common/TestMain.h"
 #include "test_detail_support.h"
 
+#include "browse/DetailPane.h"
+#include "browse/DetailRows.h"
 #include "browse/ListItems.h"
-#include "browse/TNewFrmViewer.h"
 #include "common/SettingsFile.h"
 
 #include <QDir>
@@ -16,13 +19,80 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
-#include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTest>
-#include <QTreeWidget>
 
 using namespace detailtest;
+
+namespace {
+
+// "name=value" of every row.
+QStringList texts(const DetailContent& content)
+{
+    QStringList out;
+    for (const DetailRow& row : content.rows)
+        out.append(row.name + QLatin1Char('=') + row.value);
+    return out;
+}
+
+// Lists the place on the rig (none: the listing stays as it is) and takes the details of the listed
+// item with this caption at the selected place, as the pane does for a selected item; false when
+// the listing holds no such item.
+bool detailsIn(Rig& rig, const QStringList& place, const QString& caption, DetailContent& content)
+{
+    if (!place.isEmpty())
+        rig.click(place);
+    for (const ListEntry& entry : rig.view.entries) {
+        if (entry.caption == caption) {
+            content = detailContent(entry, rig.tree, rig.selection.node, ViewMode);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A details pane over a plain table, fed the items the rig's list shows the way the window feeds it
+// (the item selected before loses its selection first); it records the actions its labels report.
+struct PaneRig final {
+    explicit PaneRig(Rig& r) : rig(r), pane(&table, r.tree, r.selection, status)
+    {
+        QObject::connect(&pane, &TDetailPane::actionTriggered, &pane, [this](DetailRow::Action action, QLabel* label) {
+            actions.append(action);
+            triggered.append(label);
+        });
+    }
+    // Selects the listed item with this caption; false when there is none.
+    bool show(const QString& caption)
+    {
+        deselect();
+        listitems::fill(&items, rig.view.entries, false);
+        current = nullptr;
+        for (int i = 0; i < items.count() && !current; ++i) {
+            if (items.item(i)->text() == caption)
+                current = items.item(i);
+        }
+        if (current)
+            pane.MainDetailShow(current, true);
+        return current != nullptr;
+    }
+    void deselect()
+    {
+        if (current)
+            pane.MainDetailShow(current, false);
+    }
+
+    Rig& rig;
+    QTableWidget table {0, 2};
+    QListWidget items;
+    RecordingStatus status;
+    TDetailPane pane;
+    QListWidgetItem* current = nullptr;
+    QList<DetailRow::Action> actions;
+    QList<QLabel*> triggered;
+};
+
+}  // namespace
 
 class TestDetailPane final : public QObject {
     Q_OBJECT
@@ -36,20 +106,20 @@ private slots:
         dir.addText("b", QStringLiteral("网络"), QString());
         dir.addText("c", QStringLiteral("不在树里"), QString());
         dir.addExe("e", QStringLiteral("无"), QString(), QStringLiteral("/tmp"));
-        DetailApp app(dir);
+        Rig app(dir);
+        DetailContent content;
         // The start-up list holds the two kind-root items.
-        app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("文字资料")));
-        QCOMPARE(rows(app->ui().MainDetail),
+        QVERIFY(detailsIn(app, {}, QStringLiteral("文字资料"), content));
+        QCOMPARE(texts(content),
             (QStringList {QStringLiteral("类型:=总目录"),
                 QStringLiteral("拥有子分类：=共3个  它们是：算法， 网络， 工具"),
                 QStringLiteral("拥有资料数：=共3个")}));
-        app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("实例资料")));
-        QCOMPARE(rows(app->ui().MainDetail),
+        QVERIFY(detailsIn(app, {}, QStringLiteral("实例资料"), content));
+        QCOMPARE(texts(content),
             (QStringList {QStringLiteral("类型:=总目录"), QStringLiteral("拥有子分类：=0个"),
                 QStringLiteral("拥有资料数：=共1个")}));
-        // Every row carries the pane's row image.
-        QVERIFY(!app->ui().MainDetail->item(1, 0)->icon().isNull());
-        QCOMPARE(app->ui().MainDetail->columnCount(), 2);
+        QVERIFY(!content.isExample);
+        QVERIFY(content.loadFailure.isEmpty());
     }
 
     void folderRowsAndCounts()
@@ -61,22 +131,23 @@ private slots:
         dir.addText("4", QStringLiteral("网络"), QStringLiteral("排序"));  // same subcategory name elsewhere
         dir.addExe("5", QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("/tmp"));  // other table
         dir.addText("6", QStringLiteral("网络"), QString());
-        DetailApp app(dir);
+        Rig app(dir);
+        DetailContent content;
 
-        QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("算法")));
-        QCOMPARE(rows(app->ui().MainDetail),
+        QVERIFY(detailsIn(app, {QStringLiteral("文字资料")}, QStringLiteral("算法"), content));
+        QCOMPARE(texts(content),
             (QStringList {QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=共2个  它们是：排序， 查找"),
                 QStringLiteral("拥有资料数：=共3个")}));
-        QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("工具")));
-        QCOMPARE(rows(app->ui().MainDetail).at(1), QStringLiteral("拥有子分类：=共1个  它们是：编辑器"));
+        QVERIFY(detailsIn(app, {QStringLiteral("文字资料")}, QStringLiteral("工具"), content));
+        QCOMPARE(texts(content).at(1), QStringLiteral("拥有子分类：=共1个  它们是：编辑器"));
         // A category without subcategories counts by its name.
-        QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("网络")));
-        QCOMPARE(rows(app->ui().MainDetail),
+        QVERIFY(detailsIn(app, {QStringLiteral("文字资料")}, QStringLiteral("网络"), content));
+        QCOMPARE(texts(content),
             (QStringList {QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
                 QStringLiteral("拥有资料数：=共2个")}));
         // A subcategory counts only the materials matching both names.
-        QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")}, QStringLiteral("排序")));
-        QCOMPARE(rows(app->ui().MainDetail),
+        QVERIFY(detailsIn(app, {QStringLiteral("文字资料"), QStringLiteral("算法")}, QStringLiteral("排序"), content));
+        QCOMPARE(texts(content),
             (QStringList {QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
                 QStringLiteral("拥有资料数：=共1个")}));
     }
@@ -86,18 +157,18 @@ private slots:
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+O'Neil-null1"), QStringLiteral("实例资料0"),
             QStringLiteral("搜索结果0")});
         dir.addText("x", QStringLiteral("O'Neil-null"), QString());
-        DetailApp app(dir);
-        QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料")}, QStringLiteral("O'Neil-null")));
-        QCOMPARE(rows(app->ui().MainDetail).at(2), QStringLiteral("拥有资料数：=共1个"));
+        Rig app(dir);
+        DetailContent content;
+        QVERIFY(detailsIn(app, {QStringLiteral("文字资料")}, QStringLiteral("O'Neil-null"), content));
+        QCOMPARE(texts(content).at(2), QStringLiteral("拥有资料数：=共1个"));
 
-        // Without a database the count cannot be taken: the pane is still built and says so.
+        // Without a database the count cannot be taken: the rows are still built and say so.
         QVERIFY(QFile::remove(dir.file(QStringLiteral("Data.QSD"))));
-        app->ui().MainList->setCurrentItem(nullptr);
-        app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("O'Neil-null")));
-        QCOMPARE(rows(app->ui().MainDetail),
+        QVERIFY(detailsIn(app, {}, QStringLiteral("O'Neil-null"), content));
+        QCOMPARE(texts(content),
             (QStringList {QStringLiteral("类型:=分类目录"), QStringLiteral("拥有子分类：=0个"),
                 QStringLiteral("拥有资料数：=统计失败")}));
-        QVERIFY(app->ui().MainStatus->currentMessage().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
+        QVERIFY(app.status.currentStatus().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
     }
 
     void textMaterialRows_data()
@@ -122,17 +193,21 @@ private slots:
         TestDataDir dir(kDetailTree);
         dir.addText(QStringLiteral("it+(DYH)+s"), QStringLiteral("算法"), QStringLiteral("排序"), body,
             QStringLiteral("张三"), QStringLiteral("2021-03-04 05:06:07"));
-        DetailApp app(dir);
-        QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")},
-            QStringLiteral("it's")));
-        QCOMPARE(rows(app->ui().MainDetail),
-            (QStringList {QStringLiteral("名称:=it's"), QStringLiteral("分类:=算法--->排序"),
-                QStringLiteral("作者:=张三"), QStringLiteral("创建时间:=2021-03-04 05:06:07"),
-                QStringLiteral("内容:=") + preview}));
+        Rig app(dir);
+        DetailContent content;
+        QVERIFY(detailsIn(app, {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")},
+            QStringLiteral("it's"), content));
+        const QStringList expected
+            = {QStringLiteral("名称:=it's"), QStringLiteral("分类:=算法--->排序"), QStringLiteral("作者:=张三"),
+                QStringLiteral("创建时间:=2021-03-04 05:06:07"), QStringLiteral("内容:=") + preview};
+        QCOMPARE(texts(content), expected);
         // The pane shows each value on one line.
-        auto* delegate = qobject_cast<QStyledItemDelegate*>(app->ui().MainDetail->itemDelegate());
+        PaneRig pane(app);
+        QVERIFY(pane.show(QStringLiteral("it's")));
+        QCOMPARE(rows(&pane.table), expected);
+        auto* delegate = qobject_cast<QStyledItemDelegate*>(pane.table.itemDelegate());
         QVERIFY(delegate);
-        const QString shown = delegate->displayText(app->ui().MainDetail->item(4, 1)->text(), QLocale());
+        const QString shown = delegate->displayText(pane.table.item(4, 1)->text(), QLocale());
         QVERIFY(!shown.contains(QLatin1Char('\n')) && !shown.contains(QLatin1Char('\r')));
         QCOMPARE(shown.size(), preview.size() - preview.count(QStringLiteral("\r\n")));
     }
@@ -144,26 +219,35 @@ private slots:
         const qint64 id = dir.addExe(QStringLiteral("编辑器"), QStringLiteral("软件"), QString(),
             QStringLiteral("/opt/my tools/编辑.sh"), about, QStringLiteral("李四"), QStringLiteral("2020-02-02"));
         ModeGuard guard;
-        DetailApp app(dir);
+        Rig app(dir);
         ViewMode = 0;  // the description label ignores the viewing mode
-        QVERIFY(selectIn(app.form(), kSoftware, QStringLiteral("编辑器")));
+        DetailContent content;
+        QVERIFY(detailsIn(app, kSoftware, QStringLiteral("编辑器"), content));
         // 50 + CR LF + four characters of two bytes make 60 bytes.
-        QCOMPARE(rows(app->ui().MainDetail),
+        QCOMPARE(texts(content),
             (QStringList {QStringLiteral("名称:=编辑器"), QStringLiteral("分类:=软件--->"),
                 QStringLiteral("作者:=李四"), QStringLiteral("创建时间:=2020-02-02"),
                 QStringLiteral("简介:=") + QString(50, 'x') + QStringLiteral("\r\n一二三四...     "),
                 QStringLiteral("资料路径:=/opt/my tools/编辑.sh")}));
-        QCOMPARE(app->detailPane().runPath(), QStringLiteral("/opt/my tools/编辑.sh"));
-        const QList<QLabel*> labels = actionLabels(app->ui().MainDetail);
+        QVERIFY(content.isExample);
+        QCOMPARE(content.runPath, QStringLiteral("/opt/my tools/编辑.sh"));
+
+        PaneRig pane(app);
+        QVERIFY(pane.show(QStringLiteral("编辑器")));
+        QCOMPARE(pane.pane.runPath(), QStringLiteral("/opt/my tools/编辑.sh"));
+        const QList<QLabel*> labels = actionLabels(&pane.table);
         QCOMPARE(labels.size(), 2);
         QCOMPARE(labels.at(0)->text(), QStringLiteral("在新窗口浏览简介"));
-        QCOMPARE(labelRow(app->ui().MainDetail, labels.at(0)), 4);
+        QCOMPARE(labelRow(&pane.table, labels.at(0)), 4);
         QCOMPARE(labels.at(0)->property("tag").toLongLong(), id);
         QCOMPARE(labels.at(1)->text(), QStringLiteral("运行资料"));
-        QCOMPARE(labelRow(app->ui().MainDetail, labels.at(1)), 5);
+        QCOMPARE(labelRow(&pane.table, labels.at(1)), 5);
         // The run path stays when the list shows something else.
-        clickNode(app.form(), {QStringLiteral("文字资料")});
-        QCOMPARE(app->detailPane().runPath(), QStringLiteral("/opt/my tools/编辑.sh"));
+        app.click({QStringLiteral("文字资料")});
+        pane.deselect();
+        pane.pane.clear();
+        QVERIFY(pane.show(QStringLiteral("算法")));
+        QCOMPARE(pane.pane.runPath(), QStringLiteral("/opt/my tools/编辑.sh"));
     }
 
     void readingLabelFollowsViewMode_data()
@@ -177,35 +261,41 @@ private slots:
     {
         QFETCH(int, mode);
         QFETCH(QString, caption);
+        const DetailRow::Action action = mode == 0 ? DetailRow::Action::ViewInThisFrm : DetailRow::Action::ViewInNewFrm;
         TestDataDir dir(kDetailTree);
         const qint64 id = dir.addText(
             QStringLiteral("快排"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("正文"));
         ModeGuard guard;
-        DetailApp app(dir, true);
+        Rig app(dir);
         ViewMode = mode;
         ViewerWindowMode = 0;
-        QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")},
-            QStringLiteral("快排")));
-        const QList<QLabel*> labels = actionLabels(app->ui().MainDetail);
+        const QStringList place = {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")};
+        DetailContent content;
+        QVERIFY(detailsIn(app, place, QStringLiteral("快排"), content));
+        QCOMPARE(content.rows.size(), 5);
+        QVERIFY(content.rows.at(4).action == action);
+        QCOMPARE(content.rows.at(4).actionCaption, caption);
+        QCOMPARE(content.rows.at(4).tag, id);
+
+        PaneRig pane(app);
+        pane.table.show();
+        QVERIFY(pane.show(QStringLiteral("快排")));
+        const QList<QLabel*> labels = actionLabels(&pane.table);
         QCOMPARE(labels.size(), 1);
         QLabel* label = labels.first();
         QCOMPARE(label->text(), caption);
         QCOMPARE(label->property("tag").toLongLong(), id);
-        QCOMPARE(labelRow(app->ui().MainDetail, label), 4);
+        QCOMPARE(labelRow(&pane.table, label), 4);
         QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(label->palette().color(label->foregroundRole()), QColor(255, 0, 0));
         QCOMPARE(label->font().pointSize(), 10);
         QCOMPARE(label->x(), 300);
 
-        // A click runs the label's handler.
+        // A click reports the label's action with the label, which carries the material id.
         QTest::mouseClick(label, Qt::LeftButton);
-        if (mode == 0) {
-            QVERIFY(app->ui().ThisFrmViewer->isVisible());
-            QVERIFY(app->ui().ThisFrmViewer->toPlainText().contains(QStringLiteral("正文")));
-        } else {
-            QVERIFY(!app->ui().ThisFrmViewer->isVisible());
-            QCOMPARE(OpenViewerCaption, QStringLiteral("快排"));
-        }
+        QCOMPARE(pane.actions.size(), 1);
+        QVERIFY(pane.actions.first() == action);
+        QCOMPARE(pane.triggered.first(), label);
     }
 
     void labelsGoWithTheSelection()
@@ -213,22 +303,24 @@ private slots:
         TestDataDir dir(kDetailTree);
         dir.addText(QStringLiteral("甲"), QStringLiteral("网络"), QString(), QStringLiteral("x"));
         dir.addText(QStringLiteral("乙"), QStringLiteral("网络"), QString(), QStringLiteral("y"));
-        DetailApp app(dir);
-        QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")}, QStringLiteral("甲")));
-        QPointer<QLabel> first = actionLabels(app->ui().MainDetail).value(0);
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("网络")});
+        PaneRig pane(app);
+        QVERIFY(pane.show(QStringLiteral("甲")));
+        QPointer<QLabel> first = actionLabels(&pane.table).value(0);
         QVERIFY(first);
         // Losing the selection takes the labels away and keeps the rows.
-        app->MainDetailShow(app->ui().MainList->currentItem(), false);
-        QVERIFY(actionLabels(app->ui().MainDetail).isEmpty());
-        QCOMPARE(app->ui().MainDetail->rowCount(), 5);
+        pane.deselect();
+        QVERIFY(actionLabels(&pane.table).isEmpty());
+        QCOMPARE(pane.table.rowCount(), 5);
         QTRY_VERIFY(first.isNull());
 
-        app->MainDetailShow(app->ui().MainList->currentItem(), true);
-        QPointer<QLabel> again = actionLabels(app->ui().MainDetail).value(0);
+        pane.pane.MainDetailShow(pane.current, true);
+        QPointer<QLabel> again = actionLabels(&pane.table).value(0);
         QVERIFY(again);
-        app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("乙")));
-        QCOMPARE(actionLabels(app->ui().MainDetail).size(), 1);
-        QVERIFY(actionLabels(app->ui().MainDetail).first() != again);
+        QVERIFY(pane.show(QStringLiteral("乙")));
+        QCOMPARE(actionLabels(&pane.table).size(), 1);
+        QVERIFY(actionLabels(&pane.table).first() != again);
         QTRY_VERIFY(again.isNull());
     }
 
@@ -236,12 +328,15 @@ private slots:
     {
         TestDataDir dir(kDetailTree);
         dir.addExe(QStringLiteral("乙"), QStringLiteral("软件"), QString(), QStringLiteral("/tmp"));
-        DetailApp app(dir, true);
-        app->resize(900, 700);
-        QVERIFY(selectIn(app.form(), kSoftware, QStringLiteral("乙")));
-        QTableWidget* table = app->ui().MainDetail;
+        Rig app(dir);
+        app.click(kSoftware);
+        PaneRig pane(app);
+        QTableWidget* table = &pane.table;
         // A pane too small for its rows, then scrolled to the end, and a wider name column.
-        app->ui().detailArea->setFixedHeight(90);
+        table->setColumnWidth(1, 400);
+        table->resize(900, 90);
+        table->show();
+        QVERIFY(pane.show(QStringLiteral("乙")));
         table->setColumnWidth(0, 150);
         QTRY_VERIFY(table->verticalScrollBar()->maximum() > 0);
         table->verticalScrollBar()->setValue(table->verticalScrollBar()->maximum());
@@ -260,14 +355,22 @@ private slots:
         TestDataDir dir(kDetailTree);
         dir.addText(
             QStringLiteral("将删"), QStringLiteral("网络"), QString(), QStringLiteral("x"), QStringLiteral("王五"));
-        DetailApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("网络")});
         QVERIFY(dir.exec(QStringLiteral("delete from textfile")));
-        app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("将删")));
-        QCOMPARE(app->ui().MainDetail->rowCount(), 5);
-        QCOMPARE(app->ui().MainDetail->item(0, 1)->text(), QString());
-        QCOMPARE(app->ui().MainDetail->item(4, 1)->text(), QStringLiteral("...     "));
-        QVERIFY(app->ui().MainStatus->currentMessage().startsWith(QStringLiteral("数据库操作失败！ 原因：")));
+        DetailContent content;
+        QVERIFY(detailsIn(app, {}, QStringLiteral("将删"), content));
+        QCOMPARE(content.rows.size(), 5);
+        QCOMPARE(content.rows.at(0).value, QString());
+        QCOMPARE(content.rows.at(4).value, QStringLiteral("...     "));
+        QVERIFY(content.loadFailure.startsWith(QStringLiteral("数据库操作失败！ 原因：")));
+        // The pane shows the rows and tells its status bar why the record is empty.
+        PaneRig pane(app);
+        QVERIFY(pane.show(QStringLiteral("将删")));
+        QCOMPARE(pane.table.rowCount(), 5);
+        QCOMPARE(pane.table.item(0, 1)->text(), QString());
+        QCOMPARE(pane.table.item(4, 1)->text(), QStringLiteral("...     "));
+        QVERIFY(pane.status.currentStatus().startsWith(QStringLiteral("数据库操作失败！ 原因：")));
     }
 
     void runDetailOpensOnlyFiles_data()
@@ -294,11 +397,17 @@ private slots:
         dir.addExe(QStringLiteral("乙"), QStringLiteral("软件"), QString(), path);
         ScriptedPrompts prompts;
         RecordingOpener opener;
-        DetailApp app(dir, true);
-        QVERIFY(selectIn(app.form(), kSoftware, QStringLiteral("乙")));
-        QLabel* run = actionLabels(app->ui().MainDetail).value(1);
+        Rig app(dir);
+        app.click(kSoftware);
+        PaneRig pane(app);
+        pane.table.show();
+        QVERIFY(pane.show(QStringLiteral("乙")));
+        QLabel* run = actionLabels(&pane.table).value(1);
         QVERIFY(run);
         QTest::mouseClick(run, Qt::LeftButton);
+        QCOMPARE(pane.actions.size(), 1);
+        QVERIFY(pane.actions.first() == DetailRow::Action::RunDetail);
+        pane.pane.RunDetail();  // what the window does for that action
         if (opens) {
             QCOMPARE(opener.opened, QList<QUrl> {QUrl::fromLocalFile(path)});
             QVERIFY(prompts.shown.isEmpty());
@@ -308,6 +417,79 @@ private slots:
             QCOMPARE(prompts.shown.first().kind, QStringLiteral("message"));
             QCOMPARE(prompts.lastText(), QStringLiteral("资料路径有错，不存在该路径，请修改。"));
         }
+    }
+
+    // End to end: the window's table shows the selected item's rows with the row image and the label
+    // over the value; a click on the label reads the material in the window, and selecting another
+    // item in the real list takes the labels away.
+    void windowShowsDetailsAndReads_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("main window") << 0;
+        QTest::newRow("new window") << 1;
+    }
+    void windowShowsDetailsAndReads()
+    {
+        QFETCH(int, mode);
+        TestDataDir dir(kDetailTree);
+        dir.addText(QStringLiteral("快排"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("正文"),
+            QStringLiteral("张三"), QStringLiteral("2021-03-04 05:06:07"));
+        dir.addText(QStringLiteral("堆排"), QStringLiteral("算法"), QStringLiteral("排序"), QStringLiteral("另文"));
+        ModeGuard guard;
+        DetailApp app(dir, true);
+        ViewMode = mode;
+        ViewerWindowMode = 0;
+        QVERIFY(selectIn(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")},
+            QStringLiteral("快排")));
+        QTableWidget* table = app->ui().MainDetail;
+        QCOMPARE(table->columnCount(), 2);
+        QCOMPARE(rows(table),
+            (QStringList {QStringLiteral("名称:=快排"), QStringLiteral("分类:=算法--->排序"),
+                QStringLiteral("作者:=张三"), QStringLiteral("创建时间:=2021-03-04 05:06:07"),
+                QStringLiteral("内容:=正文\r\n...     ")}));
+        // Every row carries the pane's row image.
+        for (int row = 0; row < table->rowCount(); ++row)
+            QVERIFY(!table->item(row, 0)->icon().isNull());
+        const QList<QLabel*> labels = actionLabels(table);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labelRow(table, labels.first()), 4);
+        QPointer<QLabel> label = labels.first();
+
+        QTest::mouseClick(label, Qt::LeftButton);
+        if (mode == 0) {
+            QVERIFY(app->ui().ThisFrmViewer->isVisible());
+            QVERIFY(app->ui().ThisFrmViewer->toPlainText().contains(QStringLiteral("正文")));
+        } else {
+            QVERIFY(!app->ui().ThisFrmViewer->isVisible());
+            QCOMPARE(OpenViewerCaption, QStringLiteral("快排"));
+        }
+
+        app->ui().MainList->setCurrentItem(listItem(app->ui().MainList, QStringLiteral("堆排")));
+        QCOMPARE(rows(table).first(), QStringLiteral("名称:=堆排"));
+        QCOMPARE(actionLabels(table).size(), 1);
+        QVERIFY(actionLabels(table).first() != label);
+        QTRY_VERIFY(label.isNull());
+    }
+
+    // End to end: the run label in the window's table opens the example material's file.
+    void windowRunsTheExample()
+    {
+        TestDataDir dir(kDetailTree);
+        const QString path = dir.file(QStringLiteral("tool.sh"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        dir.addExe(QStringLiteral("乙"), QStringLiteral("软件"), QString(), path);
+        ScriptedPrompts prompts;
+        RecordingOpener opener;
+        DetailApp app(dir, true);
+        QVERIFY(selectIn(app.form(), kSoftware, QStringLiteral("乙")));
+        QLabel* run = actionLabels(app->ui().MainDetail).value(1);
+        QVERIFY(run);
+        QCOMPARE(run->text(), QStringLiteral("运行资料"));
+        QTest::mouseClick(run, Qt::LeftButton);
+        QCOMPARE(opener.opened, QList<QUrl> {QUrl::fromLocalFile(path)});
+        QVERIFY(prompts.shown.isEmpty());
     }
 };
 

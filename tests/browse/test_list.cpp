@@ -1,5 +1,7 @@
 // The material list: listings of every tree level against a real database, orders, the search
-// results copy, status texts, clicks and double clicks.
+// results copy, status texts, clicks and double clicks; the list's collaborators on the test rig,
+// and the window's side of it (items in the real list, toolbar buttons, panes) end to end.
+#include "common/Rig.h"
 #include "common/ScriptedPrompts.h"
 #include "common/TestData.h"
 #include "common/TestMain.h"
@@ -83,12 +85,12 @@ private slots:
     {
         TestDataDir dir(kTree);
         dir.addText(QStringLiteral("不该出现"), QStringLiteral("文字资料"), QString());
-        ListApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料")});
-        QCOMPARE(describe(app->ui().MainList), (QStringList {item("算法", 0), item("网络", 1), item("搜索结果", 1)}));
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料")});
+        QCOMPARE(app.described(), (QStringList {item("算法", 0), item("网络", 1), item("搜索结果", 1)}));
         // A kind root queries nothing.
-        QVERIFY(app->ui().MainStatus->currentMessage().isEmpty());
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-null-null"));
+        QVERIFY(app.status.history.isEmpty());
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-null-null"));
     }
 
     void categoryListsFoldersThenDirectMaterials()
@@ -100,14 +102,14 @@ private slots:
         dir.addText(QStringLiteral("别的类"), QStringLiteral("网络"), QString());
         dir.addExe(QStringLiteral("实例同名"), QStringLiteral("算法"), QString(), QStringLiteral("/tmp"));
         OrderGuard guard;
-        ListApp app(dir);
+        Rig app(dir);
         ListOrder = 1;
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QCOMPARE(describe(app->ui().MainList),
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        QCOMPARE(app.described(),
             (QStringList {item("排序", 1), item("查找", 1), item("A直接", 4, a), item("B直接", 4, b)}));
-        QCOMPARE(app->ui().MainStatus->currentMessage(), kOk);
-        QCOMPARE(app->ui().MainProgressBar->value(), 100);
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-null"));
+        QCOMPARE(app.status.currentStatus(), kOk);
+        QCOMPARE(app.status.progress(), 100);
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-算法-null"));
     }
 
     void subcategoryAndCategoryWithoutChildren()
@@ -117,17 +119,17 @@ private slots:
         const qint64 e = dir.addExe(
             QStringLiteral("vim"), QStringLiteral("工具"), QStringLiteral("编辑器"), QStringLiteral("/usr/bin/vim"));
         const qint64 n = dir.addText(QStringLiteral("TCP"), QStringLiteral("网络"), QString());
-        ListApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
-        QCOMPARE(describe(app->ui().MainList), QStringList {item("快排", 4, t)});
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-排序"));
-        clickNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具"), QStringLiteral("编辑器")});
-        QCOMPARE(describe(app->ui().MainList), QStringList {item("vim", 5, e)});
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("实例资料-工具-编辑器"));
-        clickNode(app.form(), {QStringLiteral("实例资料"), QStringLiteral("工具")});
-        QCOMPARE(describe(app->ui().MainList), QStringList {item("编辑器", 1)});
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        QCOMPARE(describe(app->ui().MainList), QStringList {item("TCP", 4, n)});
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
+        QCOMPARE(app.described(), QStringList {item("快排", 4, t)});
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-算法-排序"));
+        app.click({QStringLiteral("实例资料"), QStringLiteral("工具"), QStringLiteral("编辑器")});
+        QCOMPARE(app.described(), QStringList {item("vim", 5, e)});
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("实例资料-工具-编辑器"));
+        app.click({QStringLiteral("实例资料"), QStringLiteral("工具")});
+        QCOMPARE(app.described(), QStringList {item("编辑器", 1)});
+        app.click({QStringLiteral("文字资料"), QStringLiteral("网络")});
+        QCOMPARE(app.described(), QStringList {item("TCP", 4, n)});
     }
 
     void orders_data()
@@ -150,16 +152,16 @@ private slots:
         dir.addText("b", cat, QString(), {}, {}, QStringLiteral("2021-01-01"));
         dir.addText("d", cat, QString(), {}, {}, QStringLiteral("2020-12-31 23:59:59"));
         OrderGuard guard;
-        ListApp app(dir);
+        Rig app(dir);
         ListOrder = order;
-        clickNode(app.form(), {QStringLiteral("文字资料"), cat});
+        app.click({QStringLiteral("文字资料"), cat});
         if (order == 0) {
             // No order clause: the same materials, in whatever order the database gives.
-            QStringList got = captions(app->ui().MainList);
+            QStringList got = app.captions();
             got.sort();
             QCOMPARE(got, (QStringList {"a", "b", "c", "d"}));
         } else {
-            QCOMPARE(captions(app->ui().MainList), titles);
+            QCOMPARE(app.captions(), titles);
         }
     }
 
@@ -171,30 +173,30 @@ private slots:
         dir.addText("a", cat, QString(), {}, {}, QStringLiteral("2022-05-05 10:00:00"));
         dir.addText("c", cat, QString(), {}, {}, QStringLiteral("2018-05-05 10:00:00"));
         OrderGuard guard;
-        ListApp app(dir);
+        Rig app(dir);
         ListOrder = 2;
-        clickNode(app.form(), {QStringLiteral("文字资料"), cat});
-        QCOMPARE(captions(app->ui().MainList), (QStringList {"c", "b", "a"}));
-        app->OByName();
-        QCOMPARE(captions(app->ui().MainList), (QStringList {"a", "b", "c"}));
+        app.click({QStringLiteral("文字资料"), cat});
+        QCOMPARE(app.captions(), (QStringList {"c", "b", "a"}));
+        app.list.OByName();
+        QCOMPARE(app.captions(), (QStringList {"a", "b", "c"}));
         QCOMPARE(ListOrder, 2);
-        clickNode(app.form(), {QStringLiteral("文字资料"), cat});
-        QCOMPARE(captions(app->ui().MainList), (QStringList {"c", "b", "a"}));
+        app.click({QStringLiteral("文字资料"), cat});
+        QCOMPARE(app.captions(), (QStringList {"c", "b", "a"}));
         ListOrder = 1;
-        app->OByTime();
-        QCOMPARE(captions(app->ui().MainList), (QStringList {"c", "b", "a"}));
+        app.list.OByTime();
+        QCOMPARE(app.captions(), (QStringList {"c", "b", "a"}));
         QCOMPARE(ListOrder, 1);
         // Sorting the same place again is not a visit.
-        QVERIFY(app->navigator().backHistory().isEmpty());
+        QVERIFY(app.navigator.backHistory().isEmpty());
     }
 
     void titlesUnescapeApostrophesOnly()
     {
         TestDataDir dir(kTree);
         dir.addText(QStringLiteral("it+(DYH)+s+(MH)+x"), QStringLiteral("网络"), QString());
-        ListApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        QCOMPARE(captions(app->ui().MainList), QStringList {"it's+(MH)+x"});
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("网络")});
+        QCOMPARE(app.captions(), QStringList {"it's+(MH)+x"});
     }
 
     void namesAreBoundNotPasted()
@@ -202,40 +204,41 @@ private slots:
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+O'Neil 的书1"), QStringLiteral("实例资料0"),
             QStringLiteral("搜索结果0")});
         const qint64 id = dir.addText(QStringLiteral("x"), QStringLiteral("O'Neil 的书"), QString());
-        ListApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("O'Neil 的书")});
-        QCOMPARE(describe(app->ui().MainList), QStringList {item("x", 4, id)});
-        QCOMPARE(app->ui().MainStatus->currentMessage(), kOk);
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("O'Neil 的书")});
+        QCOMPARE(app.described(), QStringList {item("x", 4, id)});
+        QCOMPARE(app.status.currentStatus(), kOk);
     }
 
     void searchResultsAreCopiedWithoutQuery()
     {
         TestDataDir dir(kTree);
-        ListApp app(dir);
-        app->searchResultsSink()({ListEntry {QStringLiteral("甲"), 4, 11}, ListEntry {QStringLiteral("乙"), 5, 12}});
+        Rig app(dir);
+        app.list.setSearchResults({ListEntry {QStringLiteral("甲"), 4, 11}, ListEntry {QStringLiteral("乙"), 5, 12}});
         QFile::remove(dir.file(QStringLiteral("Data.QSD")));  // a query would fail now
-        clickNode(app.form(), {QStringLiteral("搜索结果")});
-        QCOMPARE(describe(app->ui().MainList), (QStringList {item("甲", 4, 11), item("乙", 5, 12)}));
-        QVERIFY(app->ui().MainStatus->currentMessage().isEmpty());
-        QVERIFY(app->navigator().currentKey().isEmpty());
+        app.click({QStringLiteral("搜索结果")});
+        QCOMPARE(app.described(), (QStringList {item("甲", 4, 11), item("乙", 5, 12)}));
+        QVERIFY(app.status.currentStatus().isEmpty());
+        QVERIFY(app.navigator.currentKey().isEmpty());
         // A category that carries the same name is an ordinary category.
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("搜索结果")});
-        QCOMPARE(app->ui().MainList->count(), 0);
-        QVERIFY(app->ui().MainStatus->currentMessage().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-搜索结果-null"));
+        app.click({QStringLiteral("文字资料"), QStringLiteral("搜索结果")});
+        QCOMPARE(app.view.entries.size(), 0);
+        QVERIFY(app.status.currentStatus().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-搜索结果-null"));
     }
 
     void missingDatabaseKeepsFoldersAndReportsFailure()
     {
         TestDataDir dir(kTree);
-        ListApp app(dir);
+        Rig app(dir);
         QVERIFY(QFile::remove(dir.file(QStringLiteral("Data.QSD"))));
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QCOMPARE(captions(app->ui().MainList), (QStringList {"排序", "查找"}));
-        const QString status = app->ui().MainStatus->currentMessage();
+        app.status.showProgress(50);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        QCOMPARE(app.captions(), (QStringList {"排序", "查找"}));
+        const QString status = app.status.currentStatus();
         QVERIFY2(status.endsWith(QStringLiteral("   严重错误，请重新安装程序")), qPrintable(status));
         QVERIFY(status.size() > QStringLiteral("   严重错误，请重新安装程序").size());
-        QCOMPARE(app->ui().MainProgressBar->value(), 0);
+        QCOMPARE(app.status.progress(), 0);
         // The database file must not have been created by the attempt.
         QVERIFY(!QFile::exists(dir.file(QStringLiteral("Data.QSD"))));
     }
@@ -243,59 +246,60 @@ private slots:
     void listingResetsTheSurroundings()
     {
         TestDataDir dir(kTree);
-        ListApp app(dir);
-        app->ui().MainDetail->setRowCount(3);
-        app->ui().ToolButton1->setEnabled(false);
-        app->ui().ToolButton4->setEnabled(false);
-        app->ui().MainProgressBar->setValue(50);
-        clickNode(app.form(), {QStringLiteral("文字资料")});
-        QCOMPARE(app->ui().MainDetail->rowCount(), 0);
-        QVERIFY(app->ui().ToolButton1->isEnabled());
-        QVERIFY(app->ui().ToolButton4->isEnabled());
-        QCOMPARE(app->ui().MainProgressBar->value(), 0);
-        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
+        Rig app(dir);
+        app.view.detailsCleared = 0;
+        app.view.categoryButtons = false;
+        app.view.addMaterial = false;
+        app.status.showProgress(50);
+        app.click({QStringLiteral("文字资料")});
+        QCOMPARE(app.view.detailsCleared, 1);
+        QVERIFY(app.view.categoryButtons);
+        QVERIFY(app.view.addMaterial);
+        QCOMPARE(app.status.progress(), 0);
+        QCOMPARE(app.navigator.upImage(), 16);
 
-        app->ui().ThisFrmViewer->show();
-        app->MainListClick();
-        QVERIFY(!app->ui().ToolButton1->isEnabled());
-        QVERIFY(!app->ui().ToolButton2->isEnabled());
-        QVERIFY(!app->ui().ToolButton3->isEnabled());
-        QVERIFY(app->ui().ToolButton4->isEnabled());
-        QVERIFY(app->ui().ThisFrmViewer->isHidden());
+        QVERIFY(app.selectItem(QStringLiteral("算法")));
+        app.list.MainListClick();
+        QVERIFY(!app.view.categoryButtons);
+        QVERIFY(app.view.addMaterial);
+        QVERIFY(app.view.readerHidden);
     }
 
     void doubleClickKindRootItem()
     {
         TestDataDir dir(kTree);
-        ListApp app(dir);
-        QCOMPARE(captions(app->ui().MainList), (QStringList {"文字资料", "实例资料"}));
-        app->ui().MainList->item(1)->setSelected(true);
-        app->MainListDblClick();
-        QCOMPARE(treenodes::selected(app->ui().MainTreeView), findNode(app.form(), {QStringLiteral("实例资料")}));
-        QCOMPARE(captions(app->ui().MainList), QStringList {"工具"});
-        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("实例资料-null-null"));
+        Rig app(dir);
+        QCOMPARE(app.captions(), (QStringList {"文字资料", "实例资料"}));
+        QVERIFY(app.selectItem(QStringLiteral("实例资料")));
+        app.list.MainListDblClick();
+        QCOMPARE(app.selection.node, app.node({QStringLiteral("实例资料")}));
+        QCOMPARE(app.captions(), QStringList {"工具"});
+        QCOMPARE(app.navigator.upImage(), 16);
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("实例资料-null-null"));
     }
 
     void doubleClickFolderItem()
     {
         TestDataDir dir(kTree);
         const qint64 id = dir.addText(QStringLiteral("快排"), QStringLiteral("算法"), QStringLiteral("排序"));
-        ListApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料")});
-        app->ui().MainList->item(0)->setSelected(true);  // 算法, has children
-        app->MainListDblClick();
-        QTreeWidgetItem* cat = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        QCOMPARE(treenodes::selected(app->ui().MainTreeView), cat);
-        QVERIFY(cat->isExpanded());
-        QCOMPARE(captions(app->ui().MainList), (QStringList {"排序", "查找"}));
-        QCOMPARE(app->navigator().backHistory().count(), 1);  // a visit
-        app->ui().MainList->item(0)->setSelected(true);  // 排序, no children
-        app->MainListDblClick();
-        QCOMPARE(describe(app->ui().MainList), QStringList {item("快排", 4, id)});
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-算法-排序"));
-        QCOMPARE(app->navigator().backHistory().count(), 2);
-        QVERIFY(!app->navigator().historyFlag());
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料")});
+        QVERIFY(app.selectItem(QStringLiteral("算法")));  // has children
+        app.list.MainListDblClick();
+        TTreeNode* cat = app.node({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        QCOMPARE(app.selection.node, cat);
+        // Opened one level: the selection was asked to expand it, and its images turned.
+        QCOMPARE(app.selection.expanded, QStringList {"算法"});
+        QCOMPARE(cat->image(), 4);
+        QCOMPARE(app.captions(), (QStringList {"排序", "查找"}));
+        QCOMPARE(app.navigator.backHistory().count(), 1);  // a visit
+        QVERIFY(app.selectItem(QStringLiteral("排序")));  // no children
+        app.list.MainListDblClick();
+        QCOMPARE(app.described(), QStringList {item("快排", 4, id)});
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-算法-排序"));
+        QCOMPARE(app.navigator.backHistory().count(), 2);
+        QVERIFY(!app.navigator.historyFlag());
+        QCOMPARE(app.selection.expanded.size(), 1);  // a subcategory is not expanded
     }
 
     void doubleClickFolderPrefersTheChild()
@@ -304,37 +308,88 @@ private slots:
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+X1"), QStringLiteral("++X2"),
             QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
         const qint64 id = dir.addText(QStringLiteral("内层"), QStringLiteral("X"), QStringLiteral("X"));
-        ListApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("X")});
-        QCOMPARE(captions(app->ui().MainList), QStringList {"X"});
-        app->ui().MainList->item(0)->setSelected(true);
-        app->MainListDblClick();
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-X-X"));
-        QCOMPARE(describe(app->ui().MainList), QStringList {item("内层", 4, id)});
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("X")});
+        QCOMPARE(app.captions(), QStringList {"X"});
+        QVERIFY(app.selectItem(QStringLiteral("X")));
+        app.list.MainListDblClick();
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-X-X"));
+        QCOMPARE(app.described(), QStringList {item("内层", 4, id)});
     }
 
     void doubleClickMaterialChangesNothing()
     {
         TestDataDir dir(kTree);
         dir.addText(QStringLiteral("TCP"), QStringLiteral("网络"), QString());
-        ListApp app(dir);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
-        const QStringList before = describe(app->ui().MainList);
+        Rig app(dir);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        app.click({QStringLiteral("文字资料"), QStringLiteral("网络")});
+        const QStringList before = app.described();
         QCOMPARE(before.size(), 1);
-        app->ui().MainList->item(0)->setSelected(true);
-        app->MainListDblClick();
-        QCOMPARE(describe(app->ui().MainList), before);
-        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-网络-null"));
-        QCOMPARE(app->navigator().backHistory().count(), 1);
-        QVERIFY(!app->navigator().historyFlag());
+        const int shows = app.view.shows;
+        QVERIFY(app.selectItem(QStringLiteral("TCP")));
+        app.list.MainListDblClick();
+        QCOMPARE(app.described(), before);
+        QCOMPARE(app.view.shows, shows);
+        QCOMPARE(app.navigator.currentKey().text(), QStringLiteral("文字资料-网络-null"));
+        QCOMPARE(app.navigator.backHistory().count(), 1);
+        QVERIFY(!app.navigator.historyFlag());
         // Nothing selected: nothing happens either, and the flag is not left behind.
-        app->ui().MainList->clearSelection();
-        app->MainListDblClick();
-        QVERIFY(!app->navigator().historyFlag());
-        QCOMPARE(describe(app->ui().MainList), before);
+        app.view.selected = -1;
+        app.list.MainListDblClick();
+        QVERIFY(!app.navigator.historyFlag());
+        QCOMPARE(app.described(), before);
+        QCOMPARE(app.view.shows, shows);
     }
 
+    // End to end: the window shows what the list gives it, in the real list with images and ids, and
+    // its buttons, panes, progress bar and tree control follow the list's requests.
+    void windowFollowsTheList()
+    {
+        TestDataDir dir(kTree);
+        const qint64 id = dir.addText(QStringLiteral("快排"), QStringLiteral("算法"), QStringLiteral("排序"));
+        ListApp app(dir);
+        app->ui().MainDetail->setRowCount(3);
+        app->ui().ToolButton1->setEnabled(false);
+        app->ui().ToolButton4->setEnabled(false);
+        app->ui().MainProgressBar->setValue(50);
+        clickNode(app.form(), {QStringLiteral("文字资料")});
+        QCOMPARE(describe(app->ui().MainList), (QStringList {item("算法", 0), item("网络", 1), item("搜索结果", 1)}));
+        QCOMPARE(app->ui().MainDetail->rowCount(), 0);
+        QVERIFY(app->ui().ToolButton1->isEnabled());
+        QVERIFY(app->ui().ToolButton4->isEnabled());
+        QCOMPARE(app->ui().MainProgressBar->value(), 0);
+        QCOMPARE(TMainControls::buttonImage(app->ui().UpTBtn), 16);
+
+        // A double click on the item selected in the real list opens the folder in the tree control.
+        app->ui().MainList->item(0)->setSelected(true);  // 算法
+        app->MainListDblClick();
+        QTreeWidgetItem* cat = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
+        QCOMPARE(treenodes::selected(app->ui().MainTreeView), cat);
+        QVERIFY(cat->isExpanded());
+        QCOMPARE(captions(app->ui().MainList), (QStringList {"排序", "查找"}));
+        app->ui().MainList->item(0)->setSelected(true);  // 排序
+        app->MainListDblClick();
+        QCOMPARE(describe(app->ui().MainList), QStringList {item("快排", 4, id)});
+        QCOMPARE(app->ui().MainStatus->currentMessage(), kOk);
+        QCOMPARE(app->ui().MainProgressBar->value(), 100);
+
+        // A click on an item.
+        app->ui().ThisFrmViewer->show();
+        app->MainListClick();
+        QVERIFY(!app->ui().ToolButton1->isEnabled());
+        QVERIFY(!app->ui().ToolButton2->isEnabled());
+        QVERIFY(!app->ui().ToolButton3->isEnabled());
+        QVERIFY(app->ui().ToolButton4->isEnabled());
+        QVERIFY(app->ui().ThisFrmViewer->isHidden());
+
+        // The search dialog's hits reach the list through the window.
+        app->searchResultsSink()({ListEntry {QStringLiteral("甲"), 4, 11}, ListEntry {QStringLiteral("乙"), 5, 12}});
+        clickNode(app.form(), {QStringLiteral("搜索结果")});
+        QCOMPARE(describe(app->ui().MainList), (QStringList {item("甲", 4, 11), item("乙", 5, 12)}));
+    }
+
+    // End to end: the view styles belong to the window's list control alone.
     void viewStyles()
     {
         TestDataDir dir(kTree);

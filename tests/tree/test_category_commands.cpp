@@ -1,21 +1,23 @@
 // Adding, renaming and deleting categories and subcategories: refusals, the input boxes, the
 // images of new nodes, the cascades on both tables, the tree file after each operation, and a
-// failing database leaving the tree alone.
+// failing database leaving the tree alone. The commands run on the test rig; the toolbar buttons
+// and the exit of the window are checked end to end.
+#include "common/Rig.h"
 #include "common/ScriptedPrompts.h"
 #include "common/TestData.h"
 #include "common/TestMain.h"
 
-#include "browse/ListItems.h"
 #include "tree/CategoryTreeFile.h"
+#include "tree/CategoryTreeView.h"
 #include "tree/TreeNodes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 namespace {
@@ -43,9 +45,15 @@ struct CategoryApp {
 
 QStringList path(const QString& joined) { return joined.isEmpty() ? QStringList() : joined.split(QLatin1Char('/')); }
 
-void selectPath(TMainForm& form, const QString& joined)
+// Runs "add", "rename" or "delete" on the rig's category commands.
+void run(Rig& rig, const QString& command)
 {
-    treenodes::select(form.ui().MainTreeView, joined.isEmpty() ? nullptr : findNode(form, path(joined)));
+    if (command == QLatin1String("add"))
+        rig.categories.AddNewItem();
+    else if (command == QLatin1String("rename"))
+        rig.categories.ReNameItem();
+    else
+        rig.categories.DelChildItem();
 }
 
 // "title@bigclassname/classname" of every row of a table, ordered by id.
@@ -55,10 +63,10 @@ QStringList rows(const TestDataDir& dir, const QString& table)
         QStringLiteral("select title || '@' || bigclassname || '/' || classname from %1 order by id").arg(table));
 }
 
-// The tree file as it is on disk now, in the same form as the control's tree.
+// The tree file as it is on disk now, in the same form as the tree.
 QList<TreeNodeData> savedTree(const TestDataDir& dir) { return loadTreeFile(dir.file(QStringLiteral("MTS.qs"))); }
 
-// The control's tree with every image reduced to what a load would give.
+// The tree with every image reduced to what a load would give.
 QList<TreeNodeData> asLoaded(QList<TreeNodeData> nodes, int depth = 0)
 {
     for (TreeNodeData& n : nodes) {
@@ -154,27 +162,22 @@ private slots:
         QFETCH(int, icon);
         TestDataDir dir(kTree);
         fill(dir);
-        CategoryApp app(dir);
+        Rig app(dir);
         ScriptedPrompts prompts;  // every input is cancelled, every question answered No
-        selectPath(app.form(), selection);
-        const QList<TreeNodeData> before = treeFromWidget(app->ui().MainTreeView);
+        app.select(path(selection));
+        const QList<TreeNodeData> before = app.tree.snapshot();
         const QStringList textRows = rows(dir, QStringLiteral("textfile"));
 
-        if (command == QLatin1String("add"))
-            app->AddNewItem();
-        else if (command == QLatin1String("rename"))
-            app->ReNameItem();
-        else
-            app->DelChildItem();
+        run(app, command);
 
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown.at(0).kind, kind);
         QCOMPARE(prompts.shown.at(0).text, text);
         QCOMPARE(prompts.shown.at(0).caption, caption);
         QCOMPARE(int(prompts.shown.at(0).icon), icon);
-        QCOMPARE(treeFromWidget(app->ui().MainTreeView), before);
+        QCOMPARE(app.tree.snapshot(), before);
         QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
-        QCOMPARE(app->treeSaveCount(), 0);
+        QCOMPARE(app.treeFile.saveCount(), 0);
     }
 
     void addNode_data()
@@ -204,14 +207,16 @@ private slots:
         QFETCH(int, image);
         QFETCH(int, selectedImage);
         TestDataDir dir(kTree);
-        CategoryApp app(dir);
+        Rig app(dir);
         ScriptedPrompts prompts;
         prompts.inputs.enqueue(name);
-        clickNode(app.form(), path(parent));
-        QTreeWidgetItem* parentNode = findNode(app.form(), path(parent));
+        app.click(path(parent));
+        TTreeNode* parentNode = app.node(path(parent));
+        QVERIFY(parentNode);
         const int childrenBefore = parentNode->childCount();
+        const int parentImage = parentNode->image();
 
-        app->AddNewItem();
+        app.categories.AddNewItem();
 
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown.at(0).kind, QStringLiteral("input"));
@@ -220,17 +225,19 @@ private slots:
             QStringLiteral("请输入分类名：在\"") + path(parent).last() + QStringLiteral("\"里的子类"));
         QCOMPARE(prompts.shown.at(0).initial, QString());
         QCOMPARE(parentNode->childCount(), childrenBefore + 1);
-        QTreeWidgetItem* added = parentNode->child(childrenBefore);
-        QCOMPARE(added->text(0), name);
-        QCOMPARE(treenodes::image(added), image);
-        QCOMPARE(treenodes::selectedImage(added), selectedImage);
-        QCOMPARE(treenodes::selected(app->ui().MainTreeView), parentNode);
-        QVERIFY(!parentNode->isExpanded());
+        const TTreeNode* added = parentNode->child(childrenBefore);
+        QCOMPARE(added->text(), name);
+        QCOMPARE(added->image(), image);
+        QCOMPARE(added->selectedImage(), selectedImage);
+        QCOMPARE(app.selection.node, parentNode);
+        // The parent is not opened by the command.
+        QVERIFY(app.selection.expanded.isEmpty());
+        QCOMPARE(parentNode->image(), parentImage);
         // Saved at once: the file holds the new node.
-        QCOMPARE(app->treeSaveCount(), 1);
-        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->ui().MainTreeView)));
+        QCOMPARE(app.treeFile.saveCount(), 1);
+        QCOMPARE(savedTree(dir), asLoaded(app.tree.snapshot()));
         // The listed parent shows the new folder item.
-        QVERIFY(app->ui().MainList->findItems(name, Qt::MatchExactly).size() >= 1);
+        QVERIFY(app.captions().contains(name));
     }
 
     // Names the tree file could not give back are refused before anything changes.
@@ -252,27 +259,24 @@ private slots:
         QFETCH(QString, name);
         TestDataDir dir(kTree);
         fill(dir);
-        CategoryApp app(dir);
+        Rig app(dir);
         ScriptedPrompts prompts;
         prompts.inputs.enqueue(name);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        const QList<TreeNodeData> before = treeFromWidget(app->ui().MainTreeView);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        const QList<TreeNodeData> before = app.tree.snapshot();
         const QStringList textRows = rows(dir, QStringLiteral("textfile"));
         const QByteArray fileBefore = treeFileBytes(savedTree(dir));
 
-        if (command == QLatin1String("add"))
-            app->AddNewItem();
-        else
-            app->ReNameItem();
+        run(app, command);
 
         QCOMPARE(prompts.shown.size(), 2);
         QCOMPARE(prompts.shown.at(1).kind, QStringLiteral("box"));
         QCOMPARE(prompts.shown.at(1).icon, Prompts::Icon::Warning);
         QCOMPARE(prompts.shown.at(1).caption, QStringLiteral("Quillstash"));
         QVERIFY(!prompts.shown.at(1).text.isEmpty());
-        QCOMPARE(treeFromWidget(app->ui().MainTreeView), before);
+        QCOMPARE(app.tree.snapshot(), before);
         QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
-        QCOMPARE(app->treeSaveCount(), 0);
+        QCOMPARE(app.treeFile.saveCount(), 0);
         QCOMPARE(treeFileBytes(savedTree(dir)), fileBefore);
     }
 
@@ -318,27 +322,27 @@ private slots:
         QFETCH(QStringList, exeRows);
         TestDataDir dir(kTree);
         fill(dir);
-        CategoryApp app(dir);
+        Rig app(dir);
         ScriptedPrompts prompts;
         prompts.inputs.enqueue(newName);
         QStringList nodePath = node.split(QLatin1Char('/'));
-        clickNode(app.form(), nodePath);
-        QTreeWidgetItem* target = findNode(app.form(), nodePath);
+        app.click(nodePath);
+        TTreeNode* target = app.node(nodePath);
         QVERIFY(target);
         const int children = target->childCount();
 
-        app->ReNameItem();
+        app.categories.ReNameItem();
 
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown.at(0).initial, nodePath.last());
-        QCOMPARE(target->text(0), newName);
+        QCOMPARE(target->text(), newName);
         QCOMPARE(target->childCount(), children);
         QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
         QCOMPARE(rows(dir, QStringLiteral("exefile")), exeRows);
-        QCOMPARE(app->ui().MainStatus->currentMessage(), QStringLiteral("数据库操作成功！"));
-        QCOMPARE(app->treeSaveCount(), 1);
-        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->ui().MainTreeView)));
-        QCOMPARE(treenodes::selected(app->ui().MainTreeView), target);
+        QCOMPARE(app.status.currentStatus(), QStringLiteral("数据库操作成功！"));
+        QCOMPARE(app.treeFile.saveCount(), 1);
+        QCOMPARE(savedTree(dir), asLoaded(app.tree.snapshot()));
+        QCOMPARE(app.selection.node, target);
     }
 
     void deleteCascades_data()
@@ -370,74 +374,68 @@ private slots:
         QFETCH(QStringList, exeRows);
         TestDataDir dir(kTree);
         fill(dir);
-        CategoryApp app(dir);
+        Rig app(dir);
         ScriptedPrompts prompts;
         prompts.answers.enqueue(true);
-        clickNode(app.form(), path(node));
-        const int nodesBefore = treenodes::allNodes(app->ui().MainTreeView).size();
-        const int removed = 1 + findNode(app.form(), path(node))->childCount();
+        app.click(path(node));
+        QVERIFY(app.node(path(node)));
+        const int nodesBefore = app.tree.nodeCount();
+        const int removed = 1 + app.node(path(node))->childCount();
 
-        app->DelChildItem();
+        app.categories.DelChildItem();
 
-        QVERIFY(!findNode(app.form(), path(node)));
-        QCOMPARE(treenodes::allNodes(app->ui().MainTreeView).size(), nodesBefore - removed);
+        QVERIFY(!app.node(path(node)));
+        QCOMPARE(app.tree.nodeCount(), nodesBefore - removed);
         QCOMPARE(rows(dir, QStringLiteral("textfile")), textRows);
         QCOMPARE(rows(dir, QStringLiteral("exefile")), exeRows);
-        QCOMPARE(treenodes::selected(app->ui().MainTreeView), findNode(app.form(), path(selectedAfter)));
-        QCOMPARE(app->treeSaveCount(), 1);
-        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->ui().MainTreeView)));
+        QCOMPARE(app.selection.node, app.node(path(selectedAfter)));
+        QCOMPARE(app.treeFile.saveCount(), 1);
+        QCOMPARE(savedTree(dir), asLoaded(app.tree.snapshot()));
         // The list now shows the parent, without the deleted place.
-        QVERIFY(app->ui().MainList->findItems(path(node).last(), Qt::MatchExactly).isEmpty());
+        QCOMPARE(app.relists, 1);
+        QVERIFY(!app.captions().contains(path(node).last()));
     }
 
     // A rename or delete whose statement fails leaves the tree and its file as they were.
     // The tree file cannot be replaced (a directory stands where it goes): nothing changes, neither in
-    // the tree nor in the database, and the user learns which file and why. Exit says so too.
+    // the tree nor in the database, and the user learns which file and why. Exit says so too: that
+    // case is the window's and runs end to end in exitWithUnsavableTreeFileSaysSo().
     void unsavableTreeFileChangesNothing_data()
     {
         QTest::addColumn<QString>("command");
         QTest::newRow("add") << "add";
         QTest::newRow("rename") << "rename";
         QTest::newRow("delete") << "delete";
-        QTest::newRow("exit") << "exit";
     }
     void unsavableTreeFileChangesNothing()
     {
         QFETCH(QString, command);
         TestDataDir dir(kTree);
         fill(dir);
-        CategoryApp app(dir);
+        Rig app(dir);
         ScriptedPrompts prompts;
         prompts.inputs.enqueue(QStringLiteral("新名字"));
         prompts.answers.enqueue(true);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
-        const QList<TreeNodeData> before = treeFromWidget(app->ui().MainTreeView);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法")});
+        const QList<TreeNodeData> before = app.tree.snapshot();
         const QStringList textBefore = rows(dir, QStringLiteral("textfile"));
         const QString treePath = dir.file(QStringLiteral("MTS.qs"));
+        QCOMPARE(app.treeFile.path(), treePath);
         QVERIFY(QFile::remove(treePath));
         QVERIFY(QDir().mkpath(treePath + QStringLiteral("/inside")));
 
-        if (command == QLatin1String("add"))
-            app->AddNewItem();
-        else if (command == QLatin1String("rename"))
-            app->ReNameItem();
-        else if (command == QLatin1String("delete"))
-            app->DelChildItem();
-        else
-            app->FormClose();
+        run(app, command);
 
-        QCOMPARE(treeFromWidget(app->ui().MainTreeView), before);
+        QCOMPARE(app.tree.snapshot(), before);
         QCOMPARE(rows(dir, QStringLiteral("textfile")), textBefore);
         QVERIFY(QFileInfo(treePath).isDir());
         const ShownPrompt& shown = prompts.shown.last();
         QCOMPARE(shown.kind, QStringLiteral("box"));
         QCOMPARE(shown.icon, Prompts::Icon::Error);
         QVERIFY2(shown.text.contains(QDir::toNativeSeparators(treePath)), qPrintable(shown.text));
-        QVERIFY2(!app->ui().MainStatus->currentMessage().contains(QStringLiteral("数据库操作成功")),
-            qPrintable(app->ui().MainStatus->currentMessage()));
-        if (command != QLatin1String("exit"))
-            QCOMPARE(treenodes::selected(app->ui().MainTreeView),
-                findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")}));
+        QVERIFY2(!app.status.currentStatus().contains(QStringLiteral("数据库操作成功")),
+            qPrintable(app.status.currentStatus()));
+        QCOMPARE(app.selection.node, app.node({QStringLiteral("文字资料"), QStringLiteral("算法")}));
     }
 
     // Materials follow names: a second sibling of the same name (blanks around it aside) is refused.
@@ -480,28 +478,25 @@ private slots:
         QFETCH(bool, refused);
         TestDataDir dir(kTree);
         fill(dir);
-        CategoryApp app(dir);
+        Rig app(dir);
         ScriptedPrompts prompts;
         prompts.inputs.enqueue(name);
-        clickNode(app.form(), path(node));
-        const QList<TreeNodeData> before = treeFromWidget(app->ui().MainTreeView);
+        app.click(path(node));
+        const QList<TreeNodeData> before = app.tree.snapshot();
         const QStringList textBefore = rows(dir, QStringLiteral("textfile"));
 
-        if (command == QLatin1String("add"))
-            app->AddNewItem();
-        else
-            app->ReNameItem();
+        run(app, command);
 
         const bool warned = prompts.shown.last().text == QStringLiteral("已经存在同名的分类，请换一个名字！");
         QCOMPARE(warned, refused);
         if (refused) {
             QCOMPARE(prompts.shown.last().caption, QStringLiteral("提示信息"));
             QCOMPARE(prompts.shown.last().icon, Prompts::Icon::Warning);
-            QCOMPARE(treeFromWidget(app->ui().MainTreeView), before);
+            QCOMPARE(app.tree.snapshot(), before);
             QCOMPARE(rows(dir, QStringLiteral("textfile")), textBefore);
-            QCOMPARE(app->treeSaveCount(), 0);
+            QCOMPARE(app.treeFile.saveCount(), 0);
         } else {
-            QCOMPARE(app->treeSaveCount(), 1);
+            QCOMPARE(app.treeFile.saveCount(), 1);
         }
     }
 
@@ -511,12 +506,12 @@ private slots:
         TestDataDir dir({QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
             QStringLiteral("++排序2"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")});
         dir.addText(QStringLiteral("t-sort"), QStringLiteral("算法"), QStringLiteral("排序"));
-        CategoryApp app(dir);
+        Rig app(dir);
         ScriptedPrompts prompts;
-        QCOMPARE(findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")})->childCount(), 2);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
-        QCOMPARE(app->ui().MainList->count(), 1);
-        QCOMPARE(app->ui().MainList->item(0)->text(), QStringLiteral("t-sort"));
+        QVERIFY(app.node({QStringLiteral("文字资料"), QStringLiteral("算法")}));
+        QCOMPARE(app.node({QStringLiteral("文字资料"), QStringLiteral("算法")})->childCount(), 2);
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
+        QCOMPARE(app.captions(), QStringList {QStringLiteral("t-sort")});
     }
 
     void failingDatabaseKeepsTree_data()
@@ -534,11 +529,11 @@ private slots:
         QFETCH(QString, command);
         QFETCH(bool, corrupt);
         TestDataDir dir(kTree);
-        CategoryApp app(dir);
+        Rig app(dir);
         ScriptedPrompts prompts;
         prompts.inputs.enqueue(QStringLiteral("新名字"));
         prompts.answers.enqueue(true);
-        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
+        app.click({QStringLiteral("文字资料"), QStringLiteral("算法"), QStringLiteral("排序")});
         QFile db(dir.file(QStringLiteral("Data.QSD")));
         if (corrupt) {
             QVERIFY(db.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -547,19 +542,89 @@ private slots:
         } else {
             QVERIFY(db.remove());
         }
-        const QList<TreeNodeData> before = treeFromWidget(app->ui().MainTreeView);
+        const QList<TreeNodeData> before = app.tree.snapshot();
         const QByteArray fileBefore = treeFileBytes(savedTree(dir));
+        QCOMPARE(app.status.progress(), 100);  // the listing went well
 
-        if (command == QLatin1String("rename"))
-            app->ReNameItem();
-        else
-            app->DelChildItem();
+        run(app, command);
+
+        QCOMPARE(app.tree.snapshot(), before);
+        QCOMPARE(app.treeFile.saveCount(), 0);
+        QCOMPARE(treeFileBytes(savedTree(dir)), fileBefore);
+        QVERIFY(app.status.currentStatus().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
+        QCOMPARE(app.status.progress(), 0);
+    }
+
+    // End to end: the three toolbar buttons run the commands on the window's tree control, which
+    // shows the new node with its images and leaves its parent closed, and the real list follows.
+    void toolbarButtonsRunTheCommands()
+    {
+        TestDataDir dir(kTree);
+        fill(dir);
+        CategoryApp app(dir);
+        ScriptedPrompts prompts;
+        prompts.inputs.enqueue(QStringLiteral("数据库"));
+        prompts.inputs.enqueue(QStringLiteral("新名"));
+        prompts.answers.enqueue(true);
+        const QStringList net = {QStringLiteral("文字资料"), QStringLiteral("网络")};
+        clickNode(app.form(), net);
+        QTreeWidgetItem* parent = findNode(app.form(), net);
+
+        app->ui().ToolButton1->click();
+        QCOMPARE(parent->childCount(), 1);
+        QTreeWidgetItem* added = parent->child(0);
+        QCOMPARE(added->text(0), QStringLiteral("数据库"));
+        QCOMPARE(treenodes::image(added), 2);
+        QCOMPARE(treenodes::selectedImage(added), 2);
+        QCOMPARE(treenodes::selected(app->ui().MainTreeView), parent);
+        QVERIFY(!parent->isExpanded());
+        QCOMPARE(app->treeSaveCount(), 1);
+        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->ui().MainTreeView)));
+        QCOMPARE(app->ui().MainList->findItems(QStringLiteral("数据库"), Qt::MatchExactly).size(), 1);
+
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络"), QStringLiteral("数据库")});
+        app->ui().ToolButton2->click();
+        QCOMPARE(added->text(0), QStringLiteral("新名"));
+        QCOMPARE(app->ui().MainStatus->currentMessage(), QStringLiteral("数据库操作成功！"));
+        QCOMPARE(app->treeSaveCount(), 2);
+
+        app->ui().ToolButton3->click();
+        QCOMPARE(parent->childCount(), 0);
+        QCOMPARE(treenodes::selected(app->ui().MainTreeView), parent);
+        QCOMPARE(app->treeSaveCount(), 3);
+        QCOMPARE(savedTree(dir), asLoaded(treeFromWidget(app->ui().MainTreeView)));
+        QCOMPARE(app->ui().MainList->findItems(QStringLiteral("新名"), Qt::MatchExactly).size(), 0);
+        QCOMPARE(app->ui().MainList->findItems(QStringLiteral("t-net"), Qt::MatchExactly).size(), 1);
+        QCOMPARE(prompts.shown.size(), 3);
+    }
+
+    // End to end: at exit the window saves the tree file; when it cannot be replaced (a directory
+    // stands where it goes) nothing changes and the user learns which file and why.
+    void exitWithUnsavableTreeFileSaysSo()
+    {
+        TestDataDir dir(kTree);
+        fill(dir);
+        CategoryApp app(dir);
+        ScriptedPrompts prompts;
+        clickNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("算法")});
+        const QList<TreeNodeData> before = treeFromWidget(app->ui().MainTreeView);
+        const QStringList textBefore = rows(dir, QStringLiteral("textfile"));
+        const QString treePath = dir.file(QStringLiteral("MTS.qs"));
+        QVERIFY(QFile::remove(treePath));
+        QVERIFY(QDir().mkpath(treePath + QStringLiteral("/inside")));
+
+        app->FormClose();
 
         QCOMPARE(treeFromWidget(app->ui().MainTreeView), before);
-        QCOMPARE(app->treeSaveCount(), 0);
-        QCOMPARE(treeFileBytes(savedTree(dir)), fileBefore);
-        QVERIFY(app->ui().MainStatus->currentMessage().endsWith(QStringLiteral("   严重错误，请重新安装程序")));
-        QCOMPARE(app->ui().MainProgressBar->value(), 0);
+        QCOMPARE(rows(dir, QStringLiteral("textfile")), textBefore);
+        QVERIFY(QFileInfo(treePath).isDir());
+        QVERIFY(!prompts.shown.isEmpty());
+        const ShownPrompt& shown = prompts.shown.last();
+        QCOMPARE(shown.kind, QStringLiteral("box"));
+        QCOMPARE(shown.icon, Prompts::Icon::Error);
+        QVERIFY2(shown.text.contains(QDir::toNativeSeparators(treePath)), qPrintable(shown.text));
+        QVERIFY2(!app->ui().MainStatus->currentMessage().contains(QStringLiteral("数据库操作成功")),
+            qPrintable(app->ui().MainStatus->currentMessage()));
     }
 };
 
