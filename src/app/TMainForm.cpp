@@ -1,10 +1,10 @@
 #include "app/TMainForm.h"
 
+#include "app/StartupSettings.h"
 #include "app/TOptionForm.h"
 #include "browse/ListItems.h"
 #include "common/Images.h"
 #include "common/Kinds.h"
-#include "common/SettingsFile.h"
 #include "desktop/Help.h"
 #include "edit/MoveMenu.h"
 #include "edit/TAddFileExeFrm.h"
@@ -195,19 +195,7 @@ void TMainForm::FormCreate()
 
 QString TMainForm::MainFormInit()
 {
-    const SettingsRead read = readSettings(settingsFilePath(), SettingsLines::General);
-    const SettingsValues& v = read.values;
-    // The colour is taken as soon as it is read; the rest only when every line was.
-    if (read.read >= 5)
-        ViewerColor = v.color;
-    if (!read.ok())
-        return read.error;
-    TrayOptions = trayOptionsFromText(v.trayWay);
-    setListViewStyle(v.icon);
-    ListOrder = v.order == 0 ? 1 : v.order == 1 ? 2 : 0;
-    ViewMode = (v.viewStyle == 0 || v.viewStyle == 1) ? v.viewStyle : 0;
-    ViewerWindowMode = (v.viewStyleDe == 0 || v.viewStyleDe == 1) ? v.viewStyleDe : 0;
-    return QString();
+    return readStartupSettings(settingsFilePath(), [this](int style) { setListViewStyle(style); });
 }
 
 bool TMainForm::saveCategoryTree(QString* failure)

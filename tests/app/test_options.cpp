@@ -3,6 +3,7 @@
 #include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "TestMain.h"
+#include "app/StartupSettings.h"
 #include "app/TOptionForm.h"
 #include "common/Gbk.h"
 #include "common/SettingsFile.h"
@@ -40,6 +41,17 @@ QByteArray readFile(const QString& path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// The list view styles handed to the main list, in order.
+struct RecordedStyles {
+    std::function<void(int)> sink()
+    {
+        return [this](int style) {
+            styles.append(style);
+        };
+    }
+    QList<int> styles;
+};
 
 QList<QRadioButton*> radios(const TOptionForm& form)
 {
@@ -87,9 +99,9 @@ private slots:
         TestDataDir dir;
         const QString ini = dir.file(QStringLiteral("QS.ini"));
         QVERIFY(writeFile(ini, fileBytes(lines)));
-        TestApp app(dir);
         ScriptedPrompts prompts;
-        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
+        RecordedStyles list;
+        TOptionForm form(nullptr, ini, list.sink());
         QSignalSpy finished(&form, &QDialog::finished);
         QCOMPARE(form.ColorBox->currentText(), colorName);
 
@@ -105,10 +117,12 @@ private slots:
         TestDataDir dir;
         const QString ini = dir.file(QStringLiteral("QS.ini"));
         QVERIFY(writeFile(ini, fileBytes(settingsLines("0", "0", "0", "0", "16777215", kSongFont, "01"))));
-        TestApp app(dir);
         ScriptedPrompts prompts;
+        RecordedStyles list;
+        QCOMPARE(readStartupSettings(ini, list.sink()), QString());  // as the program starts
         QCOMPARE(TrayOptions, (TrayOptionSet {true, true}));
-        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
+        QCOMPARE(list.styles, QList<int> {0});
+        TOptionForm form(nullptr, ini, list.sink());
         QVERIFY(form.MinToTrayCheck->isChecked());
         QVERIFY(form.CloseToTrayCheck->isChecked());
 
@@ -123,14 +137,14 @@ private slots:
 
         QCOMPARE(readFile(ini), fileBytes(settingsLines("2", "1", "1", "1", "15780518", kSongFont, "")));
         QCOMPARE(TrayOptions, (TrayOptionSet {false, false}));
-        QCOMPARE(app->listViewStyle(), 2);
+        QCOMPARE(list.styles, (QList<int> {0, 2}));
         QCOMPARE(ListOrder, 2);
         QCOMPARE(ViewMode, 1);
         QCOMPARE(ViewerWindowMode, 1);
         QCOMPARE(ViewerColor, 15780518);
 
         // By name gives the by-title order; minimise alone is "0".
-        TOptionForm again(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
+        TOptionForm again(nullptr, ini, list.sink());
         again.ByNameOBtn->setChecked(true);
         again.MinToTrayCheck->setChecked(true);
         again.OkBtnClick();
@@ -144,8 +158,8 @@ private slots:
         TestDataDir dir;
         const QString ini = dir.file(QStringLiteral("QS.ini"));
         QVERIFY(writeFile(ini, fileBytes(settingsLines("0", "0", "0", "1", "16777215", kSongFont, "1"))));
-        TestApp app(dir);
-        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
+        RecordedStyles list;
+        TOptionForm form(nullptr, ini, list.sink());
         QVERIFY(form.ThisOBtn->isChecked());
         QVERIFY(!form.AllNewOBtn->isEnabled());
         QVERIFY(!form.EveryNewOBtn->isEnabled());
@@ -164,7 +178,7 @@ private slots:
         QCOMPARE(form.values().viewStyleDe, 0);
 
         QVERIFY(writeFile(ini, fileBytes(settingsLines("0", "0", "1", "0", "16777215", kSongFont, "1"))));
-        TOptionForm other(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
+        TOptionForm other(nullptr, ini, list.sink());
         QVERIFY(other.AllNewOBtn->isEnabled());
         QVERIFY(other.AllNewOBtn->isChecked());
     }
@@ -176,10 +190,10 @@ private slots:
         const QStringList redFont = {"     134", "     255", "     -12", "     宋体", "     9", "     02"};
         const QByteArray original = fileBytes(settingsLines("0", "0", "0", "0", "16777215", redFont, "1"));
         QVERIFY(writeFile(ini, original));
-        TestApp app(dir);
         ScriptedPrompts prompts;
+        RecordedStyles list;
 
-        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
+        TOptionForm form(nullptr, ini, list.sink());
         QCOMPARE(form.chooserFont().family(), QStringLiteral("宋体"));
         QCOMPARE(form.chooserFont().pointSize(), 9);
         QVERIFY(form.chooserFont().bold());
@@ -195,10 +209,11 @@ private slots:
         form.CancelBtnClick();
         QCOMPARE(form.result(), int(QDialog::Rejected));
         QCOMPARE(readFile(ini), original);
+        QVERIFY(list.styles.isEmpty());  // Cancel applies nothing
 
         // A cancelled chooser changes nothing; a confirmed one is written by OK with the character
         // set and colour carried over.
-        TOptionForm second(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
+        TOptionForm second(nullptr, ini, list.sink());
         prompts.fonts.enqueue(std::nullopt);
         second.FontBtnClick();
         QCOMPARE(second.fontRecord().name, QStringLiteral("宋体"));
@@ -235,12 +250,12 @@ private slots:
         QFETCH(bool, filled);
         TestDataDir dir;
         const QString ini = dir.file(QStringLiteral("QS.ini"));
-        TestApp app(dir);
         QVERIFY(QFile::remove(ini));
         if (!bytes.isEmpty())
             QVERIFY(writeFile(ini, bytes));
         ScriptedPrompts prompts;
-        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
+        RecordedStyles list;
+        TOptionForm form(nullptr, ini, list.sink());
 
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown.first().kind, QStringLiteral("standardError"));
@@ -264,9 +279,10 @@ private slots:
         TestDataDir dir;
         const QString ini = dir.file(QStringLiteral("QS.ini"));
         QVERIFY(writeFile(ini, fileBytes(settingsLines("0", "0", "0", "0", "16777215", kSongFont, "1"))));
-        TestApp app(dir);
         ScriptedPrompts prompts;
-        TOptionForm form(&app.form(), app->settingsFilePath(), [&app](int style) { app->setListViewStyle(style); });
+        RecordedStyles list;
+        QCOMPARE(readStartupSettings(ini, list.sink()), QString());  // as the program starts
+        TOptionForm form(nullptr, ini, list.sink());
         QSignalSpy finished(&form, &QDialog::finished);
         // A directory in the file's place cannot be replaced by a file (read-only permission bits
         // would not stop a test running as root).
@@ -284,7 +300,7 @@ private slots:
         QVERIFY2(
             prompts.lastText().startsWith(QStringLiteral("Cannot create file \"")), qPrintable(prompts.lastText()));
         QCOMPARE(finished.count(), 0);
-        QCOMPARE(app->listViewStyle(), 0);
+        QCOMPARE(list.styles, QList<int> {0});  // only the start-up's
         QCOMPARE(ListOrder, 1);
         QCOMPARE(ViewerColor, 16777215);
         QCOMPARE(TrayOptions, (TrayOptionSet {false, true}));

@@ -4,6 +4,8 @@
 #include "TestData.h"
 #include "TestMain.h"
 
+#include "app/StartupSettings.h"
+#include "browse/ListItems.h"
 #include "common/Gbk.h"
 #include "common/SettingsFile.h"
 
@@ -237,6 +239,43 @@ private slots:
             QCOMPARE(prompts.shown.first().text, error);
         }
         form.setClosing();
+    }
+
+    // The same rows read without a window: the reader shows no box itself, and hands the list its
+    // view style (which the list takes as large icons when out of range) only when every line was read.
+    void startupReadWithoutAWindow_data() { startupRead_data(); }
+    void startupReadWithoutAWindow()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, listOrder);
+        QFETCH(int, viewMode);
+        QFETCH(int, windowMode);
+        QFETCH(int, color);
+        QFETCH(bool, minTray);
+        QFETCH(bool, closeTray);
+        QFETCH(int, listStyle);
+        QFETCH(QString, error);
+
+        TestDataDir dir;
+        writeFile(dir.file(QStringLiteral("QS.ini")), file);
+        ScriptedPrompts prompts;
+        QListWidget list;
+        listitems::setViewStyle(&list, 0);
+        int handed = 0;
+        const QString read = readStartupSettings(dir.file(QStringLiteral("QS.ini")), [&](int style) {
+            ++handed;
+            listitems::setViewStyle(&list, style);
+        });
+        QCOMPARE(read, error);
+        QCOMPARE(ListOrder, listOrder);
+        QCOMPARE(ViewMode, viewMode);
+        QCOMPARE(ViewerWindowMode, windowMode);
+        QCOMPARE(ViewerColor, color);
+        QCOMPARE(TrayOptions.minimize, minTray);
+        QCOMPARE(TrayOptions.close, closeTray);
+        QCOMPARE(handed, error.isEmpty() ? 1 : 0);
+        QCOMPARE(listitems::viewStyle(&list), listStyle);
+        QVERIFY(prompts.shown.isEmpty());
     }
 
     void missingFileReportsThePath()

@@ -1,7 +1,10 @@
-// The drop filing dialogs: title proposal, category lists from the tree, storing, refilling.
+// The drop filing dialogs: title proposal, category lists from the tree, storing, refilling; over the
+// rig's tree and data module, and once through the main window's floating window.
+#include "Rig.h"
 #include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "TestMain.h"
+#include "TrayRig.h"
 #include "desktop/TAcceptTextForm.h"
 #include "desktop/TDragForm.h"
 
@@ -31,6 +34,14 @@ QStringList items(const QComboBox* combo)
     for (int i = 0; i < combo->count(); ++i)
         out.append(combo->itemText(i));
     return out;
+}
+
+// The floating window over tree, shown as the tray shows it.
+std::unique_ptr<TDragForm> floatingWindow(const TCategoryTree& tree)
+{
+    auto floating = std::make_unique<TDragForm>(&tree);
+    floating->show();
+    return floating;
 }
 }  // namespace
 
@@ -65,8 +76,8 @@ private slots:
     void textDialogLists()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        TAcceptTextForm dialog(QStringLiteral("body"), &app->categoryTree());
+        Rig rig(dir);
+        TAcceptTextForm dialog(QStringLiteral("body"), &rig.tree);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("添加文字资料"));
         QVERIFY(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(items(dialog.BigClassCombo), (QStringList {QStringLiteral("算法"), QStringLiteral("网络")}));
@@ -85,8 +96,8 @@ private slots:
     void exampleDialogLists()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        TAcceptExeForm dialog(QStringLiteral("/opt/tool"), &app->categoryTree());
+        Rig rig(dir);
+        TAcceptExeForm dialog(QStringLiteral("/opt/tool"), &rig.tree);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("添加实例资料"));
         QCOMPARE(dialog.PathEdit->text(), QStringLiteral("/opt/tool"));
         QVERIFY(dialog.NameEdit->text().isEmpty());
@@ -126,11 +137,11 @@ private slots:
         QFETCH(QStringList, exampleCategories);
         QFETCH(QStringList, exampleSubcategories);
         TestDataDir dir(tree);
-        TestApp app(dir);
-        TAcceptTextForm text(QStringLiteral("body"), &app->categoryTree());
+        Rig rig(dir);
+        TAcceptTextForm text(QStringLiteral("body"), &rig.tree);
         QCOMPARE(items(text.BigClassCombo), textCategories);
         QCOMPARE(items(text.SmallClassCombo), textSubcategories);
-        TAcceptExeForm example(QStringLiteral("/bin/ls"), &app->categoryTree());
+        TAcceptExeForm example(QStringLiteral("/bin/ls"), &rig.tree);
         QCOMPARE(items(example.BigClassCombo), exampleCategories);
         QCOMPARE(items(example.SmallClassCombo), exampleSubcategories);
     }
@@ -138,10 +149,10 @@ private slots:
     void storesEscapedTextMaterial()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
+        Rig rig(dir);
         ScriptedPrompts prompts;
-        app->ShowDragForm();
-        DragForm->acceptText(QStringLiteral("it's 10:30\r\nsecond line\r\n"));
+        const auto floating = floatingWindow(rig.tree);
+        floating->acceptText(QStringLiteral("it's 10:30\r\nsecond line\r\n"));
         QPointer<TAcceptTextForm> dialog = AcceptTextForm;
         QVERIFY(dialog);
         dialog->NameEdit->setText(QStringLiteral("it's: now"));
@@ -168,10 +179,10 @@ private slots:
     void storesExampleMaterial()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
+        Rig rig(dir);
         ScriptedPrompts prompts;
-        app->ShowDragForm();
-        DragForm->acceptPath(QStringLiteral("/opt/my tools/gdb"));
+        const auto floating = floatingWindow(rig.tree);
+        floating->acceptPath(QStringLiteral("/opt/my tools/gdb"));
         QPointer<TAcceptExeForm> dialog = AcceptExeForm;
         QVERIFY(dialog);
         dialog->NameEdit->setText(QStringLiteral("GDB"));
@@ -191,9 +202,9 @@ private slots:
     void subcategoryIsStored()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
+        Rig rig(dir);
         ScriptedPrompts prompts;
-        TAcceptTextForm* dialog = new TAcceptTextForm(QStringLiteral("quick sort"), &app->categoryTree());
+        TAcceptTextForm* dialog = new TAcceptTextForm(QStringLiteral("quick sort"), &rig.tree);
         QPointer<TAcceptTextForm> guard = dialog;
         dialog->SmallClassCombo->setCurrentIndex(1);  // 排序
         dialog->OkBtnClick();
@@ -218,10 +229,10 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QString, content);
         TestDataDir dir(kTree);
-        TestApp app(dir);
+        Rig rig(dir);
         ScriptedPrompts prompts;
-        std::unique_ptr<TAcceptTextForm> dialog(example ? new TAcceptExeForm(content, &app->categoryTree())
-                                                        : new TAcceptTextForm(content, &app->categoryTree()));
+        std::unique_ptr<TAcceptTextForm> dialog(
+            example ? new TAcceptExeForm(content, &rig.tree) : new TAcceptTextForm(content, &rig.tree));
         dialog->NameEdit->setText(title);
         dialog->show();
         dialog->OkBtnClick();
@@ -236,10 +247,10 @@ private slots:
     void failedStoreKeepsTheInput()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
+        Rig rig(dir);
         ScriptedPrompts prompts;
-        app->ShowDragForm();
-        DragForm->acceptText(QStringLiteral("it's 10:30"));
+        const auto floating = floatingWindow(rig.tree);
+        floating->acceptText(QStringLiteral("it's 10:30"));
         QPointer<TAcceptTextForm> dialog = AcceptTextForm;
         dialog->NameEdit->setText(QStringLiteral("it's"));
         dialog->AuthorEdit->setText(QStringLiteral("me"));
@@ -263,10 +274,10 @@ private slots:
     void unwieldyTextIsStoredWhole()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
+        Rig rig(dir);
         ScriptedPrompts prompts;
         const QString longLine(TAcceptTextForm::kMaxEditableLine + 1, QLatin1Char(':'));
-        auto* dialog = new TAcceptTextForm(QStringLiteral("head\r\n") + longLine, &app->categoryTree());
+        auto* dialog = new TAcceptTextForm(QStringLiteral("head\r\n") + longLine, &rig.tree);
         QPointer<TAcceptTextForm> guard = dialog;
         QVERIFY(dialog->bodyHeld());
         QVERIFY(dialog->MainMemo->isReadOnly());
@@ -281,7 +292,7 @@ private slots:
         QTRY_VERIFY(!guard);
 
         // A refill with ordinary text makes the body editable again.
-        TAcceptTextForm other(longLine, &app->categoryTree());
+        TAcceptTextForm other(longLine, &rig.tree);
         QVERIFY(other.bodyHeld());
         other.WMAcceptData(QStringLiteral("short"));
         QVERIFY(!other.bodyHeld());
@@ -292,9 +303,9 @@ private slots:
     void refillKeepsTitleAuthorAndCategory()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        app->ShowDragForm();
-        DragForm->acceptText(QStringLiteral("first body"));
+        Rig rig(dir);
+        const auto floating = floatingWindow(rig.tree);
+        floating->acceptText(QStringLiteral("first body"));
         QPointer<TAcceptTextForm> dialog = AcceptTextForm;
         dialog->NameEdit->setText(QStringLiteral("my title"));
         dialog->AuthorEdit->setText(QStringLiteral("me"));
@@ -306,7 +317,7 @@ private slots:
         drainEvents();
         QCOMPARE(AcceptTextForm, dialog.data());
 
-        DragForm->acceptText(QStringLiteral("second body"));
+        floating->acceptText(QStringLiteral("second body"));
         QCOMPARE(AcceptTextForm, dialog.data());
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->MainMemo->toPlainText(), QStringLiteral("second body"));
@@ -314,11 +325,11 @@ private slots:
         QCOMPARE(dialog->AuthorEdit->text(), QStringLiteral("me"));
         QCOMPARE(dialog->BigClassCombo->currentText(), QStringLiteral("网络"));
 
-        DragForm->acceptPath(QStringLiteral("/bin/ls"));
+        floating->acceptPath(QStringLiteral("/bin/ls"));
         QPointer<TAcceptExeForm> example = AcceptExeForm;
         example->NameEdit->setText(QStringLiteral("ls"));
         example->close();
-        DragForm->acceptPath(QStringLiteral("/bin/cat"));
+        floating->acceptPath(QStringLiteral("/bin/cat"));
         QCOMPARE(AcceptExeForm, example.data());
         QVERIFY(example->isVisible());
         QCOMPARE(example->PathEdit->text(), QStringLiteral("/bin/cat"));
@@ -329,15 +340,15 @@ private slots:
     void cancelDestroysAndNextDropOpensAFreshDialog()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        app->ShowDragForm();
-        DragForm->acceptText(QStringLiteral("first"));
+        Rig rig(dir);
+        const auto floating = floatingWindow(rig.tree);
+        floating->acceptText(QStringLiteral("first"));
         QPointer<TAcceptTextForm> first = AcceptTextForm;
         first->NameEdit->setText(QStringLiteral("kept?"));
         first->CancelBtnClick();
         QVERIFY(!first->isVisible());
         // A drop before the dialog is gone already gets a fresh one.
-        DragForm->acceptText(QStringLiteral("second"));
+        floating->acceptText(QStringLiteral("second"));
         QPointer<TAcceptTextForm> second = AcceptTextForm;
         QVERIFY(second);
         QVERIFY(second != first);
@@ -349,17 +360,48 @@ private slots:
     void shutdownTakesTheDialogsAlong()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        app->ShowDragForm();
+        Rig rig(dir);
+        TrayRig desk(&rig.tree);
+        desk.tray.ShowDragForm();
         DragForm->acceptText(QStringLiteral("text"));
         DragForm->acceptPath(QStringLiteral("/bin/ls"));
         QPointer<TAcceptTextForm> text = AcceptTextForm;
         QPointer<TAcceptExeForm> example = AcceptExeForm;
-        app->tray().destroyDragForm();
+        QCOMPARE(items(text->BigClassCombo), (QStringList {QStringLiteral("算法"), QStringLiteral("网络")}));
+        desk.tray.destroyDragForm();
         QVERIFY(!DragForm);
         QVERIFY(!text);
         QVERIFY(!example);
         QVERIFY(!AcceptTextForm);
+        QVERIFY(!AcceptExeForm);
+    }
+
+    // The main window's floating window offers the main window's tree, stores through its data
+    // module, and its shutdown takes the open dialogs along.
+    void mainWindowFloatingWindowFilesADrop()
+    {
+        TestDataDir dir(kTree);
+        TestApp app(dir);
+        ScriptedPrompts prompts;
+        app->ShowDragForm();
+        QVERIFY(DragForm);
+        DragForm->acceptText(QStringLiteral("it's 10:30"));
+        QPointer<TAcceptTextForm> dialog = AcceptTextForm;
+        QVERIFY(dialog);
+        QCOMPARE(items(dialog->BigClassCombo), (QStringList {QStringLiteral("算法"), QStringLiteral("网络")}));
+        dialog->OkBtnClick();
+        QCOMPARE(prompts.texts(), QStringList {QStringLiteral("添加成功！你可以继续操作！")});
+        QCOMPARE(
+            dir.column(QStringLiteral("select title from textfile")), QStringList {QStringLiteral("it+(DYH)+s 10:30")});
+        QTRY_VERIFY(!dialog);
+
+        DragForm->acceptPath(QStringLiteral("/bin/ls"));
+        QPointer<TAcceptExeForm> example = AcceptExeForm;
+        QVERIFY(example);
+        QCOMPARE(items(example->BigClassCombo), QStringList {QStringLiteral("工具")});
+        app->QuitProgram();
+        QVERIFY(!DragForm);
+        QVERIFY(!example);
         QVERIFY(!AcceptExeForm);
     }
 };

@@ -1,7 +1,9 @@
-// Tray icon and window state, the floating window's place and menu, help and about.
+// Tray icon and window state, the floating window's place and menu, help and about; driven with a
+// plain widget as the window, and once through the main window's own wiring.
 #include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "TestMain.h"
+#include "TrayRig.h"
 #include "common/SettingsFile.h"
 #include "desktop/Help.h"
 #include "desktop/TAboutForm.h"
@@ -31,14 +33,16 @@ private slots:
 
     void setupShowsTheIcon()
     {
-        TestDataDir dir;
-        TestApp app(dir);
-        QVERIFY(app->tray().icon());
-        QCOMPARE(app->tray().icon()->toolTip(), QStringLiteral("Quillstash"));
-        QVERIFY(!app->tray().icon()->icon().isNull());
-        app->tray().removeTrayIcon();
-        QVERIFY(!app->tray().icon());
-        app->tray().removeTrayIcon();  // a second removal at shutdown is harmless
+        TrayRig r;
+        QVERIFY(r.tray.icon());
+        QCOMPARE(r.tray.icon()->toolTip(), QStringLiteral("Quillstash"));
+        QVERIFY(!r.tray.icon()->icon().isNull());
+        QSystemTrayIcon* const first = r.tray.icon();
+        r.tray.SetupTray();  // a second setup keeps the one icon
+        QCOMPARE(r.tray.icon(), first);
+        r.tray.removeTrayIcon();
+        QVERIFY(!r.tray.icon());
+        r.tray.removeTrayIcon();  // a second removal at shutdown is harmless
     }
 
     void flagMatrix_data()
@@ -66,12 +70,11 @@ private slots:
         QFETCH(bool, close);
         QFETCH(int, command);
         QFETCH(bool, toTray);
-        TestDataDir dir;
-        TestApp app(dir, true);
+        TrayRig r(nullptr, true);
         TrayOptions = TrayOptionSet {minimize, close};
-        QCOMPARE(app->tray().OnTrayForm(command), toTray);
-        QCOMPARE(app->isVisible(), !toTray);
-        QCOMPARE(app->ui().N121->isChecked(), !toTray);
+        QCOMPARE(r.tray.OnTrayForm(command), toTray);
+        QCOMPARE(r.window.isVisible(), !toTray);
+        QCOMPARE(r.showMain.isChecked(), !toTray);
     }
 
     void noTrayNeverHides_data()
@@ -85,18 +88,18 @@ private slots:
     {
         QFETCH(bool, desktopHasTray);
         tray::setAvailabilityOverride(desktopHasTray);
-        TestDataDir dir;
-        TestApp app(dir, true);
+        TrayRig r(nullptr, true);
         if (desktopHasTray)
-            app->tray().removeTrayIcon();
+            r.tray.removeTrayIcon();
         TrayOptions = TrayOptionSet {true, true};
-        QVERIFY(!app->tray().OnTrayForm(TTray::SC_MINIMIZE));
-        QVERIFY(!app->tray().OnTrayForm(TTray::SC_CLOSE));
-        app->showMinimized();
+        QVERIFY(!r.tray.OnTrayForm(TTray::SC_MINIMIZE));
+        QVERIFY(!r.tray.OnTrayForm(TTray::SC_CLOSE));
+        r.window.showMinimized();
+        r.tray.OnAppMin();  // what the window's minimise handler calls
         QCoreApplication::processEvents();
-        QVERIFY(app->isMinimized());
-        QVERIFY(app->isVisible());
-        QVERIFY(app->ui().N121->isChecked());
+        QVERIFY(r.window.isMinimized());
+        QVERIFY(r.window.isVisible());
+        QVERIFY(r.showMain.isChecked());
     }
 
     void closeButtonHidesToTray()
@@ -112,64 +115,105 @@ private slots:
         QCOMPARE(app->treeSaveCount(), 0);
     }
 
-    void minimiseGoesToTrayWithItsFlag()
+    // The main window's own wiring: start-up sets up the icon and the floating window, a minimise
+    // reaches the tray through the window's state change, and its tray menu, the floating window's
+    // right click and the help command reach their handlers.
+    void mainWindowWiring()
     {
         TestDataDir dir;
+        ScriptedPrompts prompts;
+        RecordingOpener opener;
         TestApp app(dir, true);
+        QVERIFY(app->tray().icon());
+        QTRY_VERIFY(DragForm && DragForm->isVisible());
+        QVERIFY(app->ui().N341->isChecked());
+
         TrayOptions = TrayOptionSet {true, false};
         app->showMinimized();
         QTRY_VERIFY(!app->isVisible());
         QVERIFY(!app->ui().N121->isChecked());
-        app->tray().TrayControl(QSystemTrayIcon::DoubleClick);
+        app->ui().N121->trigger();
         QVERIFY(app->isVisible());
         QVERIFY(!app->isMinimized());
         QVERIFY(app->ui().N121->isChecked());
+
+        app->ui().N341->trigger();
+        QVERIFY(!DragForm->isVisible());
+        app->ui().N341->trigger();
+        QVERIFY(DragForm->isVisible());
+        QTest::mouseClick(DragForm, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+        QVERIFY(app->ui().TrayPopMenu->isVisible());
+        app->ui().TrayPopMenu->hide();
+
+        app->ui().N41->trigger();
+        QCOMPARE(opener.opened, QList<QUrl> {QUrl::fromLocalFile(dir.file(QStringLiteral("QSHELP.html")))});
+        QVERIFY(prompts.shown.isEmpty());
+    }
+
+    void minimiseGoesToTrayWithItsFlag()
+    {
+        TrayRig r(nullptr, true);
+        TrayOptions = TrayOptionSet {true, false};
+        r.window.showMinimized();
+        r.tray.OnAppMin();
+        QTRY_VERIFY(!r.window.isVisible());
+        QVERIFY(!r.showMain.isChecked());
+        r.tray.TrayControl(QSystemTrayIcon::DoubleClick);
+        QVERIFY(r.window.isVisible());
+        QVERIFY(!r.window.isMinimized());
+        QVERIFY(r.showMain.isChecked());
+
+        // Without the minimise flag a minimised window stays on the task bar.
+        TrayOptions = TrayOptionSet {false, true};
+        r.window.showMinimized();
+        r.tray.OnAppMin();
+        QCoreApplication::processEvents();
+        QVERIFY(r.window.isVisible());
+        QVERIFY(r.showMain.isChecked());
     }
 
     void trayIconClicks()
     {
-        TestDataDir dir;
-        TestApp app(dir, true);
+        TrayRig r(nullptr, true);
         TrayOptions = TrayOptionSet {false, true};
-        QVERIFY(app->tray().OnTrayForm(TTray::SC_CLOSE));
-        app->tray().TrayControl(QSystemTrayIcon::Trigger);  // a single click does nothing
-        QVERIFY(!app->isVisible());
-        app->tray().TrayControl(QSystemTrayIcon::DoubleClick);
-        QVERIFY(app->isVisible());
-        QVERIFY(app->ui().N121->isChecked());
-        app->tray().TrayControl(QSystemTrayIcon::DoubleClick);  // visible: nothing changes
-        QVERIFY(app->isVisible());
-        QVERIFY(app->ui().N121->isChecked());
+        QVERIFY(r.tray.OnTrayForm(TTray::SC_CLOSE));
+        r.tray.TrayControl(QSystemTrayIcon::Trigger);  // a single click does nothing
+        QVERIFY(!r.window.isVisible());
+        r.tray.TrayControl(QSystemTrayIcon::DoubleClick);
+        QVERIFY(r.window.isVisible());
+        QVERIFY(r.showMain.isChecked());
+        r.tray.TrayControl(QSystemTrayIcon::DoubleClick);  // visible: nothing changes
+        QVERIFY(r.window.isVisible());
+        QVERIFY(r.showMain.isChecked());
 
-        app->tray().TrayControl(QSystemTrayIcon::Context);
-        QVERIFY(app->ui().TrayPopMenu->isVisible());
-        app->ui().TrayPopMenu->hide();
+        r.tray.TrayControl(QSystemTrayIcon::Context);
+        QVERIFY(r.menu.isVisible());
+        r.menu.hide();
     }
 
     void menuCheckItems()
     {
-        TestDataDir dir;
-        TestApp app(dir, true);
+        TrayRig r(nullptr, true);
         TrayOptions = TrayOptionSet {false, false};  // the item works whatever the flags say
-        QVERIFY(app->ui().N121->isChecked());
-        app->ui().N121->trigger();
-        QVERIFY(!app->ui().N121->isChecked());
-        QVERIFY(!app->isVisible());
-        app->ui().N121->trigger();
-        QVERIFY(app->ui().N121->isChecked());
-        QVERIFY(app->isVisible());
+        QVERIFY(r.showMain.isChecked());
+        r.showMain.trigger();
+        QVERIFY(!r.showMain.isChecked());
+        QVERIFY(!r.window.isVisible());
+        r.showMain.trigger();
+        QVERIFY(r.showMain.isChecked());
+        QVERIFY(r.window.isVisible());
 
-        app->ShowDragForm();
-        QVERIFY(app->ui().N341->isChecked());
+        r.tray.ShowDragForm();
+        QVERIFY(r.showFloating.isChecked());
         TDragForm* floating = DragForm;
         QVERIFY(floating && floating->isVisible());
-        app->ui().N341->trigger();
-        QVERIFY(!app->ui().N341->isChecked());
+        r.showFloating.trigger();
+        QVERIFY(!r.showFloating.isChecked());
         QCOMPARE(DragForm, floating);  // hidden, not destroyed
         QVERIFY(!floating->isVisible());
-        app->ui().N341->trigger();
+        r.showFloating.trigger();
         QVERIFY(floating->isVisible());
-        app->ShowDragForm();  // a second request reuses the window
+        r.tray.ShowDragForm();  // a second request reuses the window
         QCOMPARE(DragForm, floating);
     }
 
@@ -177,44 +221,42 @@ private slots:
     void noTrayKeepsOneWindowShown()
     {
         tray::setAvailabilityOverride(false);
-        TestDataDir dir;
         ScriptedPrompts prompts;
-        TestApp app(dir, true);
-        app->ShowDragForm();
+        TrayRig r(nullptr, true);
+        r.tray.ShowDragForm();
         QVERIFY(DragForm && DragForm->isVisible());
 
-        app->ui().N341->trigger();  // floating window away: the main window is still there
+        r.showFloating.trigger();  // floating window away: the main window is still there
         QVERIFY(!DragForm->isVisible());
-        app->ui().N121->trigger();  // and the main window may not follow
-        QVERIFY(app->ui().N121->isChecked());
-        QVERIFY(app->isVisible());
+        r.showMain.trigger();  // and the main window may not follow
+        QVERIFY(r.showMain.isChecked());
+        QVERIFY(r.window.isVisible());
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown.last().caption, QStringLiteral("提示信息"));
 
-        app->ui().N341->trigger();
+        r.showFloating.trigger();
         QVERIFY(DragForm->isVisible());
-        app->ui().N121->trigger();  // main window away: now the floating window may not follow
-        QVERIFY(!app->isVisible());
-        app->ui().N341->trigger();
-        QVERIFY(app->ui().N341->isChecked());
+        r.showMain.trigger();  // main window away: now the floating window may not follow
+        QVERIFY(!r.window.isVisible());
+        r.showFloating.trigger();
+        QVERIFY(r.showFloating.isChecked());
         QVERIFY(DragForm->isVisible());
         QCOMPARE(prompts.shown.size(), 2);
 
         // Its own close command takes the floating window away: the main window comes back, and the
         // check mark follows the window.
         QVERIFY(DragForm->close());
-        QVERIFY(!app->ui().N341->isChecked());
-        QVERIFY(app->isVisible());
-        QVERIFY(app->ui().N121->isChecked());
+        QVERIFY(!r.showFloating.isChecked());
+        QVERIFY(r.window.isVisible());
+        QVERIFY(r.showMain.isChecked());
     }
 
     void floatingWindowGeometry()
     {
         QCOMPARE(TDragForm::startPosition(QRect(0, 0, 1280, 800)), QPoint(1180, 50));
         QCOMPARE(TDragForm::startPosition(QRect(1920, 0, 1024, 768)), QPoint(2844, 50));
-        TestDataDir dir;
-        TestApp app(dir);
-        app->ShowDragForm();
+        TrayRig r;
+        r.tray.ShowDragForm();
         QVERIFY(DragForm);
         QVERIFY(!DragForm->parentWidget());
         const Qt::WindowFlags flags = DragForm->windowFlags();
@@ -235,12 +277,11 @@ private slots:
 
     void floatingWindowMouse()
     {
-        TestDataDir dir;
-        TestApp app(dir);
-        app->ShowDragForm();
+        TrayRig r;
+        r.tray.ShowDragForm();
         QTest::mouseClick(DragForm, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
-        QVERIFY(app->ui().TrayPopMenu->isVisible());
-        app->ui().TrayPopMenu->hide();
+        QVERIFY(r.menu.isVisible());
+        r.menu.hide();
 
         // Dragging the body with the left button moves the window.
         const QPoint start = DragForm->pos();
@@ -248,27 +289,27 @@ private slots:
         QTest::mouseMove(DragForm, QPoint(-180, 120));
         QTest::mouseRelease(DragForm, Qt::LeftButton, Qt::NoModifier, QPoint(-180, 120));
         QTRY_COMPARE(DragForm->pos(), start + QPoint(-200, 100));
-        QVERIFY(!app->ui().TrayPopMenu->isVisible());
+        QVERIFY(!r.menu.isVisible());
     }
 
     void helpPage()
     {
         TestDataDir dir;
-        TestApp app(dir);
+        QWidget window;
         ScriptedPrompts prompts;
         RecordingOpener opener;
-        app->N41Click();
+        help::N41Click(&window, dir.path());
         QCOMPARE(opener.opened, QList<QUrl> {QUrl::fromLocalFile(dir.file(QStringLiteral("QSHELP.html")))});
         QVERIFY(prompts.shown.isEmpty());
 
         QVERIFY(QFile::remove(dir.file(QStringLiteral("QSHELP.html"))));
-        app->N41Click();
+        help::N41Click(&window, dir.path());
         QCOMPARE(opener.opened.size(), 1);
         QCOMPARE(prompts.shown.size(), 1);
         QVERIFY(prompts.lastText().contains(QStringLiteral("QSHELP.html")));
 
-        help::N43Click(&app.form());
-        help::N44Click(&app.form());
+        help::N43Click(&window);
+        help::N44Click(&window);
         QCOMPARE(opener.opened.size(), 1);  // no contact address to hand out
         QCOMPARE(prompts.shown.size(), 3);
     }

@@ -1,5 +1,6 @@
-// The search dialog: initial state, the scope boxes filled from the tree, validation, results
-// stored in the hidden result list and shown under the search-results node.
+// The search dialog: initial state, the scope boxes filled from the tree, validation, the results
+// handed to its callback and shown under the search-results node; once through the main window.
+#include "Rig.h"
 #include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "TestMain.h"
@@ -57,6 +58,29 @@ QList<ListEntry> entriesOf(const QListWidget* list)
         out.append({list->item(i)->text(), listitems::image(list->item(i)), listitems::id(list->item(i))});
     return out;
 }
+
+QList<ListEntry> byId(QList<ListEntry> entries)
+{
+    std::sort(entries.begin(), entries.end(), [](const ListEntry& a, const ListEntry& b) { return a.id < b.id; });
+    return entries;
+}
+
+// The results callback's side: what it was handed, and the result list a window keeps from it
+// (each call replaces the list).
+struct RecordedResults {
+    explicit RecordedResults(QList<ListEntry> before = {}) : kept(std::move(before)) { }
+    TSerchForm::ResultsSink sink(std::function<void(const QList<ListEntry>&)> also = {})
+    {
+        return [this, also](const QList<ListEntry>& hits) {
+            ++calls;
+            kept = hits;
+            if (also)
+                also(hits);
+        };
+    }
+    int calls = 0;
+    QList<ListEntry> kept;
+};
 }  // namespace
 
 namespace QTest {
@@ -72,8 +96,9 @@ private slots:
     void initialState()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
+        Rig rig(dir);
+        RecordedResults results;
+        TSerchForm form(nullptr, &rig.tree, results.sink());
         QCOMPARE(form.windowTitle(), QStringLiteral("搜索窗口     提示：搜索结果存放在左边的树形目录下"));
         QVERIFY(form.width() >= 513 && form.height() >= 186);
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("准备就绪"));
@@ -93,13 +118,15 @@ private slots:
         form.CheckBox1->click();
         QVERIFY(!form.BeginTime->isEnabled());
         QVERIFY(!form.EndTime->isEnabled());
+        QCOMPARE(results.calls, 0);
     }
 
     void scopeBoxes()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
+        Rig rig(dir);
+        RecordedResults results;
+        TSerchForm form(nullptr, &rig.tree, results.sink());
         const QString all = QStringLiteral("全部类别");
 
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
@@ -136,8 +163,9 @@ private slots:
     void emptyKindRoot()
     {
         TestDataDir dir;
-        TestApp app(dir);
-        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
+        Rig rig(dir);
+        RecordedResults results;
+        TSerchForm form(nullptr, &rig.tree, results.sink());
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("实例资料")));
         QCOMPARE(itemsOf(form.BigComBox), QStringList {QStringLiteral("全部类别")});
         QCOMPARE(form.BigComBox->currentIndex(), -1);
@@ -146,10 +174,11 @@ private slots:
     void validationMessages()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
+        Rig rig(dir);
         ScriptedPrompts prompts;
-        listitems::add(app->ui().StoreItemView, QStringLiteral("earlier result"), 4, 7);
-        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
+        const QList<ListEntry> earlier = {{QStringLiteral("earlier result"), 4, 7}};
+        RecordedResults results(earlier);
+        TSerchForm form(nullptr, &rig.tree, results.sink());
 
         form.SerchBtnClick();  // nothing chosen, nothing typed: the scope comes first
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
@@ -162,7 +191,9 @@ private slots:
                 QStringLiteral("标题关键字和作者至少填写一样！")}));
         for (const ShownPrompt& p : prompts.shown)
             QCOMPARE(p.kind, QStringLiteral("message"));
-        QCOMPARE(entriesOf(app->ui().StoreItemView), (QList<ListEntry> {{QStringLiteral("earlier result"), 4, 7}}));
+        // A refused search leaves the earlier results alone.
+        QCOMPARE(results.calls, 0);
+        QCOMPARE(results.kept, earlier);
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("准备就绪"));
     }
 
@@ -177,10 +208,12 @@ private slots:
             QStringLiteral("it+(DYH)+s 排序"), QStringLiteral("网络"), QString(), {}, QStringLiteral("张三"));
         const qint64 tool = dir.addExe(QStringLiteral("编辑器"), QStringLiteral("工具"), QString(),
             QStringLiteral("/bin/vi"), {}, {}, QStringLiteral("2004-03-31 23:59:59"));
-        TestApp app(dir);
-        MainData->useAbsolutePath();
+        Rig rig(dir);
         ScriptedPrompts prompts;
-        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
+        // The results go to the material list, as the main window hands them on.
+        RecordedResults results;
+        TSerchForm form(nullptr, &rig.tree,
+            results.sink([&rig](const QList<ListEntry>& hits) { rig.list.setSearchResults(hits); }));
 
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
         QVERIFY(choose(form, form.BigComBox, QStringLiteral("全部类别")));
@@ -189,17 +222,13 @@ private slots:
         form.SerchBtnClick();
         QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.lastText()));
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("恭喜，共找到2个资料"));
-        QList<ListEntry> found = entriesOf(app->ui().StoreItemView);
-        std::sort(found.begin(), found.end(), [](const ListEntry& a, const ListEntry& b) { return a.id < b.id; });
         const QList<ListEntry> expected
             = {{QStringLiteral("快速排序"), 4, quick}, {QStringLiteral("it's 排序"), 4, mine}};
-        QCOMPARE(found, expected);
+        QCOMPARE(byId(results.kept), expected);
 
         // The search-results node lists exactly the stored items.
-        clickNode(app.form(), {QStringLiteral("搜索结果")});
-        QList<ListEntry> listed = entriesOf(app->ui().MainList);
-        std::sort(listed.begin(), listed.end(), [](const ListEntry& a, const ListEntry& b) { return a.id < b.id; });
-        QCOMPARE(listed, expected);
+        rig.click({QStringLiteral("搜索结果")});
+        QCOMPARE(byId(rig.view.entries), expected);
 
         // Another search replaces the results; example materials carry image 5.
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("实例资料")));
@@ -212,26 +241,25 @@ private slots:
         form.EndTime->setDate(QDate(2004, 3, 31));
         form.SerchBtnClick();
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("恭喜，共找到1个资料"));
-        QCOMPARE(entriesOf(app->ui().StoreItemView), (QList<ListEntry> {{QStringLiteral("编辑器"), 5, tool}}));
+        QCOMPARE(results.kept, (QList<ListEntry> {{QStringLiteral("编辑器"), 5, tool}}));
 
         // No hits empties the store.
         form.BeginTime->setDate(QDate(2004, 4, 1));
         form.EndTime->setDate(QDate(2004, 4, 30));
         form.SerchBtnClick();
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("很遗憾，没有找到"));
-        QCOMPARE(app->ui().StoreItemView->count(), 0);
+        QVERIFY(results.kept.isEmpty());
         QVERIFY(prompts.shown.isEmpty());
     }
 
     void missingDatabase()
     {
         TestDataDir dir(kTree);
-        TestApp app(dir);
-        MainData->useAbsolutePath();
+        Rig rig(dir);
         ScriptedPrompts prompts;
-        listitems::add(app->ui().StoreItemView, QStringLiteral("earlier result"), 4, 7);
+        RecordedResults results({{QStringLiteral("earlier result"), 4, 7}});
         QVERIFY(QFile::remove(dir.file(QStringLiteral("Data.QSD"))));
-        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
+        TSerchForm form(nullptr, &rig.tree, results.sink());
         QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
         QVERIFY(choose(form, form.BigComBox, QStringLiteral("算法")));
         QVERIFY(choose(form, form.SmallComBox, QStringLiteral("排序")));
@@ -243,8 +271,41 @@ private slots:
         QVERIFY2(prompts.lastText().startsWith(prefix) && prompts.lastText().size() > prefix.size(),
             qPrintable(prompts.lastText()));
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("正在搜索..."));
-        QCOMPARE(app->ui().StoreItemView->count(), 0);
+        QVERIFY(results.kept.isEmpty());
         QVERIFY(!QFile::exists(dir.file(QStringLiteral("Data.QSD"))));
+    }
+
+    // The main window keeps the hits in its hidden result list, and its search-results node lists them.
+    void mainWindowKeepsAndListsTheResults()
+    {
+        TestDataDir dir(kTree);
+        const qint64 quick = dir.addText(
+            QStringLiteral("快速排序"), QStringLiteral("算法"), QStringLiteral("排序"), {}, QStringLiteral("张三"));
+        dir.addText(
+            QStringLiteral("堆排序"), QStringLiteral("算法"), QStringLiteral("排序"), {}, QStringLiteral("李四"));
+        TestApp app(dir);
+        MainData->useAbsolutePath();
+        ScriptedPrompts prompts;
+        listitems::add(app->ui().StoreItemView, QStringLiteral("earlier result"), 4, 7);
+        TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
+        QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("算法")));
+        QVERIFY(choose(form, form.SmallComBox, QStringLiteral("全部类别")));
+        form.AuthorKey->setText(QStringLiteral("张三"));
+        form.SerchBtnClick();
+        QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.lastText()));
+        const QList<ListEntry> expected = {{QStringLiteral("快速排序"), 4, quick}};
+        QCOMPARE(entriesOf(app->ui().StoreItemView), expected);
+        clickNode(app.form(), {QStringLiteral("搜索结果")});
+        QCOMPARE(entriesOf(app->ui().MainList), expected);
+
+        // No hits: both lists are empty.
+        form.AuthorKey->setText(QStringLiteral("王五"));
+        form.SerchBtnClick();
+        QCOMPARE(form.SerchLabel->text(), QStringLiteral("很遗憾，没有找到"));
+        QCOMPARE(app->ui().StoreItemView->count(), 0);
+        clickNode(app.form(), {QStringLiteral("搜索结果")});
+        QCOMPARE(app->ui().MainList->count(), 0);
     }
 };
 
