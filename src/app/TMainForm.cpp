@@ -5,12 +5,13 @@
 #include "browse/ListItems.h"
 #include "common/Images.h"
 #include "common/Kinds.h"
+#include "common/ModalDialog.h"
 #include "desktop/Help.h"
+#include "edit/EditDialogs.h"
 #include "edit/MoveMenu.h"
-#include "edit/TAddFileExeFrm.h"
-#include "edit/TAddFileForm.h"
 #include "search/TSerchForm.h"
 #include "store/TFile.h"
+#include "tree/HistoryMenu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,35 +27,16 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-namespace {
-// Shows a dialog modally and frees it; the owner may go away while it runs.
-void runDialog(QDialog* dialog)
-{
-    QPointer<QDialog> guard(dialog);
-    dialog->exec();
-    delete guard.data();
-}
-
-// Captions show "&" as typed instead of turning it into an accelerator.
-void fillHistoryMenu(QMenu* menu, const TNavHistory& history, const std::function<void(int)>& onClick)
-{
-    menu->clear();
-    const QList<LocationKey> keys = history.mostRecentFirst();
-    for (int i = 0; i < keys.size(); ++i) {
-        QString caption = keys.at(i).text();
-        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QObject::connect(menu->addAction(caption), &QAction::triggered, menu, [onClick, i] { onClick(i); });
-    }
-}
-}  // namespace
-
 TMainForm::TMainForm(const QString& programDir, QWidget* parent)
     : QMainWindow(parent), m_programDir(programDir), m_ui(TMainControls::built(this)),
       m_status(m_ui.MainStatus, m_ui.MainProgressBar), m_treeFile(treeFilePath(), m_tree),
       m_treeView(m_tree, m_ui.MainTreeView), m_navigator(m_tree, m_treeView, *this),
-      m_list(m_tree, m_treeView, m_navigator, *this), m_categories(m_tree, m_treeView, m_treeFile, m_prompter, *this),
-      m_materials(m_tree, m_treeView, m_list, m_prompter, *this),
       m_details(m_ui.MainDetail, m_tree, m_treeView, m_status),
+      m_listView(m_ui.MainList, {m_ui.ToolButton1, m_ui.ToolButton2, m_ui.ToolButton3}, m_ui.ToolButton4,
+          m_ui.ThisFrmViewer, m_details),
+      m_list(m_tree, m_treeView, m_navigator, m_listView),
+      m_categories(m_tree, m_treeView, m_treeFile, m_prompter, *this),
+      m_materials(m_tree, m_treeView, m_list, m_prompter, *this),
       m_reader(m_ui.ThisFrmViewer, settingsFilePath(), m_status),
       m_tray(this, m_ui.N121, m_ui.N341, m_ui.TrayPopMenu, &m_tree)
 {
@@ -309,12 +291,12 @@ void TMainForm::N41Click() { help::N41Click(this, m_programDir); }
 
 void TMainForm::BackMenuPopup()
 {
-    fillHistoryMenu(m_ui.BackMenu, m_navigator.backHistory(), [this](int i) { BackMenuItemClick(i); });
+    historymenu::fill(m_ui.BackMenu, m_navigator.backHistory(), [this](int i) { BackMenuItemClick(i); });
 }
 
 void TMainForm::PreMenuPopup()
 {
-    fillHistoryMenu(m_ui.PreMenu, m_navigator.forwardHistory(), [this](int i) { PreMenuItemClick(i); });
+    historymenu::fill(m_ui.PreMenu, m_navigator.forwardHistory(), [this](int i) { PreMenuItemClick(i); });
 }
 
 void TMainForm::TurnFilePopMenu()
@@ -326,12 +308,12 @@ void TMainForm::TurnFilePopMenu()
 void TMainForm::SerchFormPop()
 {
     // A fresh dialog each time, so every opening starts from the initial state.
-    runDialog(new TSerchForm(this, &m_tree, searchResultsSink()));
+    runModal(new TSerchForm(this, &m_tree, searchResultsSink()));
 }
 
 void TMainForm::OpenOption()
 {
-    runDialog(new TOptionForm(this, settingsFilePath(), [this](int style) { setListViewStyle(style); }));
+    runModal(new TOptionForm(this, settingsFilePath(), [this](int style) { setListViewStyle(style); }));
 }
 
 std::function<void(const QList<ListEntry>&)> TMainForm::searchResultsSink()
@@ -356,45 +338,16 @@ void TMainForm::updateNavigationButtons()
 
 // ---- what the collaborators ask of the window -------------------------------------------------
 
-void TMainForm::showEntries(const QList<ListEntry>& entries)
-{
-    listitems::fill(m_ui.MainList, entries, listViewStyle() == 0);
-}
-
-int TMainForm::selectedIndex() const
-{
-    const QList<QListWidgetItem*> items = m_ui.MainList->selectedItems();
-    return items.isEmpty() ? -1 : m_ui.MainList->row(items.first());
-}
-
-void TMainForm::clearDetails() { m_details.clear(); }
-
-void TMainForm::setCategoryButtonsEnabled(bool enabled)
-{
-    for (QToolButton* b : {m_ui.ToolButton1, m_ui.ToolButton2, m_ui.ToolButton3})
-        b->setEnabled(enabled);
-}
-
-void TMainForm::setAddMaterialEnabled(bool enabled) { m_ui.ToolButton4->setEnabled(enabled); }
-
-void TMainForm::hideReader() { m_ui.ThisFrmViewer->hide(); }
-
 void TMainForm::categoriesChanged() { MainListShow(); }
 
 void TMainForm::relist() { MainListShow(); }
 
 void TMainForm::runAddDialog(const QString& kind, const QStringList& placement)
 {
-    if (kind == kinds::textRoot())
-        runDialog(new TAddFileForm(this, placement));
-    else
-        runDialog(new TAddFileExeFrm(this, placement));
+    editdialogs::runAdd(this, kind, placement);
 }
 
 void TMainForm::runEditDialog(const TFile& record, bool text, const QStringList& placement)
 {
-    if (text)
-        runDialog(new TAddFileForm(this, static_cast<const TFileText&>(record), placement));
-    else
-        runDialog(new TAddFileExeFrm(this, static_cast<const TFileExe&>(record), placement));
+    editdialogs::runEdit(this, record, text, placement);
 }

@@ -7,6 +7,7 @@
 #include "app/MainControls.h"
 #include "browse/DetailPane.h"
 #include "browse/MaterialList.h"
+#include "browse/MaterialListWidget.h"
 #include "browse/Viewer.h"
 #include "common/Prompts.h"
 #include "common/StatusBarSink.h"
@@ -25,7 +26,6 @@ class QListWidgetItem;
 
 class TMainForm final : public QMainWindow,
                         private NavigatorHost,
-                        private MaterialListView,
                         private CategoryCommandsHost,
                         private MaterialCommandsHost {
     Q_OBJECT
@@ -124,13 +124,6 @@ private:
     void visitSelectedPlace() override { MainTreeViewClick(); }
     void showKindRoots() override { m_list.showKindRoots(); }
     void navigationChanged() override { updateNavigationButtons(); }
-    // MaterialListView
-    void showEntries(const QList<ListEntry>& entries) override;
-    int selectedIndex() const override;
-    void clearDetails() override;
-    void setCategoryButtonsEnabled(bool enabled) override;
-    void setAddMaterialEnabled(bool enabled) override;
-    void hideReader() override;
     // CategoryCommandsHost
     void categoriesChanged() override;
     // MaterialCommandsHost
@@ -147,10 +140,11 @@ private:
     TTreeFileKeeper m_treeFile;
     TCategoryTreeView m_treeView;
     TNavigator m_navigator;
+    TDetailPane m_details;
+    TMaterialListWidget m_listView;
     TMaterialList m_list;
     TCategoryCommands m_categories;
     TMaterialCommands m_materials;
-    TDetailPane m_details;
     TReader m_reader;
     TTray m_tray;
     bool m_closing = false;
