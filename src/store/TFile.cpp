@@ -83,26 +83,13 @@ bool TFile::OpenAndCount(const Statement& st, int& count)
 {
     if (!MainData)
         return false;
-    // The database counts the rows itself (from an index where one fits) instead of handing each
-    // row over to be counted: the same number, without walking a large result.
-    int rows = -1;
+    qint64 rows = -1;
     QString error;
-    bool ok = MainData->select(
-        sql::countRows(st),
-        [&rows](TMainData::Row& row) {
-            rows = int(row.int64(0));
-            return false;
-        },
-        &error);
-    if (ok && rows < 0) {
-        ok = false;
-        error = QStringLiteral("无法统计资料数");
-    }
-    if (!ok) {
+    if (!MainData->countRows(st, rows, &error)) {
         reportRunFailure(error);
         return false;
     }
-    count = rows;
+    count = int(rows);
     return true;
 }
 

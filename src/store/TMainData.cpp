@@ -5,10 +5,12 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPair>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 TMainData* MainData = nullptr;
 
@@ -18,6 +20,8 @@ const QString kNested = QStringLiteral("另一个数据库操作尚未结束");
 // A copy of a small database is done almost at once: the first write waits that long for it, so that a
 // damaged small file is found before anything is written into it. A large one is never waited for.
 constexpr int kFirstWriteWaitMs = 30;
+// What dataVersion() gives when another process holds the file.
+constexpr qint64 kBusy = -2;
 
 void setError(QString* error, const QString& text)
 {
@@ -37,6 +41,15 @@ private:
     bool& m_busy;
 };
 
+// Device and inode of a file ({-1, -1} when it does not exist).
+QPair<qint64, qint64> fileIdentity(const QString& path)
+{
+    struct stat st { };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {-1, -1};
+    return {qint64(st.st_dev), qint64(st.st_ino)};
+}
+
 // The single text result of a statement, or a null text when it fails.
 QString singleText(sqlite::Connection& connection, const QString& sql)
 {
@@ -49,6 +62,7 @@ TMainData::TMainData(const QString& programDir) : m_programDir(programDir) { Mai
 
 TMainData::~TMainData()
 {
+    m_watcher.reset();
     m_copier.reset();  // gives up a copy still running; its pending file goes
     if (MainData == this)
         MainData = nullptr;
@@ -150,7 +164,17 @@ bool TMainData::takeSafetyCopy(sqlite::Connection& connection, QString* error)
     if (m_copyDone || m_changed)
         return true;
     const QString path = QFileInfo(databasePath()).absoluteFilePath();
-    const QString mode = singleText(connection, QStringLiteral("PRAGMA journal_mode"));
+    QString mode;
+    {
+        sqlite::Statement st(connection, QStringLiteral("PRAGMA journal_mode"));
+        if (st.isValid() && st.step() == sqlite::Statement::Step::Row) {
+            mode = st.text(0);
+        } else if (st.error().isBusy()) {
+            // The write would meet the same lock: the operation ends within its one wait.
+            setError(error, st.error().message);
+            return false;
+        }
+    }
     if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
         // A rollback-journal file (from an older installation): a reader held through the copy would stop
         // every write, so this once the copy is made first. Then the file goes over to WAL (the content
@@ -348,6 +372,78 @@ bool TMainData::select(const Statement& st, const std::function<bool(Row&)>& row
         setError(error, failure);
         return false;
     }
+}
+
+qint64 TMainData::dataVersion()
+{
+    // The watcher is opened once and never holds a transaction; its data_version changes whenever any other
+    // connection commits. -1 when it cannot tell: the count is then taken afresh.
+    if (!m_watcher) {
+        m_watcher = std::make_unique<sqlite::Connection>();
+        if (!QFileInfo::exists(databasePath()) || !m_watcher->open(databasePath()).ok()) {
+            m_watcher.reset();
+            return -1;
+        }
+    }
+    m_watcher->restartBusyBudget();
+    sqlite::Statement st(*m_watcher, QStringLiteral("PRAGMA data_version"));
+    if (!st.isValid() || st.step() != sqlite::Statement::Step::Row) {
+        const bool busy = st.error().isBusy();
+        m_watcher.reset();
+        return busy ? kBusy : -1;
+    }
+    return st.int64(0);
+}
+
+bool TMainData::countRows(const Statement& select, qint64& count, QString* error)
+{
+    QString key = select.sql;
+    for (const QVariant& v : select.values)
+        key += QChar(0) + v.toString();
+    // A database put in place of the old one is another file: the watcher follows the file it opened.
+    const QPair<qint64, qint64> identity = fileIdentity(databasePath());
+    if (m_watcher && (m_watcher->path() != databasePath() || identity != m_watchedFile))
+        m_watcher.reset();
+    if (!m_watcher)
+        m_watchedFile = identity;
+    const qint64 version = dataVersion();
+    if (version == kBusy) {
+        // The count would wait for the same lock: the operation ends within its one wait.
+        setError(error, QString::fromUtf8(sqlite3_errstr(SQLITE_BUSY)));
+        return false;
+    }
+    const auto cached = m_counts.constFind(key);
+    if (version >= 0 && cached != m_counts.cend() && cached->version == version) {
+        count = cached->count;
+        return true;
+    }
+    // The database counts the rows itself (from an index where one fits) instead of handing each row
+    // over to be counted: the same number, without walking a large result.
+    qint64 rows = -1;
+    const bool ok = select_(sql::countRows(select), rows, error);
+    if (!ok)
+        return false;
+    count = rows;
+    if (version >= 0)
+        m_counts.insert(key, CachedCount {version, rows});
+    return true;
+}
+
+bool TMainData::select_(const Statement& st, qint64& value, QString* error)
+{
+    value = -1;
+    const bool ok = select(
+        st,
+        [&value](Row& row) {
+            value = row.int64(0);
+            return false;
+        },
+        error);
+    if (ok && value < 0) {
+        setError(error, QStringLiteral("无法统计资料数"));
+        return false;
+    }
+    return ok;
 }
 
 void TMainData::setStatus(const QString& text)

@@ -8,7 +8,9 @@
 #include "store/SafetyCopies.h"
 #include "store/Statements.h"
 
+#include <QHash>
 #include <QObject>
+#include <QPair>
 #include <QString>
 
 #include <functional>
@@ -50,6 +52,10 @@ public:
     // read, or an error thrown by row() as QString) returns false and sets error; rows handled before the
     // failure stay handled.
     bool select(const Statement& st, const std::function<bool(Row&)>& row, QString* error);
+
+    // The number of rows select returns: count(*) of it, kept while the database has not changed since it
+    // was counted (any connection's commit, this program's or another's, makes it count again).
+    bool countRows(const Statement& select, qint64& count, QString* error);
 
     // Where the statement runners and listings report (the main window's status and progress bar).
     void setStatusSink(StatusSink* sink) { m_status = sink; }
@@ -98,6 +104,17 @@ private:
     bool m_schemaChecked = false;
     QString m_schemaProblem;
     std::unique_ptr<TSafetyCopier> m_copier;
+    // A connection kept open only to learn whether anything was committed since a count.
+    std::unique_ptr<sqlite::Connection> m_watcher;
+    struct CachedCount {
+        qint64 version = -1;
+        qint64 count = 0;
+    };
+    QHash<QString, CachedCount> m_counts;
+    QPair<qint64, qint64> m_watchedFile {-1, -1};
+    qint64 dataVersion();
+    // The single integer result of st.
+    bool select_(const Statement& st, qint64& value, QString* error);
 };
 
 // The program-wide data module (null until created).

@@ -3,6 +3,7 @@
 #include "StoreFixture.h"
 #include "TestMain.h"
 
+#include "app/InstallFiles.h"
 #include "store/TFile.h"
 
 #include "store/Sqlite.h"
@@ -139,6 +140,39 @@ private slots:
         QCOMPARE(QFile::exists(f.db()), state != "missing");
         QCOMPARE(fileBytes(f.db()), before);
         QVERIFY(!QFile::exists(f.db() + QStringLiteral("-journal")));
+    }
+
+    // A count is kept only while nothing was committed since: by this program, by another one, or by a
+    // file put in the database's place.
+    void countsFollowEveryChange()
+    {
+        StoreFixture f;
+        const auto count = [] {
+            int n = -1;
+            return TFile::OpenAndCount(sql::countAll(kText), n) ? n : -1;
+        };
+        QCOMPARE(count(), 0);
+        f.dir.addText(QStringLiteral("by another program"), QStringLiteral("c"), QString());
+        QCOMPARE(count(), 1);
+        TFileText record;
+        record.title = QStringLiteral("by this program");
+        QVERIFY(record.InsertNew());
+        QCOMPARE(count(), 2);
+        QCOMPARE(count(), 2);
+        QVERIFY(f.dir.exec(QStringLiteral("delete from textfile where title=?"), {QStringLiteral("by this program")}));
+        QCOMPARE(count(), 1);
+        int inCategory = -1;
+        QVERIFY(TFile::OpenAndCount(sql::countCategory(kText, QStringLiteral("c")), inCategory));
+        QCOMPARE(inCategory, 1);
+
+        // Another database put in the file's place, with its WAL (the program closed meanwhile in real life).
+        QTemporaryDir other;
+        const QString replacement = other.filePath(QStringLiteral("Data.QSD"));
+        QVERIFY(install::createDatabase(replacement, nullptr));
+        for (const QString& end : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::remove(f.db() + end);
+        QVERIFY(QFile::copy(replacement, f.db()));
+        QCOMPARE(count(), 0);
     }
 
     void pathIsRelativeUntilFirstRecord()
