@@ -8,6 +8,7 @@
 #include "tree/CategoryTree.h"
 
 #include <QComboBox>
+#include <QRegularExpression>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -136,8 +137,13 @@ void TAcceptTextForm::buildControls(Layout kind)
 
 QString TAcceptTextForm::proposeTitle(const QString& text)
 {
-    // Ten bytes never hold more than ten characters (twenty UTF-16 units): no need to look further.
-    return gbk::prefix(text.left(20), 10);
+    // Ten bytes never hold more than ten characters (twenty UTF-16 units): no need to look further. A title
+    // is one line: it stops at the first line break.
+    QString head = text.left(20);
+    const qsizetype lineEnd = head.indexOf(QRegularExpression(QStringLiteral("[\\r\\n]")));
+    if (lineEnd >= 0)
+        head.truncate(lineEnd);
+    return gbk::prefix(head, 10);
 }
 
 QList<TTreeNode*> TAcceptTextForm::treeNodes() const { return m_tree ? m_tree->allNodes() : QList<TTreeNode*> {}; }

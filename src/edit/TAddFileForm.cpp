@@ -215,11 +215,9 @@ bool TAddFileForm::storeRecord(TFile& record, QStringList& bodyLines)
 {
     const QString typedTitle = title->text();
     const QString typedBody = MainText->toPlainText();
+    // The stored forms are copies: the fields keep showing what was typed, whatever the outcome.
     const QString storedTitle = EscapeTitleText(typedTitle);
     const QString storedBody = EscapeBodyText(typedBody);
-    // While the outcome is shown the fields hold what goes into the database.
-    title->setText(storedTitle);
-    MainText->setPlainText(storedBody);
 
     record.title = storedTitle;
     record.writer = writer->text();
@@ -237,12 +235,8 @@ bool TAddFileForm::storeRecord(TFile& record, QStringList& bodyLines)
     prompts().message(this, ResultMessage);
     TFile::ReportSafetyCopyNotice();
 
-    if (!stored) {
-        // Nothing typed is lost: the user can fix the cause and try again.
-        title->setText(typedTitle);
-        MainText->setPlainText(typedBody);
-        return false;
-    }
+    if (!stored)
+        return false;  // nothing typed is lost: the user can fix the cause and try again
     clearFields();
     if (m_mode == EditMode)
         accept();

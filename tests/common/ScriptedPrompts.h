@@ -8,6 +8,7 @@
 #include <QQueue>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 #include <optional>
 
 struct ShownPrompt {
@@ -28,10 +29,14 @@ public:
     QQueue<std::optional<QString>> inputs;  // for input(); nullopt cancels
     QQueue<QString> files;  // for chooseFile(); empty cancels
     QQueue<std::optional<QFont>> fonts;  // for chooseFont(); nullopt cancels
+    // Runs while a simple message is "up", to look at the window behind it.
+    std::function<void()> whileMessageShown;
 
     void message(QWidget*, const QString& text) override
     {
         shown.append({QStringLiteral("message"), text, QStringLiteral("Quillstash"), Icon::None, {}});
+        if (whileMessageShown)
+            whileMessageShown();
     }
     void box(QWidget*, const QString& text, const QString& caption, Icon icon) override
     {

@@ -53,7 +53,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("title");
         QTest::newRow("a to p") << QStringLiteral("abcdefghijklmnop") << QStringLiteral("abcdefghij");
-        QTest::newRow("short first line") << QStringLiteral("ab\r\ncdefghijkl") << QStringLiteral("ab\r\ncdefgh");
+        // A title is one line: it stops at the first line break.
+        QTest::newRow("short first line") << QStringLiteral("ab\r\ncdefghijkl") << QStringLiteral("ab");
+        QTest::newRow("lone line feed") << QStringLiteral("a\nb") << QStringLiteral("a");
+        QTest::newRow("starts with a break") << QStringLiteral("\r\nabc") << QString();
         QTest::newRow("five Chinese characters") << QStringLiteral("中文字符测试内容") << QStringLiteral("中文字符测");
         QTest::newRow("never half a character") << QStringLiteral("a中文字符测试") << QStringLiteral("a中文字符");
         QTest::newRow("short text") << QStringLiteral("abc") << QStringLiteral("abc");
@@ -282,7 +285,7 @@ private slots:
         QVERIFY(dialog->bodyHeld());
         QVERIFY(dialog->MainMemo->isReadOnly());
         QVERIFY(dialog->MainMemo->toPlainText().size() < longLine.size());
-        QCOMPARE(dialog->NameEdit->text(), QStringLiteral("head\r\n::::"));
+        QCOMPARE(dialog->NameEdit->text(), QStringLiteral("head"));
         dialog->OkBtnClick();
         QCOMPARE(prompts.lastText(), QStringLiteral("添加成功！你可以继续操作！"));
         const QStringList stored = dir.column(QStringLiteral("select main from textfile"));

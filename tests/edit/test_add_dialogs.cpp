@@ -179,10 +179,14 @@ private slots:
         dialog->MainText->setPlainText(QStringLiteral("a:'b'\nsecond"));
         if (exe)
             exe->PathEdit->setText(QStringLiteral("/home/o'brien/a:b.sh"));
+        // While the outcome is shown the fields show what was typed, never the stored forms.
+        QStringList whileShown;
+        prompts.whileMessageShown = [&] { whileShown = {dialog->title->text(), dialog->MainText->toPlainText()}; };
 
         dialog->AddBtnClick();
 
         QCOMPARE(prompts.texts(), QStringList {kAdded});
+        QCOMPARE(whileShown, (QStringList {QStringLiteral("it's: 1"), QStringLiteral("a:'b'\nsecond")}));
         const QString table = example ? QStringLiteral("exefile") : QStringLiteral("textfile");
         QCOMPARE(row(dir, table, example ? kExeColumns : kTextColumns, lastId(dir, table)), stored);
         QVERIFY(dialog->isVisible());
