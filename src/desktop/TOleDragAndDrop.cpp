@@ -9,6 +9,8 @@
 #include <QStringDecoder>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 // Dropped text travels as a NUL-terminated string: whatever follows a NUL is not part of it.
 QString cutAtNul(const QString& text)
@@ -25,8 +27,14 @@ DropAction TOleDragAndDrop::classify(const QMimeData* data)
         return action;
     if (data->hasUrls()) {
         const QList<QUrl> urls = data->urls();
-        if (!urls.isEmpty()) {
-            // Files come one at a time; several files, or links that are no local files, are refused.
+        const bool anyLocal = std::any_of(urls.cbegin(), urls.cend(), [](const QUrl& u) { return u.isLocalFile(); });
+        // Files come one at a time; several files are refused. Web links dragged from a browser come with
+        // their text: that is a text drop.
+        // (A link list alone also answers hasText(): only a text the drag itself offers counts.)
+        const QStringList formats = data->formats();
+        const bool offersText = std::any_of(formats.cbegin(), formats.cend(),
+            [](const QString& f) { return f.startsWith(QLatin1String("text/plain")); });
+        if (anyLocal || (!urls.isEmpty() && !offersText)) {
             if (urls.size() == 1 && urls.first().isLocalFile() && !urls.first().toLocalFile().isEmpty()) {
                 QString path = QDir::cleanPath(urls.first().toLocalFile());
                 action.kind = DropAction::Kind::ExamplePath;

@@ -46,6 +46,11 @@ std::unique_ptr<QMimeData> makeMime(const QString& kind, const QStringList& item
             urls.append(QUrl(u));
         mime->setUrls(urls);
         mime->setText(items.join(QLatin1Char('\n')));  // browsers offer the link as text as well
+    } else if (kind == QLatin1String("bare urls")) {
+        mime->setUrls({QUrl(items.value(0))});
+    } else if (kind == QLatin1String("file with text")) {
+        mime->setUrls({QUrl::fromLocalFile(items.value(0))});
+        mime->setText(items.value(0));  // file managers offer the path as text as well
     } else {
         mime->setData(QStringLiteral("application/octet-stream"), items.value(0).toUtf8());
     }
@@ -113,8 +118,14 @@ private slots:
         QTest::newRow("binary .txt") << "files" << QStringList {file(QStringLiteral("binary.txt"))} << E::Copy
                                      << K::Text << QStringLiteral("head\r\n");
         QTest::newRow("two files") << "files" << QStringList {notes, tool} << E::None << K::Nothing << QString();
-        QTest::newRow("web link") << "urls" << QStringList {QStringLiteral("https://example.org/a.txt")} << E::None
-                                  << K::Nothing << QString();
+        // A link dragged from a browser comes with its text: that is text to file.
+        QTest::newRow("web link with its text")
+            << "urls" << QStringList {QStringLiteral("https://example.org/a.txt")} << E::Copy << K::Text
+            << QStringLiteral("https://example.org/a.txt");
+        QTest::newRow("web link alone") << "bare urls" << QStringList {QStringLiteral("https://example.org/a.txt")}
+                                        << E::None << K::Nothing << QString();
+        QTest::newRow("a file and its name as text") << "file with text" << QStringList {tool} << E::Copy
+                                                     << K::ExamplePath << tool;
         QTest::newRow("unsupported data")
             << "raw" << QStringList {QStringLiteral("bytes")} << E::None << K::Nothing << QString();
     }
