@@ -9,10 +9,13 @@
 #include "common/StatusSink.h"
 #include "tree/TreeSelection.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidgetItem>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -31,10 +34,12 @@ class TActionLabel final : public QLabel {
 public:
     using Handler = std::function<void(QLabel*)>;
 
-    TActionLabel(const QString& caption, qint64 tag, Handler handler, QWidget* parent)
-        : QLabel(caption, parent), m_handler(std::move(handler))
+    TActionLabel(const QString& caption, qint64 tag, Handler handler, QWidget* parent) : m_handler(std::move(handler))
     {
+        // Named before anything can ask for its accessible interface, which is made once and kept.
         setObjectName(QString::fromLatin1(kActionLabelName));
+        setParent(parent);
+        setText(caption);
         setProperty("tag", tag);
         setCursor(Qt::PointingHandCursor);
         QFont f = font();
@@ -47,10 +52,51 @@ public:
         QPalette pal = palette();
         pal.setColor(QPalette::WindowText, QColor(255, 0, 0));
         setPalette(pal);
+        // Reached with Tab and run with Enter or Space as well as with the mouse; screen readers read its
+        // caption as a link's name.
+        setFocusPolicy(Qt::StrongFocus);
+        setAccessibleName(caption);
+        setContentsMargins(2, 1, 2, 1);
         adjustSize();
     }
 
+    void activate()
+    {
+        const Handler handler = m_handler;  // the label may be scheduled for destruction by it
+        handler(this);
+    }
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space) {
+            event->accept();
+            activate();
+            return;
+        }
+        QLabel::keyPressEvent(event);
+    }
+    void paintEvent(QPaintEvent* event) override
+    {
+        QLabel::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter painter(this);
+        QPen pen(QColor(255, 0, 0));
+        pen.setStyle(Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QLabel::focusInEvent(event);
+        update();
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        QLabel::focusOutEvent(event);
+        update();
+    }
     void mousePressEvent(QMouseEvent* event) override
     {
         m_pressed = event->button() == Qt::LeftButton;
@@ -62,16 +108,40 @@ protected:
             = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
         m_pressed = false;
         event->accept();
-        if (click) {
-            const Handler handler = m_handler;  // the label may be scheduled for destruction by it
-            handler(this);
-        }
+        if (click)
+            activate();
     }
 
 private:
     Handler m_handler;
     bool m_pressed = false;
 };
+
+// What assistive technology sees of an action label: a link that can be pressed.
+class TActionLabelAccessible final : public QAccessibleWidget {
+public:
+    explicit TActionLabelAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Link) { }
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Name ? widget()->accessibleName() : QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return QStringList {pressAction()} + QAccessibleWidget::actionNames(); }
+    void doAction(const QString& name) override
+    {
+        if (name == pressAction())
+            static_cast<TActionLabel*>(widget())->activate();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+QAccessibleInterface* actionLabelAccessible(const QString& className, QObject* object)
+{
+    // The labels carry no meta-object of their own: they are known by their object name.
+    if (className == QLatin1String("QLabel") && object && object->objectName() == QLatin1String(kActionLabelName))
+        return new TActionLabelAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
 
 int addRow(QTableWidget* table, const QString& name, const QString& value)
 {
@@ -168,6 +238,13 @@ TDetailPane::TDetailPane(
     : QObject(parent), m_table(table), m_tree(tree), m_selection(selection), m_status(status)
 {
     m_table->setItemDelegate(new TDetailDelegate(m_table));
+    // Tab leaves the table for its labels instead of walking its cells.
+    m_table->setTabKeyNavigation(false);
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(actionLabelAccessible);
+        return true;
+    }();
+    (void)factoryInstalled;
 }
 
 void TDetailPane::clear() { m_table->setRowCount(0); }
@@ -194,6 +271,8 @@ void TDetailPane::MainDetailShow(QListWidgetItem* item, bool selected)
         addActionLabel(m_table, index, row.actionCaption, row.tag,
             [this, action](QLabel* label) { emit actionTriggered(action, label); });
     }
+    // The names take the room their longest row needs; the values take the rest.
+    m_table->resizeColumnToContents(0);
 }
 
 void TDetailPane::RunDetail()

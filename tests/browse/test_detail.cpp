@@ -21,6 +21,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QAccessible>
 #include <QTest>
 
 using namespace detailtest;
@@ -322,6 +323,40 @@ private slots:
         QCOMPARE(actionLabels(&pane.table).size(), 1);
         QVERIFY(actionLabels(&pane.table).first() != again);
         QTRY_VERIFY(again.isNull());
+    }
+
+    // The labels are reached and run with the keyboard and read out by screen readers; the name column
+    // fits its longest row name.
+    void labelsWorkWithoutTheMouse()
+    {
+        TestDataDir dir(kDetailTree);
+        dir.addExe(QStringLiteral("乙"), QStringLiteral("软件"), QString(), QStringLiteral("/bin/ls"));
+        Rig app(dir);
+        app.click({QStringLiteral("实例资料"), QStringLiteral("软件")});
+        PaneRig pane(app);
+        pane.table.resize(800, 300);
+        pane.table.show();
+        QVERIFY(pane.show(QStringLiteral("乙")));
+        const QList<QLabel*> labels = actionLabels(&pane.table);
+        QCOMPARE(labels.size(), 2);
+        for (QLabel* label : labels) {
+            QCOMPARE(label->focusPolicy(), Qt::StrongFocus);
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(label);
+            QVERIFY(accessible);
+            QCOMPARE(accessible->text(QAccessible::Name), label->text());
+            QCOMPARE(accessible->role(), QAccessible::Link);
+        }
+        QTest::keyClick(labels.at(0), Qt::Key_Return);
+        QTest::keyClick(labels.at(1), Qt::Key_Space);
+        QTest::keyClick(labels.at(1), Qt::Key_A);  // other keys do nothing
+        QAccessibleInterface* run = QAccessible::queryAccessibleInterface(labels.at(1));
+        run->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(pane.actions,
+            (QList<DetailRow::Action> {
+                DetailRow::Action::ViewInNewFrm, DetailRow::Action::RunDetail, DetailRow::Action::RunDetail}));
+        // The longest name, "资料路径:", is shown whole.
+        const QFontMetrics metrics(pane.table.font());
+        QVERIFY(pane.table.columnWidth(0) >= metrics.horizontalAdvance(QStringLiteral("资料路径:")) + 16);
     }
 
     void labelsStayOverTheirRow()
