@@ -4,6 +4,7 @@
 #include "common/Images.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -34,6 +35,17 @@ QToolButton* makeButton(QToolBar* bar, const char* name, const QString& hint, in
     TMainControls::setButtonImage(button, image);
     bar->addWidget(button);
     return button;
+}
+// The view styles are one choice: the menu shows which one is in force.
+void makeRadioGroup(QObject* owner, const QList<QAction*>& actions)
+{
+    auto* group = new QActionGroup(owner);
+    group->setExclusive(true);
+    for (QAction* action : actions) {
+        action->setCheckable(true);
+        group->addAction(action);
+    }
+    actions.first()->setChecked(true);
 }
 }  // namespace
 
@@ -239,6 +251,7 @@ void TMainControls::buildMenus(QMainWindow* window)
     N24->setObjectName(QStringLiteral("N24"));
     N25 = ViewMenu->addAction(QStringLiteral("列表"));
     N25->setObjectName(QStringLiteral("N25"));
+    makeRadioGroup(window, {N23, N24, N25});
     QMenu* sort = ViewMenu->addMenu(mainImage(9), QStringLiteral("资料排序"));
     sort->setObjectName(QStringLiteral("N26"));
     N27 = sort->addAction(QStringLiteral("按名称"));
@@ -295,6 +308,7 @@ void TMainControls::buildMenus(QMainWindow* window)
     ListLargeIcons = view->addAction(QStringLiteral("大图标"));
     ListSmallIcons = view->addAction(QStringLiteral("小图标"));
     ListList = view->addAction(QStringLiteral("列表"));
+    makeRadioGroup(window, {ListLargeIcons, ListSmallIcons, ListList});
     QMenu* listSort = MainListPopupMenu->addMenu(listImage(11), QStringLiteral("资料排序"));
     listSort->setObjectName(QStringLiteral("N18"));
     ListByName = listSort->addAction(QStringLiteral("按名称"));

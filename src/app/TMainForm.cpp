@@ -57,7 +57,17 @@ QString TMainForm::settingsFilePath() const { return QDir(m_programDir).filePath
 
 int TMainForm::listViewStyle() const { return listitems::viewStyle(m_ui.MainList); }
 
-void TMainForm::setListViewStyle(int style) { listitems::setViewStyle(m_ui.MainList, style); }
+void TMainForm::setListViewStyle(int style)
+{
+    listitems::setViewStyle(m_ui.MainList, style);
+    const int shown = listViewStyle();
+    m_ui.N23->setChecked(shown == 0);
+    m_ui.N24->setChecked(shown == 1);
+    m_ui.N25->setChecked(shown == 2);
+    m_ui.ListLargeIcons->setChecked(shown == 0);
+    m_ui.ListSmallIcons->setChecked(shown == 1);
+    m_ui.ListList->setChecked(shown == 2);
+}
 
 void TMainForm::connectControls()
 {

@@ -10,6 +10,7 @@
 #include "common/SettingsFile.h"
 #include "tree/TreeNodes.h"
 
+#include <QAction>
 #include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -402,6 +403,19 @@ private slots:
         app->N23Click();
         QCOMPARE(app->listViewStyle(), 0);
         QCOMPARE(app->ui().MainList->viewMode(), QListView::IconMode);
+        // Both menus show the style in force as the one checked item of its group, also when it was set
+        // another way (the options dialog, start-up).
+        const auto checked = [&] {
+            return QList<bool> {app->ui().N23->isChecked(), app->ui().N24->isChecked(), app->ui().N25->isChecked(),
+                app->ui().ListLargeIcons->isChecked(), app->ui().ListSmallIcons->isChecked(),
+                app->ui().ListList->isChecked()};
+        };
+        QCOMPARE(checked(), (QList<bool> {true, false, false, true, false, false}));
+        app->ui().ListSmallIcons->trigger();
+        QCOMPARE(app->listViewStyle(), 1);
+        QCOMPARE(checked(), (QList<bool> {false, true, false, false, true, false}));
+        app->setListViewStyle(2);
+        QCOMPARE(checked(), (QList<bool> {false, false, true, false, false, true}));
     }
 
 private:
