@@ -249,9 +249,21 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::FormResize()
 {
-    m_ui.MainList->setFixedHeight(m_ui.panel->height() / 4);
-    if (!m_closing && m_treeView.selectedNode())
-        MainListShow();
+    // A resize comes as a burst of events while the frame is dragged: list once, after the burst.
+    if (m_relistPending)
+        return;
+    m_relistPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_relistPending = false;
+        if (!m_closing && m_treeView.selectedNode())
+            MainListShow();
+    });
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
 }
 
 void TMainForm::changeEvent(QEvent* event)
@@ -263,9 +275,10 @@ void TMainForm::changeEvent(QEvent* event)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    // The list takes a quarter of the right-hand panel whenever the panel changes size.
+    // The list takes a quarter of the right-hand panel whenever the panel changes size (a splitter drag
+    // included); only a resize of the window itself lists again.
     if (watched == m_ui.panel && event->type() == QEvent::Resize)
-        FormResize();
+        m_ui.MainList->setFixedHeight(m_ui.panel->height() / 4);
     return QMainWindow::eventFilter(watched, event);
 }
 

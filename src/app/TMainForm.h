@@ -112,6 +112,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void connectControls();
@@ -148,6 +149,7 @@ private:
     TReader m_reader;
     TTray m_tray;
     bool m_closing = false;
+    bool m_relistPending = false;  // a relisting after a resize is on its way
     bool m_terminate = false;
     bool m_formClosed = false;
 };

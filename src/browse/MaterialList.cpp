@@ -17,10 +17,15 @@ void TMaterialList::MainTreeViewClick()
     MainListShow();
 }
 
-void TMaterialList::show(const QList<ListEntry>& entries)
+void TMaterialList::show(const QList<ListEntry>& entries, const TTreeNode* place)
 {
+    const bool samePlace = m_shownAny && place == m_shownPlace;
+    m_shownAny = true;
+    m_shownPlace = place;
     m_entries = entries;
-    m_view.showEntries(m_entries);
+    m_view.showEntries(m_entries, samePlace);
+    if (samePlace && m_view.selectedIndex() >= 0)
+        m_view.setCategoryButtonsEnabled(false);  // as after the click that selected the kept item
 }
 
 void TMaterialList::MainListShow()
@@ -41,7 +46,7 @@ void TMaterialList::MainListShow()
     TTreeNode* node = m_selection.selectedNode();
     // Only the top node is the search-results node: a category may carry the same name.
     if (node && !node->parent() && node->text() == kinds::searchNode()) {
-        show(m_searchResults);
+        show(m_searchResults, node);
         return;
     }
     if (!node)
@@ -49,7 +54,7 @@ void TMaterialList::MainListShow()
 
     TTreeNode* parent = node->parent();
     if (node->childCount() == 0 && !parent) {
-        show({});
+        show({}, node);
         return;  // a kind root without categories: nothing to list, no place visited
     }
     QList<ListEntry> entries;
@@ -65,7 +70,7 @@ void TMaterialList::MainListShow()
     } else {
         entries += AddRealFileToList(node->text(), QString(), ListOrder, parent->text());
     }
-    show(entries);
+    show(entries, node);
     m_navigator.recordListing(keyForNode(node), recordVisit);
 }
 
@@ -173,5 +178,5 @@ void TMaterialList::OByTime() { listWithOrder(2); }
 
 void TMaterialList::showKindRoots()
 {
-    show({ListEntry {kinds::textRoot(), 3, 0}, ListEntry {kinds::exampleRoot(), 3, 0}});
+    show({ListEntry {kinds::textRoot(), 3, 0}, ListEntry {kinds::exampleRoot(), 3, 0}}, nullptr);
 }

@@ -23,8 +23,10 @@ struct ListEntry {
 class MaterialListView {
 public:
     virtual ~MaterialListView() = default;
-    // Replaces the items of the list (nothing selected afterwards).
-    virtual void showEntries(const QList<ListEntry>& entries) = 0;
+    // Replaces the items of the list. samePlace: the place listed before is listed again (a resize, another
+    // order, after a command): the item selected before, and where the list was scrolled to, stay when that
+    // item is still listed. Otherwise nothing is selected afterwards.
+    virtual void showEntries(const QList<ListEntry>& entries, bool samePlace) = 0;
     // Index of the selected item, or -1.
     virtual int selectedIndex() const = 0;
     // Empties the details pane.
@@ -67,7 +69,8 @@ public:
     const QList<ListEntry>& searchResults() const { return m_searchResults; }
 
 private:
-    void show(const QList<ListEntry>& entries);
+    // place: the node listed (nullptr for the top-level listing of the kind roots).
+    void show(const QList<ListEntry>& entries, const TTreeNode* place);
     void listWithOrder(int order);
     // The node a folder item stands for: among the selected node's children first, then onwards in
     // tree order.
@@ -78,5 +81,7 @@ private:
     TNavigator& m_navigator;
     MaterialListView& m_view;
     QList<ListEntry> m_entries;
+    const TTreeNode* m_shownPlace = nullptr;
+    bool m_shownAny = false;
     QList<ListEntry> m_searchResults;
 };

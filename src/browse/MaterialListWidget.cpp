@@ -4,11 +4,32 @@
 #include "browse/ListItems.h"
 
 #include <QListWidget>
+#include <QScrollBar>
 #include <QToolButton>
 
-void TMaterialListWidget::showEntries(const QList<ListEntry>& entries)
+#include <optional>
+
+void TMaterialListWidget::showEntries(const QList<ListEntry>& entries, bool samePlace)
 {
+    // What to keep when the same place is listed again: the item the user was at, and the view's place.
+    std::optional<ListEntry> kept;
+    const int horizontal = m_list->horizontalScrollBar()->value();
+    const int vertical = m_list->verticalScrollBar()->value();
+    if (samePlace) {
+        if (const QListWidgetItem* item = listitems::selected(m_list))
+            kept = ListEntry {item->text(), listitems::image(item), listitems::id(item)};
+    }
     listitems::fill(m_list, entries, listitems::viewStyle(m_list) == 0);
+    if (!samePlace)
+        return;
+    if (kept) {
+        const int row = int(entries.indexOf(*kept));
+        if (row >= 0)
+            m_list->setCurrentRow(row);
+    }
+    m_list->doItemsLayout();
+    m_list->horizontalScrollBar()->setValue(horizontal);
+    m_list->verticalScrollBar()->setValue(vertical);
 }
 
 int TMaterialListWidget::selectedIndex() const

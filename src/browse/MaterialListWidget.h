@@ -18,7 +18,7 @@ public:
           m_details(details)
     { }
 
-    void showEntries(const QList<ListEntry>& entries) override;
+    void showEntries(const QList<ListEntry>& entries, bool samePlace) override;
     int selectedIndex() const override;
     void clearDetails() override;
     void setCategoryButtonsEnabled(bool enabled) override;

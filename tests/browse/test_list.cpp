@@ -189,6 +189,31 @@ private slots:
         QCOMPARE(ListOrder, 1);
         // Sorting the same place again is not a visit.
         QVERIFY(app.navigator.backHistory().isEmpty());
+
+        // Listing the same place again keeps the item the user was at, wherever the new order puts it,
+        // and leaves the category buttons as the selection wants them.
+        app.view.selected = 0;  // c
+        app.list.OByName();
+        QCOMPARE(app.captions(), (QStringList {"a", "b", "c"}));
+        QCOMPARE(app.view.selected, 2);
+        QCOMPARE(app.view.samePlaces.last(), true);
+        QVERIFY(!app.view.categoryButtons);
+        // Another place starts with nothing selected, and so does coming back to this one.
+        app.click({QStringLiteral("文字资料")});
+        QCOMPARE(app.view.samePlaces.last(), false);
+        QCOMPARE(app.view.selected, -1);
+        QVERIFY(app.view.categoryButtons);
+        app.view.selected = 0;
+        app.click({QStringLiteral("文字资料"), cat});
+        QCOMPARE(app.view.selected, -1);
+        // A kept item that is gone leaves nothing selected.
+        app.view.selected = 1;  // b
+        app.click({QStringLiteral("文字资料"), cat});
+        QCOMPARE(app.view.selected, 1);
+        QVERIFY(dir.exec(QStringLiteral("DELETE FROM textfile WHERE title = 'b'")));
+        app.list.MainListShow();
+        QCOMPARE(app.captions(), (QStringList {"a", "c"}));
+        QCOMPARE(app.view.selected, -1);
     }
 
     void titlesUnescapeApostrophesOnly()

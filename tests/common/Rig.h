@@ -16,6 +16,8 @@
 #include "tree/TreeFileKeeper.h"
 #include "tree/TreeSelection.h"
 
+#include <optional>
+
 // The selected node as a plain pointer; expanding turns the images and selects, as the tree control does.
 class FakeSelection final : public TreeSelection {
 public:
@@ -38,10 +40,15 @@ private:
 // What the material list showed and set on its window.
 class FakeListView final : public MaterialListView {
 public:
-    void showEntries(const QList<ListEntry>& e) override
+    void showEntries(const QList<ListEntry>& e, bool samePlace) override
     {
+        // As the list control does: the selected item stays when the same place is listed again.
+        const std::optional<ListEntry> kept = samePlace && selected >= 0 && selected < entries.size()
+            ? std::optional(entries.at(selected))
+            : std::nullopt;
         entries = e;
-        selected = -1;
+        selected = kept ? int(entries.indexOf(*kept)) : -1;
+        samePlaces.append(samePlace);
         ++shows;
     }
     int selectedIndex() const override { return selected; }
@@ -53,6 +60,7 @@ public:
     QList<ListEntry> entries;
     int selected = -1;
     int shows = 0;
+    QList<bool> samePlaces;  // for every showing, whether it listed the place before again
     int detailsCleared = 0;
     bool categoryButtons = false;
     bool addMaterial = false;
