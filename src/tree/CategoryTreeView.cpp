@@ -2,6 +2,7 @@
 
 #include "tree/TreeNodes.h"
 
+#include <QEvent>
 #include <QTreeWidget>
 
 namespace {
@@ -29,18 +30,41 @@ TCategoryTreeView::TCategoryTreeView(TCategoryTree& tree, QTreeWidget* control, 
 {
     m_tree.setObserver(this);
     treeReset();
-    connect(m_control, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem*, int) { emit nodeClicked(); });
-    // Expanding or collapsing a node selects it and turns its image; it lists nothing by itself.
-    connect(m_control, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
-        TTreeNode* node = nodeFor(item);
-        if (m_tree.expanded(node))
-            selectNode(node);
+    m_control->viewport()->installEventFilter(this);
+    connect(m_control, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item, int) {
+        if (item == m_currentAtPress)
+            emit nodeClicked();
+        m_currentAtPress = nullptr;
     });
-    connect(m_control, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
+    connect(m_control, &QTreeWidget::currentItemChanged, this,
+        [this](QTreeWidgetItem* now, QTreeWidgetItem*) { currentChanged(now); });
+    // Expanding or collapsing a node selects it and turns its image; the selection lists like any other
+    // the user makes.
+    const auto turned = [this](QTreeWidgetItem* item, bool expanded) {
         TTreeNode* node = nodeFor(item);
-        if (m_tree.collapsed(node))
-            selectNode(node);
-    });
+        if (!(expanded ? m_tree.expanded(node) : m_tree.collapsed(node)))
+            return;
+        const bool moved = treenodes::selected(m_control) != item;
+        asProgram([&] { selectNode(node); });
+        if (moved)
+            currentChanged(item);
+    };
+    connect(m_control, &QTreeWidget::itemExpanded, this, [turned](QTreeWidgetItem* item) { turned(item, true); });
+    connect(m_control, &QTreeWidget::itemCollapsed, this, [turned](QTreeWidgetItem* item) { turned(item, false); });
+}
+
+bool TCategoryTreeView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_control->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_currentAtPress = m_control->currentItem();
+    return QObject::eventFilter(watched, event);
+}
+
+void TCategoryTreeView::currentChanged(QTreeWidgetItem* now)
+{
+    if (m_programDepth > 0 || !now || !m_control->isVisible())
+        return;
+    emit nodeClicked();
 }
 
 TCategoryTreeView::~TCategoryTreeView() { m_tree.setObserver(nullptr); }
@@ -52,12 +76,15 @@ TTreeNode* TCategoryTreeView::nodeFor(const QTreeWidgetItem* item) const
 
 TTreeNode* TCategoryTreeView::selectedNode() const { return nodeFor(treenodes::selected(m_control)); }
 
-void TCategoryTreeView::selectNode(TTreeNode* node) { treenodes::select(m_control, itemFor(node)); }
+void TCategoryTreeView::selectNode(TTreeNode* node)
+{
+    asProgram([&] { treenodes::select(m_control, itemFor(node)); });
+}
 
 void TCategoryTreeView::expandNode(TTreeNode* node)
 {
     if (QTreeWidgetItem* item = itemFor(node))
-        item->setExpanded(true);
+        asProgram([&] { item->setExpanded(true); });
 }
 
 QTreeWidgetItem* TCategoryTreeView::makeItems(TTreeNode* node)
@@ -76,6 +103,12 @@ QTreeWidgetItem* TCategoryTreeView::makeItems(TTreeNode* node)
 
 void TCategoryTreeView::treeReset()
 {
+    asProgram([&] { rebuild(); });
+}
+
+void TCategoryTreeView::rebuild()
+{
+    m_currentAtPress = nullptr;
     m_control->clear();
     m_items.clear();
     QList<QTreeWidgetItem*> tops;
@@ -88,6 +121,11 @@ void TCategoryTreeView::treeReset()
 }
 
 void TCategoryTreeView::nodeInserted(TTreeNode* node)
+{
+    asProgram([&] { insertItems(node); });
+}
+
+void TCategoryTreeView::insertItems(TTreeNode* node)
 {
     QTreeWidgetItem* item = makeItems(node);
     if (TTreeNode* parent = node->parent()) {
@@ -121,5 +159,6 @@ void TCategoryTreeView::nodeAboutToBeRemoved(TTreeNode* node)
 {
     QTreeWidgetItem* item = itemFor(node);
     forget(node);
-    delete item;
+    m_currentAtPress = nullptr;
+    asProgram([&] { delete item; });
 }

@@ -30,16 +30,36 @@ public:
     void nodeAboutToBeRemoved(TTreeNode* node) override;
 
 signals:
-    // A click on a node (the tree's click handler runs for it).
+    // The user made a node current (a click, the keyboard, expanding or collapsing it), or clicked the
+    // current node again: the tree's click handler runs for it. Selections made by the program do not
+    // count, nor do those the control makes when the tree changes under it.
     void nodeClicked();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Runs f as the program's own change of the control: no nodeClicked for what it does.
+    template <typename F> void asProgram(F f)
+    {
+        ++m_programDepth;
+        f();
+        --m_programDepth;
+    }
+    void currentChanged(QTreeWidgetItem* now);
+    void rebuild();
+    void insertItems(TTreeNode* node);
+
     QTreeWidgetItem* makeItems(TTreeNode* node);
     void forget(const TTreeNode* node);
 
     TCategoryTree& m_tree;
     QTreeWidget* m_control;
     QHash<const TTreeNode*, QTreeWidgetItem*> m_items;
+    int m_programDepth = 0;
+    // The current item when the last mouse press reached the control: a click on it lists it again,
+    // a click that made another item current has listed that one already.
+    const QTreeWidgetItem* m_currentAtPress = nullptr;
 };
 
 // The tree as the control holds it, with each item's image index (to check that it follows the tree).

@@ -8,6 +8,7 @@
 
 #include "browse/ListItems.h"
 #include "common/SettingsFile.h"
+#include "tree/CategoryTreeView.h"
 #include "tree/TreeNodes.h"
 
 #include <QAction>
@@ -65,7 +66,7 @@ QString item(const QString& caption, int image, qint64 id = 0)
 // A main window whose data module reads the test directory's database whatever the current
 // directory is (the program itself runs in its own directory).
 struct ListApp {
-    explicit ListApp(const TestDataDir& dir) : app(dir) { MainData->useAbsolutePath(); }
+    explicit ListApp(const TestDataDir& dir, bool show = false) : app(dir, show) { MainData->useAbsolutePath(); }
     TMainForm& form() { return app.form(); }
     TMainForm* operator->() { return &app.form(); }
     TestApp app;
@@ -413,6 +414,52 @@ private slots:
         app->searchResultsSink()({ListEntry {QStringLiteral("甲"), 4, 11}, ListEntry {QStringLiteral("乙"), 5, 12}});
         clickNode(app.form(), {QStringLiteral("搜索结果")});
         QCOMPARE(describe(app->ui().MainList), (QStringList {item("甲", 4, 11), item("乙", 5, 12)}));
+    }
+
+    // End to end: whatever makes a tree node current for the user lists it as a visit, once; the program's
+    // own selections list nothing by themselves.
+    void treeAndListStayInStep()
+    {
+        TestDataDir dir(kTree);
+        ListApp app(dir, true);
+        QTreeWidget* tree = app->ui().MainTreeView;
+        tree->setFocus();
+        int listings = 0;
+        QObject::connect(&app->treeView(), &TCategoryTreeView::nodeClicked, [&] { ++listings; });
+        const auto listedNames = [&] {
+            return captions(app->ui().MainList);
+        };
+
+        clickNode(app.form(), {QStringLiteral("文字资料")});
+        listings = 0;
+        QTest::keyClick(tree, Qt::Key_Down);  // the next node down: 实例资料 while 文字资料 is collapsed
+        QCOMPARE(treenodes::selected(tree), findNode(app.form(), {QStringLiteral("实例资料")}));
+        QCOMPARE(listedNames(), QStringList {"工具"});
+        QCOMPARE(listings, 1);
+        QCOMPARE(app->navigator().backHistory().count(), 1);
+
+        // Expanding a node that is not current (its arrow) selects and lists it.
+        QTreeWidgetItem* text = findNode(app.form(), {QStringLiteral("文字资料")});
+        text->setExpanded(true);
+        QCOMPARE(treenodes::selected(tree), text);
+        QCOMPARE(listedNames(), (QStringList {"算法", "网络", "搜索结果"}));
+        QCOMPARE(listings, 2);
+
+        // A click on another node lists it once; a click on the current node lists it again.
+        QTreeWidgetItem* net = findNode(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")});
+        const QPoint at = tree->visualItemRect(net).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(treenodes::selected(tree), net);
+        QCOMPARE(listings, 3);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(listings, 4);
+
+        // The program's selections (a double click on a folder item, Up) list through their own command.
+        app->ui().MainList->clear();
+        app->treeView().selectNode(app->treeView().nodeFor(text));
+        app->treeView().expandNode(app->treeView().nodeFor(findNode(app.form(), {QStringLiteral("实例资料")})));
+        QCOMPARE(listings, 4);
+        QCOMPARE(app->ui().MainList->count(), 0);
     }
 
     // End to end: the view styles belong to the window's list control alone.
