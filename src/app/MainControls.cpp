@@ -1,5 +1,6 @@
 #include "app/MainControls.h"
 
+#include "browse/FindBar.h"
 #include "browse/ListItems.h"
 #include "common/Images.h"
 
@@ -172,6 +173,9 @@ void TMainControls::buildCentralArea(QMainWindow* window)
     ThisFrmViewer->hide();
     stack->addWidget(MainDetail, 0, 0);
     stack->addWidget(ThisFrmViewer, 0, 0);
+    ReaderFind = new FindBar(ThisFrmViewer, detailArea);
+    stack->addWidget(ReaderFind, 1, 0);
+    stack->setRowStretch(0, 1);
     panelLayout->addWidget(detailArea, 1);
 
     StoreItemView = new QListWidget(panel);
@@ -264,6 +268,13 @@ void TMainControls::buildMenus(QMainWindow* window)
     ViewMenu->addSeparator();
     N30 = ViewMenu->addAction(mainImage(7), QStringLiteral("选项"));
     N30->setObjectName(QStringLiteral("N30"));
+    ViewMenu->addSeparator();
+    NavBack = ViewMenu->addAction(images::mainImage(14), QStringLiteral("后退"));
+    NavBack->setObjectName(QStringLiteral("NavBack"));
+    NavForward = ViewMenu->addAction(images::mainImage(15), QStringLiteral("前进"));
+    NavForward->setObjectName(QStringLiteral("NavForward"));
+    NavUp = ViewMenu->addAction(images::mainImage(16), QStringLiteral("向上"));
+    NavUp->setObjectName(QStringLiteral("NavUp"));
 
     // 帮助&H
     HelpMenu = window->menuBar()->addMenu(QStringLiteral("帮助&H"));
@@ -328,4 +339,27 @@ void TMainControls::buildMenus(QMainWindow* window)
     N35->setObjectName(QStringLiteral("N35"));
     N36 = TrayPopMenu->addAction(images::detailImage(1), QStringLiteral("退出"));
     N36->setObjectName(QStringLiteral("N36"));
+    assignShortcuts();
+}
+
+void TMainControls::assignShortcuts()
+{
+    N29->setShortcut(QKeySequence::Find);
+    N11->setShortcut(QKeySequence::New);
+    N12->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    N41->setShortcut(QKeySequence(Qt::Key_F1));
+    NavBack->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    NavForward->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    NavUp->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Up));
+    // Delete and F2 act on the category in the tree or on the material in the list, whichever has the
+    // focus: each action works in its own control only.
+    const auto inControl = [](QAction* action, const QKeySequence& keys, QWidget* control) {
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        control->addAction(action);
+    };
+    inControl(N4, QKeySequence(Qt::Key_Delete), MainTreeView);
+    inControl(N3, QKeySequence(Qt::Key_F2), MainTreeView);
+    inControl(N19, QKeySequence(Qt::Key_Delete), MainList);
+    inControl(N20, QKeySequence(Qt::Key_F2), MainList);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The controls, toolbar buttons and menus of the main window, built in code with the names the
 // program's handlers know them by. The window connects them to its handlers; nothing here acts.
+class FindBar;
 class QAction;
 class QListWidget;
 class QMainWindow;
@@ -44,6 +45,7 @@ struct TMainControls {
     QWidget* detailArea = nullptr;  // MainDetail and ThisFrmViewer share this place
     QTableWidget* MainDetail = nullptr;
     QPlainTextEdit* ThisFrmViewer = nullptr;
+    FindBar* ReaderFind = nullptr;  // under ThisFrmViewer, shown by Ctrl+F in it
     QListWidget* StoreItemView = nullptr;  // hidden: the last search results
     QWidget* Panel1 = nullptr;
     QStatusBar* MainStatus = nullptr;
@@ -77,6 +79,10 @@ struct TMainControls {
     QAction* N28 = nullptr;
     QAction* N29 = nullptr;
     QAction* N30 = nullptr;
+    // 查看, for the keyboard: back, forward, up (as the toolbar buttons).
+    QAction* NavBack = nullptr;
+    QAction* NavForward = nullptr;
+    QAction* NavUp = nullptr;
     // 帮助: topics, mail, web site, about.
     QAction* N41 = nullptr;
     QAction* N43 = nullptr;
@@ -106,4 +112,5 @@ private:
     void buildToolBar(QMainWindow* window);
     void buildCentralArea(QMainWindow* window);
     void buildMenus(QMainWindow* window);
+    void assignShortcuts();
 };

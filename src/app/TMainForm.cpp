@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -158,6 +159,28 @@ void TMainForm::connectMenus()
     connect(c.N44, &QAction::triggered, this, [this] { help::N44Click(this); });
     for (QAction* a : {c.N46, c.N35})
         connect(a, &QAction::triggered, this, [this] { help::N46Click(this); });
+    on(c.NavBack, &TMainForm::BackTBtnClick);
+    on(c.NavForward, &TMainForm::PreTBtnClick);
+    on(c.NavUp, &TMainForm::UpTBtnClick);
+
+    // Enter in the tree lists the node; in the list it opens a folder or reads a material.
+    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        auto* inTree = new QShortcut(QKeySequence(key), c.MainTreeView, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(inTree, &QShortcut::activated, this, &TMainForm::MainTreeViewClick);
+        auto* inList = new QShortcut(QKeySequence(key), c.MainList, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(inList, &QShortcut::activated, this, &TMainForm::openSelectedItem);
+    }
+}
+
+void TMainForm::openSelectedItem()
+{
+    const QListWidgetItem* item = listitems::selected(m_ui.MainList);
+    if (!item)
+        return;
+    if (listitems::isMaterial(item))
+        m_details.runFirstAction();
+    else
+        MainListDblClick();
 }
 
 // ---- start-up and shutdown -------------------------------------------------------------------
@@ -357,6 +380,9 @@ void TMainForm::updateNavigationButtons()
     TMainControls::setButtonImage(m_ui.BackTBtn, m_navigator.backImage());
     TMainControls::setButtonImage(m_ui.PreTBtn, m_navigator.forwardImage());
     TMainControls::setButtonImage(m_ui.UpTBtn, m_navigator.upImage());
+    m_ui.NavBack->setEnabled(m_navigator.backImage() == TNavigator::kBackActive);
+    m_ui.NavForward->setEnabled(m_navigator.forwardImage() == TNavigator::kForwardActive);
+    m_ui.NavUp->setEnabled(m_navigator.upImage() == TNavigator::kUpActive);
 }
 
 // ---- what the collaborators ask of the window -------------------------------------------------

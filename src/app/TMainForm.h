@@ -90,6 +90,8 @@ public slots:
     void MainListShow();
     void MainListClick();
     void MainListDblClick();
+    // Enter on the selected list item: a folder or kind root opens, a material runs its first details action.
+    void openSelectedItem();
     void OByName();
     void OByTime();
     void N23Click();

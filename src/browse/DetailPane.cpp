@@ -13,9 +13,9 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidgetItem>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -273,6 +273,19 @@ void TDetailPane::MainDetailShow(QListWidgetItem* item, bool selected)
     }
     // The names take the room their longest row needs; the values take the rest.
     m_table->resizeColumnToContents(0);
+}
+
+bool TDetailPane::runFirstAction()
+{
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        QWidget* host = m_table->cellWidget(row, 1);
+        auto* label = host ? host->findChild<TActionLabel*>(QString::fromLatin1(kActionLabelName)) : nullptr;
+        if (label && label->isVisibleTo(host)) {
+            label->activate();
+            return true;
+        }
+    }
+    return false;
 }
 
 void TDetailPane::RunDetail()

@@ -23,6 +23,8 @@ public:
     void MainDetailShow(QListWidgetItem* item, bool selected);
     // Removes every row.
     void clear();
+    // Runs the first action label of the rows shown (what Enter on a material does); false when there is none.
+    bool runFirstAction();
     // Opens the file of the example material shown last, or says that its path is wrong.
     void RunDetail();
     // The path "运行资料" runs: the example material whose details were shown last.

@@ -1,5 +1,6 @@
 #include "browse/TNewFrmViewer.h"
 
+#include "browse/FindBar.h"
 #include "browse/ReadingText.h"
 #include "browse/ViewerFont.h"
 #include "common/Images.h"
@@ -9,6 +10,7 @@
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -58,6 +60,11 @@ TNewFrmViewer::TNewFrmViewer(
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     layout->addWidget(Memo1, 1);
+    Find = new FindBar(Memo1, this);
+    layout->addWidget(Find);
+    // Escape closes the window (the find bar takes it first while its field has the focus).
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 
     connect(ToolButton1, &QToolButton::clicked, this, &TNewFrmViewer::ToolButton1Click);
     connect(ToolButton2, &QToolButton::clicked, this, &TNewFrmViewer::ToolButton2Click);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+class FindBar;
 class QPlainTextEdit;
 class QToolBar;
 class QToolButton;
@@ -35,6 +36,7 @@ public:
     QToolButton* ToolButton1 = nullptr;  // 全选
     QToolButton* ToolButton2 = nullptr;  // 复制
     QPlainTextEdit* Memo1 = nullptr;
+    FindBar* Find = nullptr;  // under Memo1, shown by Ctrl+F
 
     // Applies the viewer font of the settings file to Memo1 (kept when it cannot be read).
     void FontInit();

@@ -1,5 +1,6 @@
 #include "desktop/TAcceptTextForm.h"
 
+#include "common/BodyField.h"
 #include "common/Gbk.h"
 #include "common/Kinds.h"
 #include "common/Prompts.h"
@@ -8,13 +9,13 @@
 #include "tree/CategoryTree.h"
 
 #include <QComboBox>
-#include <QRegularExpression>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -92,6 +93,7 @@ void TAcceptTextForm::buildControls(Layout kind)
     MainMemo = new QPlainTextEdit(this);
     MainMemo->setObjectName(QStringLiteral("MainMemo"));
     MainMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    bodyfield::setUp(MainMemo);
     OkBtn = new QPushButton(QStringLiteral("添加"), this);
     OkBtn->setObjectName(QStringLiteral("OkBtn"));
     OkBtn->setDefault(true);

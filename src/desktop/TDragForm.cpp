@@ -30,6 +30,8 @@ TDragForm::TDragForm(const TCategoryTree* tree, QWidget* parent)
 {
     setObjectName(QStringLiteral("TDragForm"));
     setWindowTitle(QStringLiteral("DragForm"));
+    // Showing it must not take the keyboard from the window the user is typing in.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, colorFromValue(kSkyBlue));

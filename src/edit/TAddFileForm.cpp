@@ -1,5 +1,6 @@
 #include "edit/TAddFileForm.h"
 
+#include "common/BodyField.h"
 #include "common/Gbk.h"
 #include "common/Prompts.h"
 #include "store/Escaping.h"
@@ -118,7 +119,7 @@ void TAddFileForm::buildControls()
     MainText = new QPlainTextEdit(this);
     MainText->setObjectName(QStringLiteral("MainText"));
     MainText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    MainText->setTabChangesFocus(true);
+    bodyfield::setUp(MainText);
     AddBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("添加"), this);
     AddBtn->setObjectName(QStringLiteral("AddBtn"));
     CancelBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("取消"), this);

@@ -98,7 +98,8 @@ private slots:
         QCOMPARE(captions(app->ui().ViewMenu),
             (QStringList {QStringLiteral("大图标"), QStringLiteral("小图标"), QStringLiteral("列表"),
                 QStringLiteral("资料排序"), QStringLiteral("-"), QStringLiteral("搜索"), QStringLiteral("-"),
-                QStringLiteral("选项")}));
+                QStringLiteral("选项"), QStringLiteral("-"), QStringLiteral("后退"), QStringLiteral("前进"),
+                QStringLiteral("向上")}));
         QCOMPARE(captions(app->ui().HelpMenu),
             (QStringList {QStringLiteral("主题"), QStringLiteral("-"), QStringLiteral("来信"),
                 QStringLiteral("访问网站"), QStringLiteral("-"), QStringLiteral("关于")}));
@@ -113,6 +114,18 @@ private slots:
                 QStringLiteral("关于"), QStringLiteral("退出")}));
         QVERIFY(app->ui().N121->isCheckable());
         QVERIFY(app->ui().N341->isCheckable());
+
+        // The keys the menus show; Delete and F2 belong to the tree's and the list's actions alone.
+        const TMainControls& c = app->ui();
+        const QList<QPair<QAction*, QString>> keys {{c.N29, "Ctrl+F"}, {c.N11, "Ctrl+N"}, {c.N12, "Ctrl+Q"},
+            {c.N41, "F1"}, {c.NavBack, "Alt+Left"}, {c.NavForward, "Alt+Right"}, {c.NavUp, "Alt+Up"}, {c.N4, "Del"},
+            {c.N3, "F2"}, {c.N19, "Del"}, {c.N20, "F2"}};
+        for (const auto& [action, key] : keys)
+            QCOMPARE(action->shortcut().toString(), key);
+        for (QAction* a : {c.N4, c.N3, c.N19, c.N20})
+            QCOMPARE(a->shortcutContext(), Qt::WidgetShortcut);
+        QVERIFY(c.MainTreeView->actions().contains(c.N4) && c.MainTreeView->actions().contains(c.N3));
+        QVERIFY(c.MainList->actions().contains(c.N19) && c.MainList->actions().contains(c.N20));
     }
 
     void damagedTreeFileEndsTheProgramWithoutWritingIt()
