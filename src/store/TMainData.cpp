@@ -18,8 +18,10 @@ namespace {
 const QString kFileName = QStringLiteral("Data.QSD");
 const QString kNested = QStringLiteral("另一个数据库操作尚未结束");
 // A copy of a small database is done almost at once: the first write waits that long for it, so that a
-// damaged small file is found before anything is written into it. A large one is never waited for.
+// damaged small file is found before anything is written into it. A larger one (its copy takes seconds
+// and is checked only at its end) is not waited for at all.
 constexpr int kFirstWriteWaitMs = 30;
+constexpr qint64 kWaitedCopyBytes = qint64(4) << 20;
 // What dataVersion() gives when another process holds the file.
 constexpr qint64 kBusy = -2;
 
@@ -221,7 +223,8 @@ bool TMainData::takeSafetyCopy(sqlite::Connection& connection, QString* error)
     }
     showCopyNews(QStringLiteral("正在建立数据库的安全副本……"));
     // A small file is copied at once: waiting that moment finds a damaged one before it is written.
-    if (m_copier->waitFinished(kFirstWriteWaitMs) && m_copier->state() == TSafetyCopier::State::Unsound) {
+    if (QFileInfo(path).size() <= kWaitedCopyBytes && m_copier->waitFinished(kFirstWriteWaitMs)
+        && m_copier->state() == TSafetyCopier::State::Unsound) {
         m_damage = m_copier->reason() + QStringLiteral("，没有写入");
         setError(error, m_damage);
         return false;
