@@ -105,6 +105,7 @@ bool TMainData::open(sqlite::Connection& connection, QString* error)
         setError(error, e.message);
         return false;
     }
+    keepWatcherOpen(path);
     checkSchemaOnce(connection);
     // A database from before the indexes gets them once; creating them is a write like any other.
     if (!m_indexesChecked && m_schemaProblem.isEmpty() && m_schemaChecked) {
@@ -375,6 +376,32 @@ bool TMainData::select(const Statement& st, const std::function<bool(Row&)>& row
         setError(error, failure);
         return false;
     }
+}
+
+void TMainData::keepWatcherOpen(const QString& path)
+{
+    // While one connection stays open, an operation's connection is never the last to close: its close then
+    // neither folds the WAL back into the file nor deletes it, and a write costs one sync of the WAL instead
+    // of five (creating the WAL, its directory, the commit, the checkpoint, the file). SQLite folds the WAL
+    // back by itself every thousand pages, and the destructor at the end of the run.
+    if (m_watcher && m_watcher->path() != path)
+        m_watcher.reset();
+    if (m_watcher)
+        return;
+    m_watcher = std::make_unique<sqlite::Connection>();
+    m_watchedFile = fileIdentity(path);
+    if (!m_watcher->open(path).ok()) {
+        m_watcher.reset();
+        return;
+    }
+    // SQLite opens the file lazily: one read makes the connection take its part in the WAL, which it keeps
+    // while it stays open. A busy or unreadable file is left to the operation itself.
+    m_watcher->setBusyBudget(0);
+    sqlite::Statement first(*m_watcher, QStringLiteral("PRAGMA data_version"));
+    if (!first.isValid() || first.step() != sqlite::Statement::Step::Row)
+        m_watcher.reset();
+    else
+        m_watcher->setBusyBudget(sqlite::Connection::kDefaultBusyBudgetMs);
 }
 
 qint64 TMainData::dataVersion()
