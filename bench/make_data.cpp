@@ -1,14 +1,17 @@
 // make-data: writes a complete, large data directory for the benchmarks.
 //
-//   make-data [--without-indexes] DIR [N [SEED]]
+//   make-data [--without-indexes] [--small-bodies] DIR [N [SEED]]
 //
 // DIR gets MTS.qs (two kinds x 50 categories x 20 subcategories), QS.ini, QSHELP.html and a Data.QSD
 // holding N text materials and N/4 example materials: titles of Chinese and ASCII words, authors,
 // creation times over ten years, bodies from 100 bytes to 200 KB, some apostrophes and colons. One
 // subcategory (文字资料/算法/排序) holds 5,000 text materials (N/2 when N is below 10,000). The output
-// depends on N and SEED only. bench.info in DIR names what the benchmark measures (the largest
-// subcategory, the id of a 200 KB material, a title keyword and an author with their hit counts).
-// --without-indexes leaves out the indexes, as a database made before them lacks them.
+// depends on N, SEED and the options only. bench.info in DIR names what the benchmark measures (the
+// largest subcategory, the id of a 200 KB material, a title keyword and an author with their hit counts).
+// The database is in WAL journal mode, as a new installation's is.
+// --without-indexes makes the database an older installation has: no indexes, rollback journal.
+// --small-bodies gives every body about 1 KB (one text material keeps its 200 KB) and N defaults to
+// 1,000,000: many rows in a file of the size the default set has, so that scale can be measured.
 #include "app/InstallFiles.h"
 #include "store/Escaping.h"
 #include "store/Indexes.h"
@@ -350,8 +353,8 @@ std::string utf8(const QString& s) { return s.toStdString(); }
 
 class Generator final {
 public:
-    Generator(std::size_t n, std::uint64_t seed)
-        : m_n(n), m_rng(seed), m_titleZipf(kWordCount, 6), m_authorZipf(authorCount(), 12)
+    Generator(std::size_t n, std::uint64_t seed, bool smallBodies)
+        : m_n(n), m_smallBodies(smallBodies), m_rng(seed), m_titleZipf(kWordCount, 6), m_authorZipf(authorCount(), 12)
     {
         buildAuthors();
         buildLinePool();
@@ -392,7 +395,11 @@ public:
             m.seed = m_rng.next();
             m.title = title();
             m.writer = m_rng.chance(0.1) ? std::string() : m_authors[m_authorZipf.pick(m_rng)];
-            if (m.text) {
+            if (m_smallBodies) {
+                m.bodyBytes = 800 + m_rng.below(450);  // about 1 KB
+                if (!m.text)
+                    m.fpath = fpath(m);
+            } else if (m.text) {
                 m.bodyBytes = static_cast<std::size_t>(
                     m_rng.chance(0.9) ? m_rng.logUniform(100, 20000) : m_rng.logUniform(20000, 204800));
             } else {
@@ -484,6 +491,7 @@ private:
     }
 
     std::size_t m_n;
+    bool m_smallBodies;
     Rng m_rng;
     Zipf m_titleZipf;
     Zipf m_authorZipf;
@@ -536,28 +544,32 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     const bool withIndexes = !args.removeAll(QStringLiteral("--without-indexes"));
+    const bool smallBodies = args.removeAll(QStringLiteral("--small-bodies")) > 0;
     if (args.isEmpty() || args.size() > 3 || args.first().startsWith(QLatin1Char('-'))) {
-        QTextStream(stderr) << "usage: make-data [--without-indexes] DIR [N [SEED]]\n";
+        QTextStream(stderr) << "usage: make-data [--without-indexes] [--small-bodies] DIR [N [SEED]]\n";
         return 2;
     }
     const QString dir = QFileInfo(args.at(0)).absoluteFilePath();
     bool ok = true;
-    const qulonglong n = args.size() > 1 ? args.at(1).toULongLong(&ok) : 100000;
+    const qulonglong n = args.size() > 1 ? args.at(1).toULongLong(&ok) : smallBodies ? 1000000 : 100000;
     if (!ok || n < 4)
         return fail(QStringLiteral("N must be a number of at least 4"));
     const qulonglong seed = args.size() > 2 ? args.at(2).toULongLong(&ok) : 1;
     if (!ok)
         return fail(QStringLiteral("SEED must be a number"));
 
-    // A fresh directory each time: the files of an earlier run (and its safety copies) go.
+    // A fresh directory each time: the files of an earlier run (and the program's safety copies) go. Only
+    // those: whatever else lies in the directory stays.
     QDir d(dir);
     if (!d.mkpath(QStringLiteral(".")))
         return fail(QStringLiteral("cannot create %1").arg(dir));
-    for (const QString& name :
-        d.entryList({QStringLiteral("Data.QSD*"), QStringLiteral("MTS.qs"), QStringLiteral("QS.ini"),
-                        QStringLiteral("QSHELP.html"), QStringLiteral("bench.info")},
-            QDir::Files)) {
-        if (!d.remove(name))
+    const QStringList own {QStringLiteral("Data.QSD"), QStringLiteral("Data.QSD-wal"), QStringLiteral("Data.QSD-shm"),
+        QStringLiteral("Data.QSD-journal"), QStringLiteral("Data.QSD.bak1"), QStringLiteral("Data.QSD.bak2"),
+        QStringLiteral("Data.QSD.bak3"), QStringLiteral("Data.QSD.bak-new"), QStringLiteral("MTS.qs"),
+        QStringLiteral("MTS.qs.bak"), QStringLiteral("QS.ini"), QStringLiteral("QSHELP.html"),
+        QStringLiteral("bench.info")};
+    for (const QString& name : own) {
+        if (QFileInfo::exists(d.filePath(name)) && !d.remove(name))
             return fail(QStringLiteral("cannot remove %1").arg(d.filePath(name)));
     }
 
@@ -566,7 +578,7 @@ int main(int argc, char** argv)
         || !install::layInstallationFiles(dir, &error))
         return fail(error);
 
-    Generator gen(n, seed);
+    Generator gen(n, seed, smallBodies);
     const std::vector<Material> all = gen.materials();
 
     sqlite3* db = nullptr;
@@ -635,7 +647,13 @@ int main(int argc, char** argv)
                 return fail(error);
         }
     }
-    sqlite3_close(db);
+    // A new installation's database is in WAL mode; an older one (without the indexes) in rollback mode.
+    if (!exec(db,
+            withIndexes ? QStringLiteral("PRAGMA journal_mode=WAL") : QStringLiteral("PRAGMA journal_mode=DELETE"),
+            &error))
+        return fail(error);
+    if (sqlite3_close(db) != SQLITE_OK)
+        return fail(QStringLiteral("cannot close the database"));
 
     QFile info(d.filePath(QStringLiteral("bench.info")));
     if (!info.open(QIODevice::WriteOnly | QIODevice::Text))
@@ -644,6 +662,8 @@ int main(int argc, char** argv)
     out << "count=" << n << "\n"
         << "seed=" << seed << "\n"
         << "indexes=" << (withIndexes ? "yes" : "no") << "\n"
+        << "bodies=" << (smallBodies ? "small" : "normal") << "\n"
+        << "journal=" << (withIndexes ? "wal" : "delete") << "\n"
         << "examples=" << n / 4 << "\n"
         << "big_category=" << kCategories[0] << "\n"
         << "big_subcategory=" << kSubcategories[0] << "\n"

@@ -84,7 +84,7 @@ QStringList splitLines(const QString& text)
         const QChar c = data[i];
         if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
             continue;
-        lines.append(text.mid(start, i - start));
+        lines.append(QString(data + start, i - start));
         if (c == QLatin1Char('\r') && i + 1 < n && data[i + 1] == QLatin1Char('\n'))
             ++i;
         start = i + 1;

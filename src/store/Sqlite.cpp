@@ -1,5 +1,7 @@
 #include "store/Sqlite.h"
 
+#include "common/Utf8.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QElapsedTimer>
@@ -115,7 +117,9 @@ Connection::BusyState& Connection::busy()
 Error Connection::openWith(const QString& path, int flags)
 {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(fileName(path).constData(), &db, flags, nullptr);
+    // A connection is only ever used by one thread at a time (the safety copy's is handed to its thread
+    // and used there alone), so SQLite's per-call locking of the connection is left out.
+    const int rc = sqlite3_open_v2(fileName(path).constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         Error e = Error::fromConnection(db, rc);
         sqlite3_close_v2(db);  // SQLite hands out a handle even when the open fails
@@ -421,7 +425,7 @@ QString Statement::text(int column)
     const int size = sqlite3_column_bytes(m_stmt, column);
     if (size == 0)
         return QStringLiteral("");
-    return QString::fromUtf8(data, size);
+    return utf8::decode(data, size);
 }
 
 qint64 Statement::int64(int column) const { return m_stmt ? sqlite3_column_int64(m_stmt, column) : 0; }

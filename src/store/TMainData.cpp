@@ -18,8 +18,10 @@ namespace {
 const QString kFileName = QStringLiteral("Data.QSD");
 const QString kNested = QStringLiteral("另一个数据库操作尚未结束");
 // A copy of a small database is done almost at once: the first write waits that long for it, so that a
-// damaged small file is found before anything is written into it. A large one is never waited for.
+// damaged small file is found before anything is written into it. A larger one (its copy takes seconds
+// and is checked only at its end) is not waited for at all.
 constexpr int kFirstWriteWaitMs = 30;
+constexpr qint64 kWaitedCopyBytes = qint64(4) << 20;
 // What dataVersion() gives when another process holds the file.
 constexpr qint64 kBusy = -2;
 
@@ -103,6 +105,7 @@ bool TMainData::open(sqlite::Connection& connection, QString* error)
         setError(error, e.message);
         return false;
     }
+    keepWatcherOpen(path);
     checkSchemaOnce(connection);
     // A database from before the indexes gets them once; creating them is a write like any other.
     if (!m_indexesChecked && m_schemaProblem.isEmpty() && m_schemaChecked) {
@@ -221,7 +224,8 @@ bool TMainData::takeSafetyCopy(sqlite::Connection& connection, QString* error)
     }
     showCopyNews(QStringLiteral("正在建立数据库的安全副本……"));
     // A small file is copied at once: waiting that moment finds a damaged one before it is written.
-    if (m_copier->waitFinished(kFirstWriteWaitMs) && m_copier->state() == TSafetyCopier::State::Unsound) {
+    if (QFileInfo(path).size() <= kWaitedCopyBytes && m_copier->waitFinished(kFirstWriteWaitMs)
+        && m_copier->state() == TSafetyCopier::State::Unsound) {
         m_damage = m_copier->reason() + QStringLiteral("，没有写入");
         setError(error, m_damage);
         return false;
@@ -372,6 +376,32 @@ bool TMainData::select(const Statement& st, const std::function<bool(Row&)>& row
         setError(error, failure);
         return false;
     }
+}
+
+void TMainData::keepWatcherOpen(const QString& path)
+{
+    // While one connection stays open, an operation's connection is never the last to close: its close then
+    // neither folds the WAL back into the file nor deletes it, and a write costs one sync of the WAL instead
+    // of five (creating the WAL, its directory, the commit, the checkpoint, the file). SQLite folds the WAL
+    // back by itself every thousand pages, and the destructor at the end of the run.
+    if (m_watcher && m_watcher->path() != path)
+        m_watcher.reset();
+    if (m_watcher)
+        return;
+    m_watcher = std::make_unique<sqlite::Connection>();
+    m_watchedFile = fileIdentity(path);
+    if (!m_watcher->open(path).ok()) {
+        m_watcher.reset();
+        return;
+    }
+    // SQLite opens the file lazily: one read makes the connection take its part in the WAL, which it keeps
+    // while it stays open. A busy or unreadable file is left to the operation itself.
+    m_watcher->setBusyBudget(0);
+    sqlite::Statement first(*m_watcher, QStringLiteral("PRAGMA data_version"));
+    if (!first.isValid() || first.step() != sqlite::Statement::Step::Row)
+        m_watcher.reset();
+    else
+        m_watcher->setBusyBudget(sqlite::Connection::kDefaultBusyBudgetMs);
 }
 
 qint64 TMainData::dataVersion()

@@ -104,8 +104,10 @@ private:
     bool m_schemaChecked = false;
     QString m_schemaProblem;
     std::unique_ptr<TSafetyCopier> m_copier;
-    // A connection kept open only to learn whether anything was committed since a count.
+    // A connection kept open from the run's first operation on: to learn whether anything was committed
+    // since a count, and so that the WAL stays in place between operations (see keepWatcherOpen).
     std::unique_ptr<sqlite::Connection> m_watcher;
+    void keepWatcherOpen(const QString& path);
     struct CachedCount {
         qint64 version = -1;
         qint64 count = 0;
