@@ -8,7 +8,7 @@ WERROR ?= OFF
 DEB_PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev \
                 sqlite3 fonts-noto-cjk xvfb xauth python3 clang-format
 
-.PHONY: all deps configure build lay run test test-asan fuzz bench clean format-check
+.PHONY: all deps configure build lay run install uninstall test test-asan fuzz bench clean format-check
 
 all: build
 
@@ -47,6 +47,21 @@ run: build
 	mv -f $(RUN_DIR)/quillstash.new $(RUN_DIR)/quillstash
 	$(BUILD_DIR)/quillstash-lay $(RUN_DIR)
 	$(RUN_DIR)/quillstash
+
+# A portable program folder of your choice: the program, and beside it your knowledge base. Install lays
+# the installation files only when they are absent and replaces only the program, so running it again
+# upgrades the program and keeps your data; it also writes a desktop menu entry and the icon under
+# $XDG_DATA_HOME (~/.local/share). Uninstall removes the program, the entry and the icon, never data.
+# Set PREFIX on the command line (`make install PREFIX="/opt/my notes"`); a PREFIX in the environment
+# is not used.
+PREFIX = $(HOME)/Quillstash
+install uninstall: export QS_PREFIX = $(PREFIX)
+install uninstall: export QS_BUILD_DIR = $(BUILD_DIR)
+install: build
+	sh tools/install.sh install
+
+uninstall:
+	sh tools/install.sh uninstall
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

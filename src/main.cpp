@@ -16,6 +16,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillstash"));
+    // The menu entry `make install` writes; desktops match the running window to it by this name.
+    QApplication::setDesktopFileName(QStringLiteral("quillstash"));
     QApplication::setQuitOnLastWindowClosed(false);  // hidden to the tray is still running
 
     SingleInstance instance(QCoreApplication::applicationFilePath());

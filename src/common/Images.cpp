@@ -341,25 +341,29 @@ QIcon viewerImage(int index)
     return QIcon();
 }
 
+QPixmap appIconPicture(int size)
+{
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(40, 90, 170));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(0, 0, size, size), size / 6.0, size / 6.0);
+    QPen quill(QColor(250, 220, 120), size / 10.0, Qt::SolidLine, Qt::RoundCap);
+    p.setPen(quill);
+    p.drawLine(QPointF(size * 0.25, size * 0.8), QPointF(size * 0.75, size * 0.2));
+    p.setPen(QPen(Qt::white, size / 14.0));
+    p.drawLine(QPointF(size * 0.2, size * 0.85), QPointF(size * 0.8, size * 0.85));
+    return pm;
+}
+
 QIcon appIcon()
 {
     static QIcon icon = [] {
         QIcon i;
-        for (int size : {16, 24, 32, 48, 64}) {
-            QPixmap pm(size, size);
-            pm.fill(Qt::transparent);
-            QPainter p(&pm);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setBrush(QColor(40, 90, 170));
-            p.setPen(Qt::NoPen);
-            p.drawRoundedRect(QRectF(0, 0, size, size), size / 6.0, size / 6.0);
-            QPen quill(QColor(250, 220, 120), size / 10.0, Qt::SolidLine, Qt::RoundCap);
-            p.setPen(quill);
-            p.drawLine(QPointF(size * 0.25, size * 0.8), QPointF(size * 0.75, size * 0.2));
-            p.setPen(QPen(Qt::white, size / 14.0));
-            p.drawLine(QPointF(size * 0.2, size * 0.85), QPointF(size * 0.8, size * 0.85));
-            i.addPixmap(pm);
-        }
+        for (int size : {16, 24, 32, 48, 64})
+            i.addPixmap(appIconPicture(size));
         return i;
     }();
     return icon;

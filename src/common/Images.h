@@ -10,5 +10,6 @@ QIcon smallListImage(int index);  // SmallListImage (16 x 16): list items in the
 QIcon detailImage(int index);  // MainDetailImages: detail rows 0, tray menu 1
 QIcon viewerImage(int index);  // the viewer window's toolbar: 0 select all, 1 copy
 QIcon appIcon();  // the program's main icon
+QPixmap appIconPicture(int size);  // the main icon drawn at size x size (the desktop menu takes larger ones)
 QPixmap dragPicture();  // the 32 x 32 picture of the floating drop window
 }  // namespace images
