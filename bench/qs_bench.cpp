@@ -99,6 +99,15 @@ public:
     void standardError(QWidget*, const QString& text) override { die(QStringLiteral("unexpected error: ") + text); }
     QString chooseFile(QWidget*, const QString&) override { die(QStringLiteral("unexpected file chooser")); }
     bool chooseFont(QWidget*, QFont&) override { die(QStringLiteral("unexpected font chooser")); }
+    QString chooseFolder(QWidget*, const QString&) override { die(QStringLiteral("unexpected folder chooser")); }
+    QStringList chooseFilesOrFolder(QWidget*, const QString&, const QString&) override
+    {
+        die(QStringLiteral("unexpected file chooser"));
+    }
+    void report(QWidget*, const QString& text, const QString&, const QString&, Icon) override
+    {
+        die(QStringLiteral("unexpected message box: ") + text);
+    }
 };
 
 // bench.info: key=value lines written by make-data.
