@@ -333,12 +333,21 @@ TextKind decodeTextFile(const QByteArray& bytes, QString* text)
         *text = decoder.decode(bytes.mid(2));
         return decoder.hasError() ? TextKind::Unknown : TextKind::Text;
     }
-    if (bytes.contains('\0'))
-        return TextKind::Binary;
+    // Text has no control characters but tabs, line and page breaks and escape (coloured logs).
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f' && b != '\v' && b != 0x1B)
+            return TextKind::Binary;
+    }
     *text = strictUtf8(bytes, &ok);
     if (ok)
         return TextKind::Text;
     *text = gbk::decode(bytes, &ok);
+    // The GBK decoder takes some bytes no GBK text holds (0xFF) as private-use characters.
+    for (const QChar c : *text) {
+        if (c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF)
+            ok = false;
+    }
     return ok ? TextKind::Text : TextKind::Unknown;
 }
 

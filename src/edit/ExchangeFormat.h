@@ -72,8 +72,9 @@ bool materialFileText(const QByteArray& bytes, bool example, QString* text, QStr
 
 enum class TextKind { Text, Binary, Unknown };
 // The text of a file that may be UTF-8 (with or without a byte order mark), UTF-16 with a byte order mark,
-// or GBK: UTF-8 when it is valid UTF-8, else GBK. A NUL byte outside UTF-16 means a binary file; bytes
-// that are neither UTF-8 nor GBK are Unknown.
+// or GBK: UTF-8 when it is valid UTF-8, else GBK. NUL or another control character (but tab, line and
+// page breaks and escape) outside UTF-16 means a binary file; bytes that are neither UTF-8 nor GBK are
+// Unknown.
 TextKind decodeTextFile(const QByteArray& bytes, QString* text);
 // A file name's bytes as text: UTF-8 when valid, else GBK when valid, else UTF-8 with replacement marks.
 QString decodeFileName(const QByteArray& name);
