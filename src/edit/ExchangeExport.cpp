@@ -395,6 +395,8 @@ ExportOutcome exportKnowledgeBase(const ExportSource& source, const QString& fol
 QString exportFolderIn(const QString& chosen, const QDateTime& now)
 {
     const QDir dir(chosen);
+    if (!QFileInfo(chosen).exists() && !QFileInfo(chosen).isSymLink())
+        return dir.absolutePath();
     if (dir.exists() && dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
         return dir.absolutePath();
     const QString base

@@ -32,7 +32,7 @@ struct ExportOutcome {
 // Exports into folder, which must be missing (it is made) or an empty folder.
 ExportOutcome exportKnowledgeBase(const ExportSource& source, const QString& folder, ExchangeProgress& progress);
 
-// Where an export into the folder the user chose goes: the folder itself when it is empty, else a new
+// Where an export into the folder the user chose goes: the folder itself when it is empty or missing, else a new
 // folder "Quillstash 导出 yyyy-MM-dd HHmmss" in it (numbered when that name is taken).
 QString exportFolderIn(const QString& chosen, const QDateTime& now);
 
