@@ -69,8 +69,8 @@ public:
     bool chooseFont(QWidget* parent, QFont& font) override;
     QString chooseFolder(QWidget* parent, const QString& caption) override;
     QStringList chooseFilesOrFolder(QWidget* parent, const QString& caption, const QString& filter) override;
-    void report(QWidget* parent, const QString& text, const QString& details, const QString& caption,
-        Icon icon) override;
+    void report(
+        QWidget* parent, const QString& text, const QString& details, const QString& caption, Icon icon) override;
 };
 
 // The prompts of one window, as the commands it drives see them.

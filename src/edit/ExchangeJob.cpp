@@ -66,7 +66,14 @@ void TImportJob::cancel()
     TExchangeJob::cancel();
     // Batches read but not filed are dropped: what is filed stays, each material complete.
     closeQueue();
-    m_applier.report().cancelled = true;
+}
+
+void TImportJob::sumUp()
+{
+    ImportReport& report = m_applier.report();
+    report.total = m_progress.state().total;
+    // A cancel that came after the last file is no cancel.
+    report.cancelled = m_progress.isCancelled() && report.error.isEmpty() && report.processed < report.total;
 }
 
 bool TImportJob::deliver(ImportBatch&& batch)
@@ -125,7 +132,7 @@ void TImportJob::start()
                 }
                 applyWaiting();
             }
-            m_applier.report().total = m_progress.state().total;
+            sumUp();
             finish();
         });
 }
@@ -141,8 +148,6 @@ void TImportJob::runHere()
         }
         return true;
     });
-    m_applier.report().total = m_progress.state().total;
-    if (m_progress.isCancelled() && m_applier.report().error.isEmpty())
-        m_applier.report().cancelled = true;
+    sumUp();
     finish();
 }

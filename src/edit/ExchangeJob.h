@@ -85,6 +85,8 @@ private:
     void applyWaiting();
     bool apply(const ImportBatch& batch);
     void closeQueue();
+    // The totals and whether the import ended before its last file.
+    void sumUp();
 
     ImportRequest m_request;
     TImportApplier& m_applier;

@@ -9,6 +9,7 @@
 #include "app/SingleInstance.h"
 #include "edit/ExchangeDialogs.h"
 #include "edit/ExchangeJob.h"
+#include "store/Sqlite.h"
 
 #include <QAction>
 #include <QDir>
@@ -18,6 +19,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/types.h>
 
 namespace {
 
@@ -346,6 +350,35 @@ private slots:
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains(QStringLiteral("Quillstash is running on")), qPrintable(r.err));
         QCOMPARE(dir.column(QStringLiteral("select count(*) from textfile")), QStringList {QStringLiteral("0")});
+    }
+
+    void programRefusedWhileAnImportRuns()
+    {
+        TestDataDir dir(kTree);
+        QTemporaryDir work;
+        QVERIFY(writeBytes(work.filePath(QStringLiteral("a.txt")), "a"));
+        // The database held by another writer keeps the import waiting (about a second) with the lock taken.
+        sqlite::Connection holder;
+        QVERIFY(holder.open(dir.file(QStringLiteral("Data.QSD"))).ok());
+        QVERIFY(holder.exec(QStringLiteral("BEGIN EXCLUSIVE")).ok());
+        QProcess import;
+        import.start(kImportTool, {dir.path(), work.filePath(QStringLiteral("a.txt")), QStringLiteral("x")});
+        QVERIFY(import.waitForStarted());
+        const QString program = dir.file(QStringLiteral("quillstash"));
+        SingleInstance probe(program);
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(probe.lockPath()); }, 20000));
+        ::kill(pid_t(import.processId()), SIGSTOP);  // it waits here until the check is made
+        SingleInstance second(program);
+        const bool started = second.takeLock();
+        ::kill(pid_t(import.processId()), SIGCONT);
+        QVERIFY(!started);
+        QVERIFY(import.waitForFinished(20000));
+        QCOMPARE(import.exitCode(), 1);  // the database stayed locked
+        QVERIFY(QString::fromUtf8(import.readAllStandardError()).contains(QStringLiteral("导入没有完成")));
+        QVERIFY(holder.exec(QStringLiteral("ROLLBACK")).ok());
+        // Once it has ended, the program starts again.
+        SingleInstance after(program);
+        QVERIFY(after.takeLock());
     }
 };
 
