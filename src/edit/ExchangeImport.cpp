@@ -385,8 +385,10 @@ void TImportPlanner::run(const std::function<bool(ImportBatch&&)>& deliver)
     ImportBatch batch;
     qint64 chars = 0;
     int processed = 0;
+    int handedOver = 0;  // files looked at up to the last batch handed over
     const auto flush = [&] {
         batch.processed = processed;
+        handedOver = processed;
         const bool go = deliver(std::move(batch));
         batch = ImportBatch();
         chars = 0;
@@ -397,6 +399,11 @@ void TImportPlanner::run(const std::function<bool(ImportBatch&&)>& deliver)
         batch.skipped += plan.skipped;
         for (const Candidate& c : plan.candidates) {
             if (m_progress.isCancelled())
+                return;
+            // Also a batch of files that were all skipped, so that the progress moves.
+            const bool full = batch.items.size() >= kBatchItems || chars >= kBatchChars
+                || processed - handedOver >= 5 * kBatchItems;
+            if (full && !flush())
                 return;
             const QString shown = display(c.path);
             m_progress.setCurrent(shown);
@@ -456,8 +463,6 @@ void TImportPlanner::run(const std::function<bool(ImportBatch&&)>& deliver)
             }
             chars += item.text.size() + item.title.size();
             batch.items.append(std::move(item));
-            if ((batch.items.size() >= kBatchItems || chars >= kBatchChars) && !flush())
-                return;
         }
     }
     batch.processed = processed;
@@ -502,6 +507,12 @@ TTreeNode* TImportApplier::ensurePlace(
 
 bool TImportApplier::apply(const ImportBatch& batch, QString* error)
 {
+    if (batch.places.isEmpty() && batch.items.isEmpty()) {
+        // Nothing to file: no write, and so no safety copy either.
+        m_report.skipped += batch.skipped;
+        m_report.processed = batch.processed;
+        return true;
+    }
     std::vector<TTreeNode*> added;
     QStringList skipped = batch.skipped;
     const QHash<QString, QString> refusedBefore = m_refused;

@@ -78,7 +78,8 @@ class TImportPlanner final {
 public:
     // Larger files are skipped: a material is read and shown whole.
     static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
-    // A batch is handed over when it holds this many materials or this much text.
+    // A batch is handed over when it holds this many materials or this much text, or after five times as
+    // many files (all skipped).
     static constexpr int kBatchItems = 200;
     static constexpr qint64 kBatchChars = 4 * 1024 * 1024;
 

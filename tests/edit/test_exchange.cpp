@@ -459,6 +459,27 @@ private slots:
         QCOMPARE(rig.tree.find({kText, QStringLiteral("算法")})->childCount(), 3);  // no category made
     }
 
+    void importTenThousandFiles()
+    {
+        // Binary files first, so the first batches hold nothing but skipped files.
+        QTemporaryDir in;
+        for (int i = 0; i < 1500; ++i)
+            QVERIFY(writeBytes(in.filePath(QStringLiteral("a/bin%1.txt").arg(i, 4, 10, QLatin1Char('0'))), "\x01\x02"));
+        for (int i = 0; i < 10000; ++i)
+            QVERIFY(writeBytes(in.filePath(QStringLiteral("b/%1/n%2.txt").arg(i % 7).arg(i)), QByteArray::number(i)));
+        TestDataDir dir(kAwkwardTree);
+        Rig rig(dir);
+        const ImportReport report
+            = importInto(rig, {in.path()}, ImportPlace {kText, QStringLiteral("空的"), std::nullopt});
+        QCOMPARE(report.imported, 10000);
+        QCOMPARE(report.skipped.size(), 1500);
+        QCOMPARE(report.total, 11500);
+        QCOMPARE(report.processed, 11500);
+        QCOMPARE(dir.column(QStringLiteral("select count(*) from textfile where bigclassname='空的' and main = "
+                                           "substr(title, 2) || char(13, 10)")),
+            QStringList {QStringLiteral("10000")});
+    }
+
     void importLyingIndex()
     {
         TestDataDir source(kAwkwardTree);
