@@ -1,6 +1,6 @@
 // qs-bench: the benchmark figures for a data directory made by make-data.
 //
-//   qs-bench DATADIR [--runs R] [--only startup,memory,list,details,counts,search,firstwrite,insert,tree]
+//   qs-bench DATADIR [--runs R] [--only startup,memory,list,details,counts,search,firstwrite,insert,tree,exchange]
 //
 // Every figure runs the program's own code (main window, data module, record classes, search dialog)
 // headless, R times after one warm-up, and prints the median. Beside it stands the time of the same
@@ -11,12 +11,14 @@
 // The writing figures make safety copies of Data.QSD, as the program does; every copy file that was not
 // there when the benchmark started is removed when it ends (and before the writing runs, so that they
 // start from the same copies). Nothing else in the data directory is touched.
+#include "app/InstallFiles.h"
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
 #include "browse/ListItems.h"
 #include "browse/MaterialList.h"
 #include "common/Prompts.h"
 #include "common/SettingsFile.h"
+#include "edit/ExchangeJob.h"
 #include "search/SearchQuery.h"
 #include "search/TSerchForm.h"
 #include "store/Indexes.h"
@@ -24,6 +26,8 @@
 #include "store/Statements.h"
 #include "store/TFile.h"
 #include "store/TMainData.h"
+#include "tree/CategoryTree.h"
+#include "tree/TreeFileKeeper.h"
 #include "tree/TreeNodes.h"
 
 #include "store/Sqlite.h"
@@ -36,6 +40,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QProcess>
 #include <QTableWidget>
 #include <QTextStream>
@@ -113,6 +118,15 @@ public:
     void standardError(QWidget*, const QString& text) override { die(QStringLiteral("unexpected error: ") + text); }
     QString chooseFile(QWidget*, const QString&) override { die(QStringLiteral("unexpected file chooser")); }
     bool chooseFont(QWidget*, QFont&) override { die(QStringLiteral("unexpected font chooser")); }
+    QString chooseFolder(QWidget*, const QString&) override { die(QStringLiteral("unexpected folder chooser")); }
+    QStringList chooseFilesOrFolder(QWidget*, const QString&, const QString&) override
+    {
+        die(QStringLiteral("unexpected file chooser"));
+    }
+    void report(QWidget*, const QString& text, const QString&, const QString&, Icon) override
+    {
+        die(QStringLiteral("unexpected message box: ") + text);
+    }
 };
 
 // bench.info: key=value lines written by make-data.
@@ -1064,6 +1078,73 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             false});
     }
 
+    // Export and import as the window runs them (the work on a worker thread, the batches filed on this
+    // one): the whole knowledge base out as files beside the data directory, then that export into an
+    // empty installation beside it. Only on request: each run writes the knowledge base twice.
+    if (only.contains(QLatin1String("exchange"))) {
+        // Every run writes into folders of its own, removed only at the end: ext4 makes new files slowly
+        // for some minutes after many were deleted (it skips the inodes just freed), which would be
+        // measured instead of the export.
+        const QString base = dir + QStringLiteral("-exchange");
+        if (QFileInfo::exists(base) && !QDir(base).removeRecursively())
+            die(QStringLiteral("cannot remove ") + base);
+        const qint64 materials = raw.value(
+            {QStringLiteral("select (select count(*) from textfile) + (select count(*) from exefile)"), {}});
+        const auto wait = [](TExchangeJob& job) {
+            job.start();
+            while (!job.isFinished())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        };
+        const int exchangeRuns = std::max(1, std::min(runs, 3));
+        int exportRun = 0;
+        QString lastExport;
+        const double exportMs = measure(
+            exchangeRuns, [&] { lastExport = QStringLiteral("%1/export-%2").arg(base).arg(++exportRun); },
+            [&] {
+                TExportJob job(
+                    ExportSource {dbPath, loadTreeFile(QDir(dir).filePath(QStringLiteral("MTS.qs")))}, lastExport);
+                wait(job);
+                if (job.outcome().state != ExportOutcome::State::Done || job.outcome().materials != materials)
+                    die(QStringLiteral("export: ") + job.outcome().error);
+            });
+        TMainData* const programData = MainData;
+        int importRun = 0;
+        QString fresh;
+        const double importMs = measure(
+            exchangeRuns,
+            [&] {
+                fresh = QStringLiteral("%1/import-%2").arg(base).arg(++importRun);
+                QString error;
+                if (!QDir().mkpath(fresh) || !install::layInstallationFiles(fresh, &error))
+                    die(QStringLiteral("cannot lay an empty installation in ") + fresh + QStringLiteral(": ") + error);
+            },
+            [&] {
+                TMainData data(fresh);
+                data.useAbsolutePath();
+                TCategoryTree tree;
+                TTreeFileKeeper treeFile(QDir(fresh).filePath(QStringLiteral("MTS.qs")), tree);
+                if (!treeFile.load())
+                    die(QStringLiteral("cannot load the tree of ") + fresh);
+                TImportApplier applier(data, tree, treeFile);
+                TImportJob job(ImportRequest {{classifySource(lastExport)}, std::nullopt}, applier);
+                wait(job);
+                if (job.report().imported != materials || !job.report().error.isEmpty())
+                    die(QStringLiteral("import: %1 of %2 %3")
+                            .arg(job.report().imported)
+                            .arg(materials)
+                            .arg(job.report().error));
+                data.waitForSafetyCopy(60000);
+            });
+        MainData = programData;
+        const QString count = QLocale::c().toString(materials);
+        // The targets: 10 s (export) and 20 s (import) for 10,000 materials.
+        print({QStringLiteral("export of all %1 materials to files").arg(count), exportMs, -1, double(materials),
+            QStringLiteral("ms"), QStringLiteral("median of %1").arg(exchangeRuns), false});
+        print({QStringLiteral("import of that export into an empty installation"), importMs, -1,
+            2.0 * double(materials), QStringLiteral("ms"), QStringLiteral("median of %1").arg(exchangeRuns), false});
+        QDir(base).removeRecursively();
+    }
+
     QTextStream(stdout) << "peak resident memory of this benchmark process: " << peakRssKb() / 1024 << " MB\n";
     // The data module goes first: it gives up a copy still being made and folds the WAL back.
     p.data.reset();
@@ -1112,7 +1193,7 @@ int main(int argc, char** argv)
     if (args.size() != 1 || runs < 1) {
         std::fprintf(stderr,
             "usage: qs-bench DATADIR [--runs R] [--only "
-            "startup,memory,list,details,counts,search,firstwrite,insert,tree]\n");
+            "startup,memory,list,details,counts,search,firstwrite,insert,tree,exchange]\n");
         return 2;
     }
     return runFigures(argc, argv, QFileInfo(args.at(0)).absoluteFilePath(), runs, only);

@@ -231,6 +231,10 @@ void TMainControls::buildMenus(QMainWindow* window)
     FileMenu->addSeparator();
     N11 = FileMenu->addAction(mainImage(3), QStringLiteral("在当前分类添加新的资料"));
     N11->setObjectName(QStringLiteral("N11"));
+    N47 = FileMenu->addAction(QStringLiteral("导出全部资料..."));
+    N47->setObjectName(QStringLiteral("N47"));
+    N48 = FileMenu->addAction(QStringLiteral("导入资料..."));
+    N48->setObjectName(QStringLiteral("N48"));
     FileMenu->addSeparator();
     N12 = FileMenu->addAction(mainImage(4), QStringLiteral("退出"));
     N12->setObjectName(QStringLiteral("N12"));

@@ -61,11 +61,13 @@ struct TMainControls {
     QMenu* BackMenu = nullptr;
     QMenu* PreMenu = nullptr;
 
-    // 文件: add subcategory, rename, delete category, add material, exit.
+    // 文件: add subcategory, rename, delete category, add material, export all, import, exit.
     QAction* N2 = nullptr;
     QAction* N3 = nullptr;
     QAction* N4 = nullptr;
     QAction* N11 = nullptr;
+    QAction* N47 = nullptr;
+    QAction* N48 = nullptr;
     QAction* N12 = nullptr;
     // 编辑: delete material, edit material, move materials.
     QAction* N19 = nullptr;

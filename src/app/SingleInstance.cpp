@@ -221,7 +221,13 @@ bool SingleInstance::ownerIsLiveInstance() const
         return locksHeldHere().contains(m_lockPath);
     // A dead process, or a live one that runs another program (its pid was reused).
     const QString running = executableOf(pid);
-    return !running.isEmpty() && running == m_executable;
+    if (running.isEmpty())
+        return false;
+    // quillstash-import holds the lock of the directory it files into while it runs: the program must
+    // not load a tree the import is about to change.
+    if (app == QLatin1String("quillstash-import") && QFileInfo(running).fileName() == app)
+        return true;
+    return running == m_executable;
 }
 
 bool SingleInstance::takeLock()

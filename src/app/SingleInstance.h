@@ -14,7 +14,8 @@ public:
     explicit SingleInstance(const QString& executablePath, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // Takes the lock. False only when a live instance of this program holds it: a second start.
+    // Takes the lock. False only when a live instance of this program holds it (a second start), or
+    // quillstash-import does while it files into this program's directory.
     // A lock whose owner is anything else (a dead or foreign process, junk, a directory) is taken
     // over. When no lock can be had at all the program still runs: true, holdsLock() false and
     // errorString() says why.

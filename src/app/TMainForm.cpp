@@ -8,6 +8,7 @@
 #include "common/ModalDialog.h"
 #include "desktop/Help.h"
 #include "edit/EditDialogs.h"
+#include "edit/ExchangeDialogs.h"
 #include "edit/MoveMenu.h"
 #include "search/TSerchForm.h"
 #include "store/TFile.h"
@@ -152,6 +153,8 @@ void TMainForm::connectMenus()
         on(a, &TMainForm::OByTime);
     on(c.N14, &TMainForm::N14Click);
     on(c.N31, &TMainForm::N31Click);
+    on(c.N47, &TMainForm::ExportAll);
+    on(c.N48, &TMainForm::ImportMaterials);
     on(c.N29, &TMainForm::SerchFormPop);
     on(c.N30, &TMainForm::OpenOption);
     on(c.N41, &TMainForm::N41Click);
@@ -334,6 +337,11 @@ void TMainForm::DelFile() { m_materials.DelFile(); }
 void TMainForm::ReFile() { m_materials.ReFile(); }
 void TMainForm::N31Click() { m_materials.N31Click(); }
 void TMainForm::N41Click() { help::N41Click(this, m_programDir); }
+void TMainForm::ExportAll() { exchangedialogs::ExportAll(this, m_tree, m_treeView, m_treeFile); }
+void TMainForm::ImportMaterials()
+{
+    exchangedialogs::ImportMaterials(this, m_tree, m_treeView, m_treeFile, [this] { MainListShow(); });
+}
 
 void TMainForm::BackMenuPopup()
 {

@@ -106,6 +106,8 @@ public slots:
     void ReFile();
     void TurnFilePopMenu();
     void N31Click();
+    void ExportAll();
+    void ImportMaterials();
     void SerchFormPop();
     void OpenOption();
     void N41Click();

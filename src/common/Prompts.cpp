@@ -2,10 +2,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 Prompts* g_installed = nullptr;
@@ -43,23 +46,26 @@ void QtPrompts::message(QWidget* parent, const QString& text)
     box.exec();
 }
 
+namespace {
+QMessageBox::Icon boxIcon(Prompts::Icon icon)
+{
+    switch (icon) {
+    case Prompts::Icon::None:
+        break;
+    case Prompts::Icon::Information:
+        return QMessageBox::Information;
+    case Prompts::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompts::Icon::Error:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+}  // namespace
+
 void QtPrompts::box(QWidget* parent, const QString& text, const QString& caption, Icon icon)
 {
-    QMessageBox::Icon qicon = QMessageBox::NoIcon;
-    switch (icon) {
-    case Icon::None:
-        break;
-    case Icon::Information:
-        qicon = QMessageBox::Information;
-        break;
-    case Icon::Warning:
-        qicon = QMessageBox::Warning;
-        break;
-    case Icon::Error:
-        qicon = QMessageBox::Critical;
-        break;
-    }
-    QMessageBox box(qicon, caption, text, QMessageBox::Ok, parent);
+    QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, parent);
     localiseButtons(box);
     box.exec();
 }
@@ -104,4 +110,42 @@ bool QtPrompts::chooseFont(QWidget* parent, QFont& font)
     if (ok)
         font = chosen;
     return ok;
+}
+
+QString QtPrompts::chooseFolder(QWidget* parent, const QString& caption)
+{
+    return QFileDialog::getExistingDirectory(parent, caption);
+}
+
+QStringList QtPrompts::chooseFilesOrFolder(QWidget* parent, const QString& caption, const QString& filter)
+{
+    // The widget dialog, because the system's own file dialogs choose either files or a folder.
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("导入"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+    QString folder;
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        QPushButton* whole = buttons->addButton(QStringLiteral("导入整个文件夹"), QDialogButtonBox::ActionRole);
+        QObject::connect(whole, &QPushButton::clicked, &dialog, [&dialog, &folder] {
+            // The folder selected in the list, else the folder the dialog shows.
+            const QStringList selected = dialog.selectedFiles();
+            folder = selected.size() == 1 && QFileInfo(selected.first()).isDir() ? selected.first()
+                                                                                 : dialog.directory().absolutePath();
+            static_cast<QDialog&>(dialog).done(QDialog::Accepted);
+        });
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return folder.isEmpty() ? dialog.selectedFiles() : QStringList {folder};
+}
+
+void QtPrompts::report(QWidget* parent, const QString& text, const QString& details, const QString& caption, Icon icon)
+{
+    QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, parent);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    localiseButtons(box);
+    box.exec();
 }

@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -28,6 +29,13 @@ public:
     virtual QString chooseFile(QWidget* parent, const QString& filter) = 0;
     // Font chooser starting at font/colour; returns false when cancelled.
     virtual bool chooseFont(QWidget* parent, QFont& font) = 0;
+    // Folder chooser; the chosen folder, or an empty text when cancelled.
+    virtual QString chooseFolder(QWidget* parent, const QString& caption) = 0;
+    // Chooser of several files or one folder; the chosen paths, empty when cancelled.
+    virtual QStringList chooseFilesOrFolder(QWidget* parent, const QString& caption, const QString& filter) = 0;
+    // Message box with a caption and an icon whose details (a long list; none when empty) unfold on demand.
+    virtual void report(QWidget* parent, const QString& text, const QString& details, const QString& caption, Icon icon)
+        = 0;
 
     // Convenience forms of box().
     void warn(QWidget* parent, const QString& text, const QString& caption = QStringLiteral("Quillstash"))
@@ -59,6 +67,10 @@ public:
     void standardError(QWidget* parent, const QString& text) override;
     QString chooseFile(QWidget* parent, const QString& filter) override;
     bool chooseFont(QWidget* parent, QFont& font) override;
+    QString chooseFolder(QWidget* parent, const QString& caption) override;
+    QStringList chooseFilesOrFolder(QWidget* parent, const QString& caption, const QString& filter) override;
+    void report(
+        QWidget* parent, const QString& text, const QString& details, const QString& caption, Icon icon) override;
 };
 
 // The prompts of one window, as the commands it drives see them.

@@ -91,7 +91,8 @@ private slots:
         QCOMPARE(captions(app->ui().FileMenu),
             (QStringList {QStringLiteral("添加新的子分类"), QStringLiteral("修改分类名"),
                 QStringLiteral("删除当前选定的分类"), QStringLiteral("-"), QStringLiteral("在当前分类添加新的资料"),
-                QStringLiteral("-"), QStringLiteral("退出")}));
+                QStringLiteral("导出全部资料..."), QStringLiteral("导入资料..."), QStringLiteral("-"),
+                QStringLiteral("退出")}));
         QCOMPARE(captions(app->ui().EditMenu),
             (QStringList {QStringLiteral("删除选定的资料"), QStringLiteral("修改选定的资料"), QStringLiteral("-"),
                 QStringLiteral("资料转移功能")}));
