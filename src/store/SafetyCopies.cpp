@@ -124,6 +124,14 @@ bool enoughRoom(const QString& databasePath, qint64 newSize, QString* reason)
     return false;
 }
 
+Outcome check(sqlite3* db, QString* error)
+{
+    const QString result = singleText(db, "PRAGMA quick_check");
+    if (result == QLatin1String("ok"))
+        return Outcome::Made;
+    return damaged(error, result.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : result.simplified());
+}
+
 Outcome build(sqlite3* source, const QString& databasePath, QString* error, const std::atomic<bool>* cancel)
 {
     const QString pending = pendingPath(databasePath);
@@ -179,10 +187,8 @@ Outcome build(sqlite3* source, const QString& databasePath, QString* error, cons
         // A copy of a WAL database says so in its header: make it a plain file any SQLite opens alone.
         const QString mode = singleText(target.handle(), "PRAGMA journal_mode=DELETE");
         // The copy holds the pages as they are: check it before it may push a good copy out.
-        const QString check = singleText(target.handle(), "PRAGMA quick_check");
-        if (check != QLatin1String("ok")) {
-            outcome = damaged(
-                error, check.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(target.handle())) : check.simplified());
+        if (check(target.handle(), error) != Outcome::Made) {
+            outcome = Outcome::Unsound;
         } else if (singleText(target.handle(),
                        "select count(*) from sqlite_master where type='table' and name in ('textfile','exefile')")
             != QLatin1String("2")) {

@@ -54,6 +54,8 @@ bool enoughRoom(const QString& databasePath, qint64 newSize, QString* reason);
 
 // Builds the copy in pendingPath() from source, a connection of the database (within its open read
 // transaction when it has one, so the copy holds that snapshot), and checks it. Cancel stops it early.
+// Made when the database on db reads whole (SQLite's quick check), else Unsound with the reason in error.
+Outcome check(sqlite3* db, QString* error);
 Outcome build(sqlite3* source, const QString& databasePath, QString* error, const std::atomic<bool>* cancel = nullptr);
 // Moves the older copies up and puts the built copy in place as .bak1.
 Outcome install(const QString& databasePath, QString* error);

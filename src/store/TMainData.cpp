@@ -17,11 +17,8 @@ TMainData* MainData = nullptr;
 namespace {
 const QString kFileName = QStringLiteral("Data.QSD");
 const QString kNested = QStringLiteral("另一个数据库操作尚未结束");
-// A copy of a small database is done almost at once: the first write waits that long for it, so that a
-// damaged small file is found before anything is written into it. A larger one (its copy takes seconds
-// and is checked only at its end) is not waited for at all.
-constexpr int kFirstWriteWaitMs = 30;
-constexpr qint64 kWaitedCopyBytes = qint64(4) << 20;
+// Up to this size a database is checked whole before the run's first write (a few milliseconds).
+constexpr qint64 kCheckedFirstBytes = qint64(4) << 20;
 // What dataVersion() gives when another process holds the file.
 constexpr qint64 kBusy = -2;
 
@@ -223,12 +220,15 @@ bool TMainData::takeSafetyCopy(sqlite::Connection& connection, QString* error)
         return true;
     }
     showCopyNews(QStringLiteral("正在建立数据库的安全副本……"));
-    // A small file is copied at once: waiting that moment finds a damaged one before it is written.
-    if (QFileInfo(path).size() <= kWaitedCopyBytes && m_copier->waitFinished(kFirstWriteWaitMs)
-        && m_copier->state() == TSafetyCopier::State::Unsound) {
-        m_damage = m_copier->reason() + QStringLiteral("，没有写入");
-        setError(error, m_damage);
-        return false;
+    // A small file is checked before its first write, which takes a moment: a damaged one is then never
+    // written into. A larger one is checked only by its copy, while the user goes on working.
+    if (QFileInfo(path).size() <= kCheckedFirstBytes) {
+        QString why;
+        if (safetycopies::check(connection.handle(), &why) == safetycopies::Outcome::Unsound) {
+            m_damage = why + QStringLiteral("，没有写入");
+            setError(error, m_damage);
+            return false;
+        }
     }
     return true;
 }

@@ -86,6 +86,7 @@ private slots:
         QCOMPARE(rows(f.dir), before);
         // The copy holds the file as it was: without the indexes.
         const QString copy = safetycopies::copyPath(f.db(), 1);
+        QVERIFY(f.data.waitForSafetyCopy(30000));
         QVERIFY(QFile::exists(copy));
         QCOMPARE(sqlprobe::column(copy, QStringLiteral("select count(*) from sqlite_master where type='index'")),
             QStringList {QStringLiteral("0")});
