@@ -1,6 +1,6 @@
 // qs-bench: the benchmark figures for a data directory made by make-data.
 //
-//   qs-bench DATADIR [--runs R] [--only startup,memory,list,details,counts,search,firstwrite,insert,tree,exchange]
+//   qs-bench DATADIR [--runs R] [--only startup,memory,list,layout,details,counts,search,firstwrite,insert,tree,exchange]
 //
 // Every figure runs the program's own code (main window, data module, record classes, search dialog)
 // headless, R times after one warm-up, and prints the median. Beside it stands the time of the same
@@ -14,6 +14,7 @@
 #include "app/InstallFiles.h"
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
+#include "browse/ListCaptions.h"
 #include "browse/ListItems.h"
 #include "browse/MaterialList.h"
 #include "common/Prompts.h"
@@ -820,6 +821,71 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             QString(), false});
     }
 
+    // Laying out the list in each style: captions are sized one by one, so the cost grows with the items.
+    // Titles alike but for a number, as a bulk import gives; none is short.
+    if (wanted("layout")) {
+        QListWidget* list = p.form->ui().MainList;
+        const int styleBefore = p.form->listViewStyle();
+        const auto titles = [](int count, bool manyCharacters) {
+            QList<ListEntry> entries;
+            for (int i = 0; i < count; ++i) {
+                QString title
+                    = QStringLiteral("批量资料 %1 线程池与 std::condition_variable 的等待通知在多线程程序中的用法")
+                          .arg(i, 5, 10, QLatin1Char('0'));
+                if (manyCharacters) {
+                    // Twelve ideographs out of three thousand: a new character for nearly every title.
+                    for (int k = 0; k < 12; ++k)
+                        title.insert(9 + k, QChar(0x4E00 + (i * 12 + k) * 7 % 3000));
+                }
+                entries.append(ListEntry {title, 4, i + 1});
+            }
+            return entries;
+        };
+        const QStringList styleNames {
+            QStringLiteral("large icons"), QStringLiteral("small icons"), QStringLiteral("list")};
+        for (const int count : {5000, 20000}) {
+            const QList<ListEntry> entries = titles(count, false);
+            for (int style = 0; style < 3; ++style) {
+                p.form->setListViewStyle(style);
+                const double ms = measure(
+                    runs,
+                    [&] {
+                        list->clear();
+                        QApplication::processEvents();
+                    },
+                    [&] {
+                        listitems::fill(list, entries, style == 0);
+                        list->doItemsLayout();
+                    });
+                if (list->count() != count || list->visualItemRect(list->item(count - 1)).isEmpty())
+                    die(QStringLiteral("the layout of %1 items in style %2 failed").arg(count).arg(style));
+                print({QStringLiteral("list layout: %1 long titles, %2").arg(count).arg(styleNames.at(style)), ms, -1,
+                    count == 5000 ? 15.0 : -1.0, QStringLiteral("ms"), QStringLiteral("items filled, then laid out"),
+                    false});
+            }
+        }
+        // The first layout in a font measures each character once; titles with many different characters.
+        const QList<ListEntry> varied = titles(5000, true);
+        p.form->setListViewStyle(2);
+        const double cold = measure(
+            runs,
+            [&] {
+                list->clear();
+                QAbstractItemDelegate* old = list->itemDelegate();
+                list->setItemDelegate(new listcaptions::CaptionDelegate(list));
+                delete old;
+                QApplication::processEvents();
+            },
+            [&] {
+                listitems::fill(list, varied, false);
+                list->doItemsLayout();
+            });
+        print({QStringLiteral("  the same in the list style, first in the font"), cold, -1, -1, QStringLiteral("ms"),
+            QStringLiteral("5,000 titles, 3,000 distinct characters measured"), false});
+        list->clear();
+        p.form->setListViewStyle(styleBefore);
+    }
+
     // Details of the 200 KB material.
     if (wanted("details")) {
         const qint64 id = info.number(QStringLiteral("large_body_id"));
@@ -1193,7 +1259,7 @@ int main(int argc, char** argv)
     if (args.size() != 1 || runs < 1) {
         std::fprintf(stderr,
             "usage: qs-bench DATADIR [--runs R] [--only "
-            "startup,memory,list,details,counts,search,firstwrite,insert,tree,exchange]\n");
+            "startup,memory,list,layout,details,counts,search,firstwrite,insert,tree,exchange]\n");
         return 2;
     }
     return runFigures(argc, argv, QFileInfo(args.at(0)).absoluteFilePath(), runs, only);

@@ -146,7 +146,6 @@ void TMainControls::buildCentralArea(QMainWindow* window)
     MainList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MainList->setSelectionMode(QAbstractItemView::SingleSelection);
     MainList->setContextMenuPolicy(Qt::CustomContextMenu);
-    MainList->setUniformItemSizes(true);
     panelLayout->addWidget(MainList);
 
     detailArea = new QWidget(panel);

@@ -1,5 +1,6 @@
 #include "browse/ListItems.h"
 
+#include "browse/ListCaptions.h"
 #include "common/Images.h"
 
 #include <QListWidget>
@@ -8,6 +9,9 @@ namespace {
 constexpr int kImageRole = Qt::UserRole + 1;
 constexpr int kIdRole = Qt::UserRole + 2;
 const char* const kStyleProperty = "qsViewStyle";
+// Room between large-icon cells, and around small-icon and list items.
+constexpr int kLargeGap = 8;
+constexpr int kSmallGap = 2;
 }  // namespace
 
 namespace listitems {
@@ -17,7 +21,7 @@ QListWidgetItem* add(QListWidget* list, const QString& caption, int image, qint6
     auto* item = new QListWidgetItem(caption);
     item->setData(kImageRole, image);
     item->setData(kIdRole, id);
-    item->setToolTip(caption);  // long titles are elided under their icon
+    item->setToolTip(caption);  // the caption may show elided
     item->setIcon(largeIcons ? images::listImage(image) : images::smallListImage(image));
     if (list)
         list->addItem(item);
@@ -38,22 +42,24 @@ void setViewStyle(QListWidget* list, int style)
 {
     style = (style == 1 || style == 2) ? style : 0;
     list->setProperty(kStyleProperty, style);
+    if (!qobject_cast<listcaptions::CaptionDelegate*>(list->itemDelegate()))
+        list->setItemDelegate(new listcaptions::CaptionDelegate(list));
     switch (style) {
-    case 0:  // large icons
+    case 0:  // large icons: a grid of cells the same size
         list->setViewMode(QListView::IconMode);
         list->setFlow(QListView::LeftToRight);
         list->setIconSize(QSize(32, 32));
-        list->setGridSize(QSize(112, 72));
+        list->setGridSize(listcaptions::CaptionDelegate::largeItemSize(list) + QSize(kLargeGap, kLargeGap));
         list->setWordWrap(true);
         break;
-    case 1:  // small icons: rows of small icons
+    case 1:  // small icons: rows of small icons, each item as wide as its caption
         list->setViewMode(QListView::ListMode);
         list->setFlow(QListView::LeftToRight);
         list->setIconSize(QSize(16, 16));
-        list->setGridSize(QSize(150, 22));
+        list->setGridSize(QSize());
         list->setWordWrap(false);
         break;
-    default:  // list: columns of small icons
+    default:  // list: columns of small icons, each as wide as its widest caption
         list->setViewMode(QListView::ListMode);
         list->setFlow(QListView::TopToBottom);
         list->setIconSize(QSize(16, 16));
@@ -61,6 +67,11 @@ void setViewStyle(QListWidget* list, int style)
         list->setWordWrap(false);
         break;
     }
+    // Every large-icon item has the size of its cell, so the list may size one and lay out all; the
+    // other styles size each item by its caption (the delegate does so without laying text out).
+    list->setUniformItemSizes(style == 0);
+    list->setSpacing(style == 0 ? 0 : kSmallGap);
+    list->setTextElideMode(Qt::ElideMiddle);
     list->setWrapping(true);
     list->setResizeMode(QListView::Adjust);
     list->setMovement(QListView::Static);

@@ -15,7 +15,8 @@ namespace listitems {
 QListWidgetItem* add(QListWidget* list, const QString& caption, int image, qint64 id = 0, bool largeIcons = false);
 // Replaces the items of list by entries.
 void fill(QListWidget* list, const QList<ListEntry>& entries, bool largeIcons);
-// The list view style: 0 large icons, 1 small icons, 2 list (any other value: large icons).
+// The list view style: 0 large icons, 1 small icons, 2 list (any other value: large icons). The list's
+// captions are drawn by a listcaptions::CaptionDelegate, set here the first time.
 void setViewStyle(QListWidget* list, int style);
 int viewStyle(const QListWidget* list);
 int image(const QListWidgetItem* item);
