@@ -1,6 +1,7 @@
 // qs-bench: the benchmark figures for a data directory made by make-data.
 //
-//   qs-bench DATADIR [--runs R] [--only startup,memory,list,layout,details,counts,search,firstwrite,insert,tree,exchange]
+//   qs-bench DATADIR [--runs R] [--only
+//   startup,memory,list,layout,details,counts,search,firstwrite,insert,tree,exchange]
 //
 // Every figure runs the program's own code (main window, data module, record classes, search dialog)
 // headless, R times after one warm-up, and prints the median. Beside it stands the time of the same

@@ -12,6 +12,7 @@
 #include "browse/ListItems.h"
 #include "common/SettingsFile.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -21,7 +22,6 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
-#include <QAccessible>
 #include <QTest>
 
 using namespace detailtest;

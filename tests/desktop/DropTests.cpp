@@ -119,13 +119,12 @@ private slots:
                                      << K::Text << QStringLiteral("head\r\n");
         QTest::newRow("two files") << "files" << QStringList {notes, tool} << E::None << K::Nothing << QString();
         // A link dragged from a browser comes with its text: that is text to file.
-        QTest::newRow("web link with its text")
-            << "urls" << QStringList {QStringLiteral("https://example.org/a.txt")} << E::Copy << K::Text
-            << QStringLiteral("https://example.org/a.txt");
+        QTest::newRow("web link with its text") << "urls" << QStringList {QStringLiteral("https://example.org/a.txt")}
+                                                << E::Copy << K::Text << QStringLiteral("https://example.org/a.txt");
         QTest::newRow("web link alone") << "bare urls" << QStringList {QStringLiteral("https://example.org/a.txt")}
                                         << E::None << K::Nothing << QString();
-        QTest::newRow("a file and its name as text") << "file with text" << QStringList {tool} << E::Copy
-                                                     << K::ExamplePath << tool;
+        QTest::newRow("a file and its name as text")
+            << "file with text" << QStringList {tool} << E::Copy << K::ExamplePath << tool;
         QTest::newRow("unsupported data")
             << "raw" << QStringList {QStringLiteral("bytes")} << E::None << K::Nothing << QString();
     }

@@ -181,7 +181,9 @@ private slots:
             exe->PathEdit->setText(QStringLiteral("/home/o'brien/a:b.sh"));
         // While the outcome is shown the fields show what was typed, never the stored forms.
         QStringList whileShown;
-        prompts.whileMessageShown = [&] { whileShown = {dialog->title->text(), dialog->MainText->toPlainText()}; };
+        prompts.whileMessageShown = [&] {
+            whileShown = {dialog->title->text(), dialog->MainText->toPlainText()};
+        };
 
         dialog->AddBtnClick();
 
