@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 WERROR ?= OFF
 
 DEB_PACKAGES := cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev \
-                sqlite3 fonts-noto-cjk xvfb xauth python3 clang-format
+                sqlite3 fonts-noto-cjk qt6-translations-l10n xvfb xauth python3 clang-format
 
 .PHONY: all deps configure build lay run install uninstall test test-asan fuzz bench clean format-check
 

@@ -1,4 +1,5 @@
 // Program entry: one instance per program directory; a second start wakes the first and ends.
+#include "app/QtTranslations.h"
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
 #include "store/TMainData.h"
@@ -19,6 +20,8 @@ int main(int argc, char** argv)
     // The menu entry `make install` writes; desktops match the running window to it by this name.
     QApplication::setDesktopFileName(QStringLiteral("quillstash"));
     QApplication::setQuitOnLastWindowClosed(false);  // hidden to the tray is still running
+    if (!qttranslations::install(app))
+        warn(QStringLiteral("Qt's Chinese translations are not installed (Debian package qt6-translations-l10n)"));
 
     SingleInstance instance(QCoreApplication::applicationFilePath());
     if (!instance.takeLock()) {

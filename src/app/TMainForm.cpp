@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -255,6 +256,17 @@ void TMainForm::FormClose()
 
 void TMainForm::QuitProgram()
 {
+    // The floating window's menu stays usable while a dialog of this window is open, and that dialog
+    // holds what the user is typing: it is brought forward to be finished or cancelled first.
+    const QList<QDialog*> dialogs = findChildren<QDialog*>();
+    for (QDialog* dialog : dialogs) {
+        if (dialog->isVisible() && dialog->isModal()) {
+            m_tray.WMSencondRun();  // shows the window as a second start does
+            dialog->raise();
+            dialog->activateWindow();
+            return;
+        }
+    }
     m_tray.removeTrayIcon();
     m_tray.destroyDragForm();
     m_closing = true;

@@ -35,15 +35,15 @@ QToolButton* makeButton(QToolBar* bar, const char* name, const QString& hint, in
 }
 }  // namespace
 
-TNewFrmViewer::TNewFrmViewer(
-    const QString& actionCaption, qint64 id, const QString& settingsPath, StatusSink* status, QWidget* parent)
+TNewFrmViewer::TNewFrmViewer(const QString& actionCaption, qint64 id, const QString& settingsPath, StatusSink* status,
+    QWidget* parent, std::optional<QPoint> position)
     : QWidget(parent), m_settingsPath(settingsPath), m_status(status)
 {
     setObjectName(QStringLiteral("TNewFrmViewer"));
     setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
     setWindowTitle(QStringLiteral("浏览资料"));
     setWindowIcon(images::appIcon());
-    resize(619, 433);
+    resize(defaultSize());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -77,6 +77,8 @@ TNewFrmViewer::TNewFrmViewer(
     else if (actionCaption == viewDescriptionCaption())
         fill(ViewerDescription, id);
     OpenViewerCaption = windowTitle();
+    if (position)
+        move(*position);
     show();
 }
 
@@ -143,6 +145,22 @@ void TNewFrmViewer::closeEvent(QCloseEvent* event)
 {
     event->accept();
     FormClose();
+}
+
+QPoint TNewFrmViewer::cascadePosition(const QRect& readingArea, const QRect& screen, const QSize& frameSize, int open)
+{
+    constexpr int kStep = 28;
+    const QPoint corner(qMax(readingArea.left(), screen.left()), qMax(readingArea.top(), screen.top()));
+    // How many steps fit before the frame would cross the screen's right or bottom edge.
+    const int roomX = (screen.left() + screen.width() - frameSize.width() - corner.x()) / kStep;
+    const int roomY = (screen.top() + screen.height() - frameSize.height() - corner.y()) / kStep;
+    const int places = qMax(1, qMin(roomX, roomY) + 1);
+    const int step = qMax(0, open) % places;
+    const QPoint at = corner + QPoint(step * kStep, step * kStep);
+    // A frame larger than the room left keeps its title bar on the screen.
+    const int x = qMax(screen.left(), qMin(at.x(), screen.left() + screen.width() - frameSize.width()));
+    const int y = qMax(screen.top(), qMin(at.y(), screen.top() + screen.height() - frameSize.height()));
+    return {x, y};
 }
 
 QList<TNewFrmViewer*> TNewFrmViewer::liveWindows()

@@ -5,8 +5,12 @@
 #include "common/RunState.h"
 
 #include <QList>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QWidget>
+
+#include <optional>
 
 class FindBar;
 class QPlainTextEdit;
@@ -28,8 +32,9 @@ public:
     // viewDescriptionCaption() the description of the example material id, anything else nothing.
     // The window has no owner and is visible from its creation on. Its font comes from the settings
     // file at settingsPath; a font that cannot be read is reported to status (either may be empty).
+    // position: where the window's frame goes (the window system chooses when none is given).
     TNewFrmViewer(const QString& actionCaption, qint64 id, const QString& settingsPath = QString(),
-        StatusSink* status = nullptr, QWidget* parent = nullptr);
+        StatusSink* status = nullptr, QWidget* parent = nullptr, std::optional<QPoint> position = std::nullopt);
     ~TNewFrmViewer() override;
 
     QToolBar* ToolBar1 = nullptr;
@@ -51,6 +56,11 @@ public:
     static QList<TNewFrmViewer*> liveWindows();
     // The first live viewer window with this caption; nullptr for none or an empty caption.
     static TNewFrmViewer* findByCaption(const QString& caption);
+    // Where a new viewer window's frame (frameSize) goes when `open` viewer windows are open already:
+    // at the reading area's top left, each further one offset down and to the right, starting over at
+    // the corner before one would leave the screen; always inside the screen.
+    static QSize defaultSize() { return {619, 433}; }
+    static QPoint cascadePosition(const QRect& readingArea, const QRect& screen, const QSize& frameSize, int open);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

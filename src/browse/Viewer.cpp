@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QVariant>
 
 namespace {
@@ -55,7 +56,15 @@ void TReader::ViewInNewFrm(QLabel* label)
             return;
         }
     }
-    new TNewFrmViewer(caption, id, m_settingsPath, &m_status);  // owns itself: destroyed when closed
+    // Cascaded from the reading area, so that the windows neither cover the list nor hide each other.
+    const QWidget* area = m_pane->parentWidget() ? m_pane->parentWidget() : m_pane;
+    const QRect readingArea(area->mapToGlobal(QPoint(0, 0)), area->size());
+    const QRect screen = area->screen() ? area->screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    // The frame is not known before the window is shown; a usual one is allowed for.
+    const QSize frame = TNewFrmViewer::defaultSize() + QSize(10, 36);
+    const QPoint at
+        = TNewFrmViewer::cascadePosition(readingArea, screen, frame, int(TNewFrmViewer::liveWindows().size()));
+    new TNewFrmViewer(caption, id, m_settingsPath, &m_status, nullptr, at);  // owns itself: destroyed when closed
 }
 
 void TReader::ThisFrmFontInit()

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -22,6 +23,27 @@ void localiseButtons(QMessageBox& box)
         b->setText(QStringLiteral("是(&Y)"));
     if (QAbstractButton* b = box.button(QMessageBox::No))
         b->setText(QStringLiteral("否(&N)"));
+}
+
+// A window manager cuts a title that is wider than its window ("Q… h"): the box is made wide enough
+// for its caption beside the frame's buttons.
+void fitCaption(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);  // as most title bars are
+    const int needed = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 160;
+    grid->addItem(new QSpacerItem(needed, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+        grid->columnCount());
+}
+
+int run(QMessageBox& box)
+{
+    localiseButtons(box);
+    fitCaption(box);
+    return box.exec();
 }
 
 QString applicationTitle()
@@ -42,8 +64,7 @@ void setPrompts(Prompts* p) { g_installed = p; }
 void QtPrompts::message(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, parent);
-    localiseButtons(box);
-    box.exec();
+    run(box);
 }
 
 namespace {
@@ -66,15 +87,13 @@ QMessageBox::Icon boxIcon(Prompts::Icon icon)
 void QtPrompts::box(QWidget* parent, const QString& text, const QString& caption, Icon icon)
 {
     QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, parent);
-    localiseButtons(box);
-    box.exec();
+    run(box);
 }
 
 bool QtPrompts::ask(QWidget* parent, const QString& text, const QString& caption)
 {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
-    localiseButtons(box);
-    return box.exec() == QMessageBox::Yes;
+    return run(box) == QMessageBox::Yes;
 }
 
 bool QtPrompts::input(QWidget* parent, const QString& caption, const QString& prompt, QString& value)
@@ -94,8 +113,7 @@ bool QtPrompts::input(QWidget* parent, const QString& caption, const QString& pr
 void QtPrompts::standardError(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok, parent);
-    localiseButtons(box);
-    box.exec();
+    run(box);
 }
 
 QString QtPrompts::chooseFile(QWidget* parent, const QString& filter)
@@ -146,6 +164,5 @@ void QtPrompts::report(QWidget* parent, const QString& text, const QString& deta
     QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, parent);
     if (!details.isEmpty())
         box.setDetailedText(details);
-    localiseButtons(box);
-    box.exec();
+    run(box);
 }

@@ -1,5 +1,7 @@
 #include "desktop/Help.h"
 
+#include "common/ModalDialog.h"
+
 #include "common/Opener.h"
 #include "common/Prompts.h"
 #include "desktop/TAboutForm.h"
@@ -34,7 +36,7 @@ void N44Click(QWidget* parent)
 void N46Click(QWidget* parent)
 {
     TAboutForm about(parent);
-    about.exec();
+    execWindowModal(about);
 }
 
 }  // namespace help

@@ -2,6 +2,7 @@
 
 #include "common/BodyField.h"
 #include "common/Gbk.h"
+#include "common/Images.h"
 #include "common/Kinds.h"
 #include "common/Prompts.h"
 #include "store/Escaping.h"
@@ -51,8 +52,12 @@ bool isExampleRoot(const TTreeNode* node) { return !node->parent() && node->text
 // ---- the text filing dialog ----------------------------------------------------------------------
 
 TAcceptTextForm::TAcceptTextForm(Layout layout, const TCategoryTree* tree, QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), m_tree(tree)
+    : QWidget(owner,
+        Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+            | Qt::WindowCloseButtonHint),
+      m_tree(tree)
 {
+    setWindowIcon(images::appIcon());
     buildControls(layout);
 }
 

@@ -23,6 +23,13 @@ constexpr qint32 kSkyBlue = 15780518;
 constexpr int kMargin = 4;
 
 QString reasonOf(const std::exception& e) { return QString::fromLocal8Bit(e.what()); }
+// A filing dialog opened by a drop is where the user types next: it comes up with the keyboard.
+void bringForward(QWidget* dialog)
+{
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
 }  // namespace
 
 TDragForm::TDragForm(const TCategoryTree* tree, QWidget* parent)
@@ -183,11 +190,12 @@ void TDragForm::acceptText(const QString& text)
 {
     if (AcceptTextForm && !AcceptTextForm->isClosing()) {
         AcceptTextForm->WMAcceptData(text);
+        bringForward(AcceptTextForm);
         return;
     }
     try {
         AcceptTextForm = new TAcceptTextForm(text, m_tree, this);
-        AcceptTextForm->show();
+        bringForward(AcceptTextForm);
     } catch (const std::exception& e) {
         prompts().warn(this, QStringLiteral("创建窗体错误，原因：") + reasonOf(e));
     }
@@ -197,11 +205,12 @@ void TDragForm::acceptPath(const QString& path)
 {
     if (AcceptExeForm && !AcceptExeForm->isClosing()) {
         AcceptExeForm->WMAcceptData(path);
+        bringForward(AcceptExeForm);
         return;
     }
     try {
         AcceptExeForm = new TAcceptExeForm(path, m_tree, this);
-        AcceptExeForm->show();
+        bringForward(AcceptExeForm);
     } catch (const std::exception& e) {
         prompts().warn(this, QStringLiteral("创建窗体错误，原因：") + reasonOf(e));
     }

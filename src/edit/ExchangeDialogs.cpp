@@ -1,5 +1,7 @@
 #include "edit/ExchangeDialogs.h"
 
+#include "common/ModalDialog.h"
+
 #include "common/Prompts.h"
 #include "edit/ExchangeJob.h"
 
@@ -91,7 +93,7 @@ void WindowExchangeUi::runJob(TExchangeJob& job, const QString& caption)
     TExchangeForm form(m_parent, job, caption);
     job.start();
     if (!job.isFinished())
-        form.exec();
+        execWindowModal(form);
 }
 
 void WindowExchangeUi::report(const QString& text, const QString& details, Prompter::Icon icon)

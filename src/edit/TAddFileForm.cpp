@@ -180,7 +180,11 @@ void TAddFileForm::arrange(QWidget* extraRow)
     Label1->setFixedWidth(labelWidth);
     Label2->setFixedWidth(labelWidth);
 
-    setFixedSize(475, 275);
+    // It opens at its usual size and may be made larger, the body growing with it: code is easier to
+    // check in a larger field.
+    setMinimumSize(475, 275);
+    resize(475, 275);
+    setSizeGripEnabled(true);
 }
 
 bool TAddFileForm::eventFilter(QObject* watched, QEvent* event)

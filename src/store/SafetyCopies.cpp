@@ -311,13 +311,14 @@ bool TSafetyCopier::start(QString* why)
                                                      : State::Failed;
         m_reason = reason;
         m_state = state;
+        // The news first: whoever waits for the copy then finds them on their way.
+        if (m_finished && !w->cancel)
+            m_finished(state, reason);
         {
             const std::lock_guard<std::mutex> lock(w->mutex);
             w->finished = true;
         }
         w->done.notify_all();
-        if (m_finished && !w->cancel)
-            m_finished(state, reason);
     });
     return true;
 }

@@ -26,24 +26,33 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace {
 const QStringList kTree = {QStringLiteral("文字资料0"), QStringLiteral("+算法1"), QStringLiteral("++排序2"),
     QStringLiteral("+网络1"), QStringLiteral("实例资料0"), QStringLiteral("搜索结果0")};
 
-// Closes the next modal dialog as soon as it is up and tells which class it was.
+// Closes the next modal dialog as soon as it is up and tells which class it was and how it was shown;
+// whileUp runs first, with the dialog up.
 class DialogCatcher final {
 public:
-    DialogCatcher()
+    explicit DialogCatcher(std::function<void(QWidget*)> whileUp = {}) : m_whileUp(std::move(whileUp))
     {
         QTimer::singleShot(0, [this] { catchOne(); });
     }
     QString caught;
+    Qt::WindowModality modality = Qt::NonModal;
+    Qt::WindowFlags flags;
 
 private:
     void catchOne()
     {
         if (QWidget* modal = QApplication::activeModalWidget()) {
             caught = QString::fromLatin1(modal->metaObject()->className());
+            modality = modal->windowModality();
+            flags = modal->windowFlags();
+            if (m_whileUp)
+                m_whileUp(modal);
             if (auto* dialog = qobject_cast<QDialog*>(modal))
                 dialog->reject();
             return;
@@ -51,6 +60,7 @@ private:
         if (++m_tries < 200)
             QTimer::singleShot(5, [this] { catchOne(); });
     }
+    std::function<void(QWidget*)> m_whileUp;
     int m_tries = 0;
 };
 
@@ -220,9 +230,19 @@ private slots:
         list->setCurrentRow(0);
         list->setFocus();
         {
-            DialogCatcher catcher;
+            // Modal to the main window only, in a dialog frame; quitting meanwhile (the floating window's
+            // menu still works) brings the dialog forward instead of ending the program.
+            bool stillOpen = false;
+            DialogCatcher catcher([&](QWidget* dialog) {
+                app->QuitProgram();
+                stillOpen = dialog->isVisible() && !app->isClosing();
+            });
             QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
             QCOMPARE(catcher.caught, QStringLiteral("TSerchForm"));
+            QCOMPARE(catcher.modality, Qt::WindowModal);
+            QVERIFY(catcher.flags & Qt::WindowCloseButtonHint);
+            QVERIFY(!(catcher.flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+            QVERIFY(stillOpen);
         }
         // The test platform leaves no window active after a dialog.
         QVERIFY(activate(&app.form()));

@@ -3,8 +3,10 @@
 #include "TestData.h"
 #include "TestMain.h"
 
+#include "app/QtTranslations.h"
 #include "browse/ListItems.h"
 #include "common/Gbk.h"
+#include "common/Prompts.h"
 #include "common/SettingsFile.h"
 #include "tree/TreeNodes.h"
 
@@ -12,10 +14,13 @@
 #include <QFile>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 #include <QTreeWidget>
 
 namespace {
@@ -127,6 +132,31 @@ private slots:
             QCOMPARE(a->shortcutContext(), Qt::WidgetShortcut);
         QVERIFY(c.MainTreeView->actions().contains(c.N4) && c.MainTreeView->actions().contains(c.N3));
         QVERIFY(c.MainList->actions().contains(c.N19) && c.MainList->actions().contains(c.N20));
+    }
+
+    // Qt's own dialogs speak Chinese; the program's boxes are wide enough for their caption.
+    void qtDialogsInChinese()
+    {
+        QTranslator* translator = qttranslations::install(*QCoreApplication::instance());
+        QVERIFY2(translator, "qtbase_zh_CN.qm not found");
+        QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("查找范围："));
+        QVERIFY(QCoreApplication::translate("QFontDialog", "Select Font") != QStringLiteral("Select Font"));
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+
+        QtPrompts real;
+        int width = 0;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                width = box->width();
+                box->accept();
+            }
+        });
+        const QString caption = QStringLiteral("已经存在同名的分类，请换一个名字！的提示信息");
+        real.box(nullptr, QStringLiteral("好"), caption, Prompts::Icon::None);
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        QVERIFY2(width >= QFontMetrics(bold).horizontalAdvance(caption) + 100, qPrintable(QString::number(width)));
     }
 
     void damagedTreeFileEndsTheProgramWithoutWritingIt()

@@ -157,6 +157,38 @@ private slots:
         QCOMPARE(titles, (QStringList {QStringLiteral("甲"), QStringLiteral("甲"), QStringLiteral("丙的简介")}));
     }
 
+    void cascadePositions_data()
+    {
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<int>("open");
+        QTest::addColumn<QPoint>("expected");
+        const QRect screen(0, 0, 1280, 800);
+        const QRect area(300, 400, 900, 350);
+        const QRect high(300, 150, 900, 350);
+        QTest::newRow("first at the reading area") << high << screen << 0 << QPoint(300, 150);
+        QTest::newRow("third one two steps on") << high << screen << 2 << QPoint(356, 206);
+        // From y 100 the frame (629 x 469) has room for 8 steps down on an 800 px screen: 9 places.
+        QTest::newRow("last place") << QRect(100, 100, 600, 400) << screen << 8 << QPoint(324, 324);
+        QTest::newRow("starting over") << QRect(100, 100, 600, 400) << screen << 9 << QPoint(100, 100);
+        QTest::newRow("area low on the screen: kept inside") << area << screen << 0 << QPoint(300, 331);
+        QTest::newRow("second screen") << QRect(1500, 100, 400, 400) << QRect(1280, 0, 1920, 1080) << 1
+                                       << QPoint(1528, 128);
+        QTest::newRow("screen smaller than the window") << area << QRect(0, 0, 500, 300) << 3 << QPoint(0, 0);
+    }
+    void cascadePositions()
+    {
+        QFETCH(QRect, area);
+        QFETCH(QRect, screen);
+        QFETCH(int, open);
+        QFETCH(QPoint, expected);
+        const QSize frame(629, 469);
+        const QPoint at = TNewFrmViewer::cascadePosition(area, screen, frame, open);
+        QCOMPARE(at, expected);
+        QVERIFY(QRect(at, frame).intersects(screen));
+        QVERIFY(screen.contains(at));
+    }
+
     void closingTheSharedWindow()
     {
         TestDataDir dir(kDetailTree);

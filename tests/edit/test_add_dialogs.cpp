@@ -87,6 +87,16 @@ private slots:
         QCOMPARE(editText.AddBtn->text(), QStringLiteral("添加"));
         QCOMPARE(addText.size(), QSize(475, 275));
         QCOMPARE(addExe.size(), QSize(475, 275));
+        // Larger, the body takes the room; never smaller than it opens; code is set in a fixed-width font.
+        for (TAddFileForm* dialog : {&addText, static_cast<TAddFileForm*>(&addExe)}) {
+            QCOMPARE(dialog->minimumSize(), QSize(475, 275));
+            dialog->show();
+            const QSize body = dialog->MainText->size();
+            dialog->resize(800, 600);
+            QTRY_COMPARE(dialog->MainText->size(), body + QSize(325, 325));
+            QVERIFY(dialog->MainText->font().fixedPitch());
+            dialog->hide();
+        }
     }
 
     void requiredFields_data()

@@ -393,7 +393,8 @@ private slots:
         QVERIFY(r.copyDone());
         QCOMPARE(r.data.safetyCopyState(), TSafetyCopier::State::Failed);
         const QString message = r.status.backgroundWork.value(1);
-        QVERIFY2(message.startsWith(kCopyFailed) && message.size() > kCopyFailed.size(), qPrintable(message));
+        QVERIFY2(message.startsWith(kCopyFailed) && message.size() > kCopyFailed.size(),
+            qPrintable(r.status.backgroundWork.join(QStringLiteral(" | "))));
         QCOMPARE(dir.column(QStringLiteral("select title from textfile")), QStringList {"kept"});
         // Tried once per run: the next write neither tries again nor says it again.
         QCOMPARE(insertText(QStringLiteral("also kept")), kAdded);
