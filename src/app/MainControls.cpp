@@ -2,10 +2,12 @@
 
 #include "browse/FindBar.h"
 #include "browse/ListItems.h"
+#include "browse/ViewerFont.h"
 #include "common/Images.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -24,6 +26,25 @@
 #include <QVBoxLayout>
 
 namespace {
+// Hides `covered` while the watched widget is shown over it, and shows it again after.
+class CoveredWhileShown final : public QObject {
+public:
+    CoveredWhileShown(QWidget* cover, QWidget* covered) : QObject(cover), m_covered(covered) { }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            m_covered->hide();
+        else if (event->type() == QEvent::Hide && !static_cast<QWidget*>(watched)->window()->isHidden())
+            m_covered->show();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* m_covered;
+};
+
 const char* const kImageProperty = "qsImageIndex";
 
 QToolButton* makeButton(QToolBar* bar, const char* name, const QString& hint, int image)
@@ -166,12 +187,14 @@ void TMainControls::buildCentralArea(QMainWindow* window)
     MainDetail->setWordWrap(false);
     ThisFrmViewer = new QPlainTextEdit(detailArea);
     ThisFrmViewer->setObjectName(QStringLiteral("ThisFrmViewer"));
-    ThisFrmViewer->setReadOnly(true);
+    viewerfont::setUpReadingArea(ThisFrmViewer);
     ThisFrmViewer->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     ThisFrmViewer->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ThisFrmViewer->hide();
     stack->addWidget(MainDetail, 0, 0);
     stack->addWidget(ThisFrmViewer, 0, 0);
+    // The reading pane covers the details; the covered table must not take the keyboard from it.
+    ThisFrmViewer->installEventFilter(new CoveredWhileShown(ThisFrmViewer, MainDetail));
     ReaderFind = new FindBar(ThisFrmViewer, detailArea);
     stack->addWidget(ReaderFind, 1, 0);
     stack->setRowStretch(0, 1);

@@ -194,6 +194,8 @@ void TMainForm::FormCreate()
     m_ui.N121->setChecked(true);
     OpenViewerCaption.clear();
     m_list.showKindRoots();
+    // The keyboard starts in the tree: arrows and Enter browse at once.
+    m_ui.MainTreeView->setFocus(Qt::OtherFocusReason);
     if (!m_treeFile.load()) {
         m_prompter.error(QStringLiteral("文件MTS.qs已经被损坏，请重新安装！"));
         m_terminate = true;  // the program ends as soon as the event loop starts

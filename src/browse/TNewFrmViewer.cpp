@@ -56,7 +56,7 @@ TNewFrmViewer::TNewFrmViewer(const QString& actionCaption, qint64 id, const QStr
     layout->addWidget(ToolBar1);
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
+    viewerfont::setUpReadingArea(Memo1);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     layout->addWidget(Memo1, 1);

@@ -72,3 +72,10 @@ void setBackground(QPlainTextEdit* control, qint32 colorValue)
 }
 
 }  // namespace viewerfont
+
+void viewerfont::setUpReadingArea(QPlainTextEdit* control)
+{
+    control->setReadOnly(true);
+    control->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    control->setFocusPolicy(Qt::StrongFocus);
+}

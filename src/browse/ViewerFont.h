@@ -27,6 +27,9 @@ QFont toQFont(const ViewerFontRecord& record, QFont base);
 void apply(QPlainTextEdit* control, const ViewerFontRecord& font);
 // read() then apply(); on a read failure the control keeps its previous font.
 bool applyFromSettings(QPlainTextEdit* control, const QString& settingsPath, QString* error = nullptr);
+// Makes control a reading area: read-only, reached with Tab, its text selectable and scrolled with the
+// keyboard as well as the mouse.
+void setUpReadingArea(QPlainTextEdit* control);
 // Background of the reading area from a colour value (0x00BBGGRR or a system colour).
 void setBackground(QPlainTextEdit* control, qint32 colorValue);
 }  // namespace viewerfont
