@@ -4,18 +4,32 @@
 #include <QProgressBar>
 #include <QStatusBar>
 
+namespace {
+// The status bar and the progress bar repaint at once on every change, and an operation reports several
+// changes: drawn with the next paint instead, an operation costs no repaints of its own.
+template <typename F>
+void changeLater(QWidget* widget, F change)
+{
+    const bool enabled = widget->updatesEnabled();
+    widget->setUpdatesEnabled(false);
+    change();
+    widget->setUpdatesEnabled(enabled);  // schedules the paint
+}
+}  // namespace
+
 void StatusBarSink::showStatus(const QString& text)
 {
     if (m_status)
-        m_status->showMessage(text);
+        changeLater(m_status, [&] { m_status->showMessage(text); });
 }
 
 void StatusBarSink::showProgress(int position)
 {
     if (!m_progress)
         return;
-    m_progress->setValue(
-        position == kFull ? m_progress->maximum() : qBound(m_progress->minimum(), position, m_progress->maximum()));
+    const int value
+        = position == kFull ? m_progress->maximum() : qBound(m_progress->minimum(), position, m_progress->maximum());
+    changeLater(m_progress, [&] { m_progress->setValue(value); });
 }
 
 void StatusBarSink::showBackgroundWork(const QString& text)
