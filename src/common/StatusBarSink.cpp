@@ -7,8 +7,7 @@
 namespace {
 // The status bar and the progress bar repaint at once on every change, and an operation reports several
 // changes: drawn with the next paint instead, an operation costs no repaints of its own.
-template <typename F>
-void changeLater(QWidget* widget, F change)
+template <typename F> void changeLater(QWidget* widget, F change)
 {
     const bool enabled = widget->updatesEnabled();
     widget->setUpdatesEnabled(false);
