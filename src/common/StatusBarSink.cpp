@@ -38,6 +38,9 @@ void StatusBarSink::showBackgroundWork(const QString& text)
     if (!m_work) {
         m_work = new QLabel(m_status);
         m_work->setObjectName(QStringLiteral("BackgroundWork"));
+        // A panel of its own, so that it never reads as the start of the status text beside it.
+        m_work->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        m_work->setContentsMargins(4, 0, 4, 0);
         m_status->addPermanentWidget(m_work);
     }
     m_work->setText(text);

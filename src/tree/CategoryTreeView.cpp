@@ -36,8 +36,10 @@ TCategoryTreeView::TCategoryTreeView(TCategoryTree& tree, QTreeWidget* control, 
             emit nodeClicked();
         m_currentAtPress = nullptr;
     });
-    connect(m_control, &QTreeWidget::currentItemChanged, this,
-        [this](QTreeWidgetItem* now, QTreeWidgetItem*) { currentChanged(now); });
+    // The selection, not the current item: a mouse press makes the pressed node current before it selects
+    // it, and the listing lists the selected node.
+    connect(m_control, &QTreeWidget::itemSelectionChanged, this,
+        [this] { currentChanged(treenodes::selected(m_control)); });
     // Expanding or collapsing a node selects it and turns its image; the selection lists like any other
     // the user makes.
     const auto turned = [this](QTreeWidgetItem* item, bool expanded) {

@@ -421,6 +421,7 @@ private slots:
     void treeAndListStayInStep()
     {
         TestDataDir dir(kTree);
+        dir.addText(QStringLiteral("套接字"), QStringLiteral("网络"), QString());
         ListApp app(dir, true);
         QTreeWidget* tree = app->ui().MainTreeView;
         tree->setFocus();
@@ -451,8 +452,12 @@ private slots:
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(treenodes::selected(tree), net);
         QCOMPARE(listings, 3);
+        // The node the press made current is the one listed, not the one selected before it.
+        QCOMPARE(listedNames(), QStringList {"套接字"});
+        QCOMPARE(app->navigator().currentKey().text(), QStringLiteral("文字资料-网络-null"));
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(listings, 4);
+        QCOMPARE(listedNames(), QStringList {"套接字"});
 
         // The program's selections (a double click on a folder item, Up) list through their own command.
         app->ui().MainList->clear();
