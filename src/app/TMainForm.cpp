@@ -101,6 +101,10 @@ void TMainForm::connectControls()
     connect(c.MainList, &QListWidget::itemClicked, this, &TMainForm::MainListClick);
     connect(c.MainList, &QListWidget::itemDoubleClicked, this, &TMainForm::MainListDblClick);
     connect(c.MainList, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* now, QListWidgetItem* before) {
+        // The list taking the focus back makes an item current without selecting it; the commands act on
+        // the selected item, so the one the details pane shows is selected too.
+        if (now && !now->isSelected())
+            m_ui.MainList->setCurrentItem(now, QItemSelectionModel::ClearAndSelect);
         if (before)
             MainDetailShow(before, false);
         if (now)

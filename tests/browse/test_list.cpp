@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -409,6 +410,17 @@ private slots:
         QVERIFY(!app->ui().ToolButton3->isEnabled());
         QVERIFY(app->ui().ToolButton4->isEnabled());
         QVERIFY(app->ui().ThisFrmViewer->isHidden());
+
+        // The list taking the focus back (after a dialog) makes an item current without selecting it; it is
+        // selected too, so that the details pane and the commands speak of the same material.
+        QListWidget* list = app->ui().MainList;
+        list->setCurrentItem(nullptr);
+        list->clearSelection();
+        QCOMPARE(listitems::selected(list), nullptr);
+        list->selectionModel()->setCurrentIndex(list->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+        QCOMPARE(listitems::selected(list), list->item(0));
+        QVERIFY(app->ui().MainDetail->rowCount() > 0);
+        QCOMPARE(app->ui().MainDetail->item(0, 1)->text(), QStringLiteral("快排"));
 
         // The search dialog's hits reach the list through the window.
         app->searchResultsSink()({ListEntry {QStringLiteral("甲"), 4, 11}, ListEntry {QStringLiteral("乙"), 5, 12}});
