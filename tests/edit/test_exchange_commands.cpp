@@ -347,6 +347,11 @@ private slots:
         const Run r = runTool(kImportTool, {dir.path(), work.filePath(QStringLiteral("a.txt")), QStringLiteral("x")});
         running.kill();
         running.waitForFinished();
+        // A killed program leaves its lock and socket behind; they name this test's folder, which no later
+        // start reuses, so they would pile up in the user's runtime directory.
+        const SingleInstance probe(program);
+        QFile::remove(probe.lockPath());
+        QFile::remove(probe.socketPath());
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains(QStringLiteral("Quillstash is running on")), qPrintable(r.err));
         QCOMPARE(dir.column(QStringLiteral("select count(*) from textfile")), QStringList {QStringLiteral("0")});
