@@ -4,6 +4,8 @@
 #include "store/TMainData.h"
 
 #include "store/Sqlite.h"
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <QVariant>
 
@@ -35,7 +37,7 @@ QString likePattern(const QString& keyword)
     return escaped;
 }
 
-Statement buildStatement(const SearchInput& input)
+Statement buildStatement(const SearchInput& input, bool indexed)
 {
     Statement st;
     QStringList conditions;
@@ -47,7 +49,11 @@ Statement buildStatement(const SearchInput& input)
         conditions << QStringLiteral("classname=?");
         st.values << input.subcategory;
     }
-    if (!input.titleKey.isEmpty()) {
+    if (searchesContents(input)) {
+        const Statement contents = contentindex::contentsCondition(tableForKind(input.kind), input.titleKey, indexed);
+        conditions << contents.sql;
+        st.values << contents.values;
+    } else if (!input.titleKey.isEmpty()) {
         conditions << QStringLiteral("title like ? escape '\\'");
         st.values << likePattern(input.titleKey);
     }
@@ -77,6 +83,59 @@ bool run(TMainData& data, const Statement& st, QList<SearchHit>& hits, QString* 
             return true;
         },
         error);
+}
+
+namespace {
+bool runOn(sqlite::Connection& connection, const Statement& st, QList<SearchHit>& hits, QString* error)
+{
+    sqlite::Statement statement(connection, st.sql);
+    sqlite::Error e = statement.isValid() ? statement.bindAll(st.values) : statement.error();
+    while (e.ok()) {
+        const sqlite::Statement::Step step = statement.step();
+        if (step == sqlite::Statement::Step::Done)
+            return true;
+        if (step == sqlite::Statement::Step::Failed)
+            e = statement.error();
+        else
+            hits.append(SearchHit {statement.int64(0), UnescapeTitleText(statement.text(1))});
+    }
+    if (error)
+        *error = e.message;
+    return false;
+}
+}  // namespace
+
+bool runContents(const QString& databasePath, const SearchInput& input, bool useIndex, QList<SearchHit>& hits,
+    QString* error, contentindex::State* indexState)
+{
+    contentindex::State state = contentindex::State::Unusable;
+    auto report = [&](bool ok) {
+        if (indexState)
+            *indexState = state;
+        return ok;
+    };
+    if (!QFileInfo::exists(databasePath)) {
+        if (error)
+            *error = QStringLiteral("找不到数据库文件 %1").arg(QDir::toNativeSeparators(databasePath));
+        return report(false);
+    }
+    sqlite::Connection connection;
+    if (const sqlite::Error e = connection.open(databasePath); !e.ok()) {
+        if (error)
+            *error = e.message;
+        return report(false);
+    }
+    if (useIndex)
+        state = contentindex::attach(connection, contentindex::pathFor(databasePath), nullptr);
+    if (state == contentindex::State::Ready) {
+        const qsizetype before = hits.size();
+        if (runOn(connection, buildStatement(input, true), hits, error))
+            return report(true);
+        // An index that fails to answer (damaged on disk) is not asked again: the rows are read instead.
+        hits.resize(before);
+        state = contentindex::State::Outdated;
+    }
+    return report(runOn(connection, buildStatement(input, false), hits, error));
 }
 
 }  // namespace search

@@ -1,5 +1,6 @@
 #pragma once
 // The search statement and its run, kept free of widgets so they can be driven directly.
+#include "store/ContentIndex.h"
 #include "store/Statements.h"
 
 #include <QDate>
@@ -19,6 +20,7 @@ struct SearchInput {
     QString category;  // a category name or allCategories()
     QString subcategory;  // a subcategory name or allCategories()
     QString titleKey;  // matched anywhere inside titles
+    bool contents = false;  // the keyword may stand in the body or description instead
     QString author;  // matched exactly
     bool useTime = false;  // restrict to the creation-time range below
     QDate beginDate;
@@ -28,8 +30,12 @@ struct SearchInput {
 // The message that refuses the input, or an empty text when it can be searched.
 QString validate(const SearchInput& input);
 
-// The select for a validated input: every value bound, the keyword taken literally.
-Statement buildStatement(const SearchInput& input);
+// The select for a validated input: every value bound, the keyword taken literally. A contents search reads
+// the index attached as "idx" when indexed, otherwise every body.
+Statement buildStatement(const SearchInput& input, bool indexed = false);
+
+// Whether the input searches the contents too (the box is ticked and there is a keyword).
+inline bool searchesContents(const SearchInput& input) { return input.contents && !input.titleKey.isEmpty(); }
 
 // The text a stored title must contain to match keyword, with LIKE's wildcards and the escape
 // character itself escaped by a backslash.
@@ -44,5 +50,12 @@ struct SearchHit {
 // Runs st and appends the hits in result order. On failure returns false with the error text; the
 // hits read before the failure stay in hits.
 bool run(TMainData& data, const Statement& st, QList<SearchHit>& hits, QString* error);
+
+// Runs a contents search on a connection of its own, so that it can run beside the window: through the index
+// when useIndex and the index is in step (after bringing rows a killed run left pending up to date), else by
+// reading every row. indexState says what the index was found to be. On failure returns false with the error
+// text; the hits read before it stay.
+bool runContents(const QString& databasePath, const SearchInput& input, bool useIndex, QList<SearchHit>& hits,
+    QString* error, contentindex::State* indexState);
 
 }  // namespace search

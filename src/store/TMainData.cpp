@@ -57,7 +57,29 @@ QString singleText(sqlite::Connection& connection, const QString& sql)
 }
 }  // namespace
 
-TMainData::TMainData(const QString& programDir) : m_programDir(programDir) { MainData = this; }
+namespace {
+// Lets the contents index follow one write for as long as it runs.
+class IndexedWrite final {
+public:
+    IndexedWrite(TContentIndex& index, sqlite::Connection& connection) : m_index(index), m_connection(connection)
+    {
+        m_index.writeBegins(m_connection);
+    }
+    ~IndexedWrite() { m_index.writeEnded(m_connection); }
+    IndexedWrite(const IndexedWrite&) = delete;
+    IndexedWrite& operator=(const IndexedWrite&) = delete;
+
+private:
+    TContentIndex& m_index;
+    sqlite::Connection& m_connection;
+};
+}  // namespace
+
+TMainData::TMainData(const QString& programDir)
+    : m_programDir(programDir), m_contents([this] { return databasePath(); })
+{
+    MainData = this;
+}
 
 TMainData::~TMainData()
 {
@@ -303,7 +325,10 @@ bool TMainData::execute(const Statement& st, QString* error, int* rowsAffected)
     }
     const OperationScope scope(m_busy);
     sqlite::Connection connection;
-    if (!beginWrite(connection, error) || !run(connection, st, error, rowsAffected))
+    if (!beginWrite(connection, error))
+        return false;
+    const IndexedWrite indexed(m_contents, connection);
+    if (!run(connection, st, error, rowsAffected))
         return false;
     m_changed = true;
     return true;
@@ -319,6 +344,7 @@ bool TMainData::writeTransaction(const std::function<bool(sqlite::Connection&, Q
     sqlite::Connection connection;
     if (!beginWrite(connection, error))
         return false;
+    const IndexedWrite indexed(m_contents, connection);
     sqlite::Transaction transaction(connection);
     if (!transaction.error().ok()) {
         setError(error, transaction.error().message);

@@ -5,6 +5,7 @@
 // database is kept in WAL journal mode so that the copy reads a snapshot beside the writes instead of
 // holding them up.
 #include "common/StatusSink.h"
+#include "store/ContentIndex.h"
 #include "store/SafetyCopies.h"
 #include "store/Statements.h"
 
@@ -58,7 +59,11 @@ public:
     bool countRows(const Statement& select, qint64& count, QString* error);
 
     // Where the statement runners and listings report (the main window's status and progress bar).
-    void setStatusSink(StatusSink* sink) { m_status = sink; }
+    void setStatusSink(StatusSink* sink)
+    {
+        m_status = sink;
+        m_contents.setStatusSink(sink);
+    }
     StatusSink* statusSink() const { return m_status; }
     void setStatus(const QString& text);
     void setProgress(int position);  // 0 to 100; StatusSink::kFull means the bar's maximum
@@ -74,6 +79,9 @@ public:
     // Why this run writes nothing into the database because its tables are not laid out as the program
     // reads them (empty when they are, or before the first operation looked).
     const QString& schemaProblem() const { return m_schemaProblem; }
+
+    // The contents index beside the database; every write of this data module keeps it in step.
+    TContentIndex& contentIndex() { return m_contents; }
 
 private:
     // Opens the connection on the current path; never creates a missing file.
@@ -104,6 +112,7 @@ private:
     bool m_schemaChecked = false;
     QString m_schemaProblem;
     std::unique_ptr<TSafetyCopier> m_copier;
+    TContentIndex m_contents;
     // A connection kept open from the run's first operation on: to learn whether anything was committed
     // since a count, and so that the WAL stays in place between operations (see keepWatcherOpen).
     std::unique_ptr<sqlite::Connection> m_watcher;

@@ -1,0 +1,788 @@
+#include "store/ContentIndex.h"
+
+#include "store/Sqlite.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+#include <sqlite3.h>
+
+namespace contentindex {
+
+namespace {
+
+constexpr char kTokenizerName[] = "qsgram";
+constexpr int kKindShift = 40;
+// A longer keyword is looked up by this many of its pairs at most; the text check makes the answer exact.
+constexpr int kMaxPairs = 48;
+constexpr int kBatch = 500;
+
+// Byte length of the UTF-8 character starting with lead (1 for a stray byte, so bad input still moves on).
+int charLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
+    return 1;
+}
+
+char foldByte(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+int createTokenizer(void*, const char**, int, Fts5Tokenizer** out)
+{
+    static int tag = 0;
+    *out = reinterpret_cast<Fts5Tokenizer*>(&tag);
+    return SQLITE_OK;
+}
+
+void deleteTokenizer(Fts5Tokenizer*) { }
+
+// Documents: every character and every pair starting at it. Queries: one character gives itself, a
+// longer string its pairs (the search only ever asks for one character or one pair per phrase).
+int tokenize(Fts5Tokenizer*, void* ctx, int flags, const char* text, int size,
+    int (*addToken)(void*, int, const char*, int, int, int))
+{
+    if (size <= 0 || !text)
+        return SQLITE_OK;
+    const bool query = (flags & FTS5_TOKENIZE_QUERY) != 0;
+    int starts[2] = {0, 0};
+    int lengths[2] = {0, 0};
+    int count = 0;
+    char token[8];
+    int pos = 0;
+    auto charAt = [&](int at) {
+        return std::min(charLength(static_cast<unsigned char>(text[at])), size - at);
+    };
+    // A query of one character.
+    if (query && charAt(0) == size) {
+        for (int i = 0; i < size; ++i)
+            token[i] = foldByte(text[i]);
+        return addToken(ctx, 0, token, size, 0, size);
+    }
+    while (pos < size) {
+        const int len = charAt(pos);
+        starts[count % 2] = pos;
+        lengths[count % 2] = len;
+        if (count > 0) {
+            const int ps = starts[(count - 1) % 2];
+            const int pl = lengths[(count - 1) % 2];
+            for (int i = 0; i < pl; ++i)
+                token[i] = foldByte(text[ps + i]);
+            for (int i = 0; i < len; ++i)
+                token[pl + i] = foldByte(text[pos + i]);
+            if (const int rc = addToken(ctx, 0, token, pl + len, ps, pos + len); rc != SQLITE_OK)
+                return rc;
+        }
+        if (!query) {
+            for (int i = 0; i < len; ++i)
+                token[i] = foldByte(text[pos + i]);
+            if (const int rc = addToken(ctx, 0, token, len, pos, pos + len); rc != SQLITE_OK)
+                return rc;
+        }
+        ++count;
+        pos += len;
+    }
+    return SQLITE_OK;
+}
+
+fts5_tokenizer kTokenizer = {createTokenizer, deleteTokenizer, tokenize};
+
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+
+QString tableOf(int kind) { return kind == 0 ? QStringLiteral("textfile") : QStringLiteral("exefile"); }
+QString bodyColumnOf(int kind) { return kind == 0 ? QStringLiteral("main") : QStringLiteral("about"); }
+qint64 keyOf(int kind, qint64 id) { return (qint64(kind) << kKindShift) | id; }
+
+// The stored forms undone in SQL, exactly as UnescapeTitleText and UnescapeBodyText undo them (every
+// apostrophe token first, then every colon token, left to right).
+QString unescapedTitle(const QString& column) { return QStringLiteral("replace(%1,'+(DYH)+','''')").arg(column); }
+QString unescapedBody(const QString& column)
+{
+    return QStringLiteral("replace(replace(%1,'+(DYH)+',''''),'+(MH)+',':')").arg(column);
+}
+
+// Runs one statement with values; a row it gives is left for the caller in st.
+bool runOne(sqlite::Connection& c, const QString& sql, const QVariantList& values, QString* error)
+{
+    sqlite::Statement st(c, sql);
+    sqlite::Error e = st.isValid() ? st.bindAll(values) : st.error();
+    if (e.ok() && st.step() == sqlite::Statement::Step::Failed)
+        e = st.error();
+    if (!e.ok()) {
+        setError(error, e.message);
+        return false;
+    }
+    return true;
+}
+
+// Whether the select gives a row; false also on failure (with error set).
+bool hasRow(sqlite::Connection& c, const QString& sql, const QVariantList& values, bool& row, QString* error)
+{
+    sqlite::Statement st(c, sql);
+    sqlite::Error e = st.isValid() ? st.bindAll(values) : st.error();
+    if (!e.ok()) {
+        setError(error, e.message);
+        return false;
+    }
+    const sqlite::Statement::Step step = st.step();
+    if (step == sqlite::Statement::Step::Failed) {
+        setError(error, st.error().message);
+        return false;
+    }
+    row = step == sqlite::Statement::Step::Row;
+    return true;
+}
+
+// What the index knows of the database it was made from: the count and the id sum of each table (they move
+// with every insert and delete), and the first and last material of each (id, title, creation time), which
+// tells another database with as many materials apart.
+struct Fingerprint {
+    qint64 values[4] = {0, 0, 0, 0};  // count and id sum of textfile, then of exefile
+    QString sample;
+    bool operator==(const Fingerprint& o) const
+    {
+        return std::equal(values, values + 4, o.values) && sample == o.sample;
+    }
+};
+
+bool sampleOf(sqlite::Connection& c, const QString& schema, QString& out, QString* error)
+{
+    QString sql = QStringLiteral("select ''");
+    for (int kind = 0; kind < 2; ++kind) {
+        for (const char* order : {"asc", "desc"}) {
+            sql += QStringLiteral(" || char(30) || coalesce((select id || char(31) || title || char(31) || createtime "
+                                  "from %1.%2 order by id %3 limit 1), '')")
+                       .arg(schema, tableOf(kind), QLatin1String(order));
+        }
+    }
+    sqlite::Statement st(c, sql);
+    if (!st.isValid() || st.step() != sqlite::Statement::Step::Row) {
+        setError(error, st.error().message);
+        return false;
+    }
+    out = st.text(0);
+    return true;
+}
+
+bool fingerprintOf(sqlite::Connection& c, const QString& schema, Fingerprint& out, QString* error)
+{
+    for (int kind = 0; kind < 2; ++kind) {
+        sqlite::Statement st(
+            c, QStringLiteral("select count(*), coalesce(sum(id),0) from %1.%2").arg(schema, tableOf(kind)));
+        if (!st.isValid() || st.step() != sqlite::Statement::Step::Row) {
+            setError(error, st.error().message);
+            return false;
+        }
+        out.values[kind * 2] = st.int64(0);
+        out.values[kind * 2 + 1] = st.int64(1);
+    }
+    return sampleOf(c, schema, out.sample, error);
+}
+
+// The fingerprint the attached index holds, and its format.
+bool storedFingerprint(sqlite::Connection& c, Fingerprint& out, qint64& format, sqlite::Error* failure)
+{
+    sqlite::Statement meta(c, QStringLiteral("select format,count0,sum0,count1,sum1,sample from idx.meta"));
+    if (!meta.isValid() || meta.step() != sqlite::Statement::Step::Row) {
+        *failure = meta.error();
+        if (failure->ok())
+            *failure = sqlite::Error::fromCode(SQLITE_CORRUPT, QStringLiteral("内容索引没有记录"));
+        return false;
+    }
+    format = meta.int64(0);
+    for (int i = 0; i < 4; ++i)
+        out.values[i] = meta.int64(i + 1);
+    out.sample = meta.text(5);
+    return true;
+}
+
+const char* const kSchema = R"(
+CREATE TABLE meta(format INTEGER NOT NULL, count0 INTEGER NOT NULL, sum0 INTEGER NOT NULL,
+  count1 INTEGER NOT NULL, sum1 INTEGER NOT NULL, sample TEXT NOT NULL);
+CREATE TABLE docs(key INTEGER PRIMARY KEY, title TEXT NOT NULL, body TEXT NOT NULL);
+CREATE TABLE pending(kind INTEGER NOT NULL, id INTEGER NOT NULL, PRIMARY KEY(kind, id)) WITHOUT ROWID;
+CREATE VIRTUAL TABLE fts USING fts5(title, body, content='docs', content_rowid='key', detail='none',
+  tokenize='qsgram');
+CREATE TRIGGER docs_ai AFTER INSERT ON docs BEGIN
+  INSERT INTO fts(rowid, title, body) VALUES(new.key, new.title, new.body);
+END;
+CREATE TRIGGER docs_ad AFTER DELETE ON docs BEGIN
+  INSERT INTO fts(fts, rowid, title, body) VALUES('delete', old.key, old.title, old.body);
+END;
+CREATE TRIGGER docs_au AFTER UPDATE ON docs BEGIN
+  INSERT INTO fts(fts, rowid, title, body) VALUES('delete', old.key, old.title, old.body);
+  INSERT INTO fts(rowid, title, body) VALUES(new.key, new.title, new.body);
+END;
+)";
+
+void detach(sqlite::Connection& c, const QString& name) { c.exec(QStringLiteral("DETACH %1").arg(name)); }
+
+// A file cut short: SQLite reads the missing pages as absent and may answer without noticing.
+bool looksTruncated(sqlite::Connection& c, const QString& path)
+{
+    const QFileInfo wal(path + QStringLiteral("-wal"));
+    if (wal.exists() && wal.size() > 0)
+        return false;  // pages may live in the WAL only
+    sqlite::Statement count(c, QStringLiteral("PRAGMA idx.page_count"));
+    sqlite::Statement size(c, QStringLiteral("PRAGMA idx.page_size"));
+    if (!count.isValid() || !size.isValid() || count.step() != sqlite::Statement::Step::Row
+        || size.step() != sqlite::Statement::Step::Row)
+        return true;
+    return QFileInfo(path).size() < count.int64(0) * size.int64(0);
+}
+
+}  // namespace
+
+QString pathFor(const QString& databasePath) { return databasePath + QStringLiteral(".idx"); }
+
+bool attachAs(sqlite::Connection& c, const QString& path, const QString& name, QString* error)
+{
+    return runOne(c, QStringLiteral("ATTACH ? AS %1").arg(name), {path}, error);
+}
+
+bool registerTokenizer(sqlite3* db, QString* error)
+{
+    fts5_api* api = nullptr;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &st, nullptr) != SQLITE_OK) {
+        setError(error, QString::fromUtf8(sqlite3_errmsg(db)));
+        return false;
+    }
+    sqlite3_bind_pointer(st, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
+    sqlite3_step(st);
+    sqlite3_finalize(st);
+    if (!api || api->iVersion < 2) {
+        setError(error, QStringLiteral("SQLite 没有 FTS5"));
+        return false;
+    }
+    if (api->xCreateTokenizer(api, kTokenizerName, nullptr, &kTokenizer, nullptr) != SQLITE_OK) {
+        setError(error, QString::fromUtf8(sqlite3_errmsg(db)));
+        return false;
+    }
+    return true;
+}
+
+QString foldAscii(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
+            c = QChar(c.unicode() - 'A' + 'a');
+    }
+    return out;
+}
+
+int kindOfTable(const QString& table) { return table == QLatin1String("textfile") ? 0 : 1; }
+
+State attach(sqlite::Connection& c, const QString& path, QString* why)
+{
+    if (!QFileInfo::exists(path)) {
+        setError(why, QStringLiteral("没有内容索引"));
+        return State::Missing;
+    }
+    QString error;
+    if (!registerTokenizer(c.handle(), &error)) {
+        setError(why, error);
+        return State::Unusable;
+    }
+    // A busy file may answer later; anything else that keeps the index from answering means building anew.
+    auto stateOf = [](const sqlite::Error& e) {
+        return e.isBusy() ? State::Unusable : State::Outdated;
+    };
+    {
+        sqlite::Statement st(c, QStringLiteral("ATTACH ? AS idx"));
+        sqlite::Error e = st.isValid() ? st.bindAll({path}) : st.error();
+        if (e.ok() && st.step() == sqlite::Statement::Step::Failed)
+            e = st.error();
+        if (!e.ok()) {
+            setError(why, e.message);
+            return stateOf(e);
+        }
+    }
+    auto fail = [&](State state, const QString& text) {
+        detach(c, QStringLiteral("idx"));
+        setError(why, text);
+        return state;
+    };
+    // An index that cannot learn of the next change cannot be trusted after it.
+    if (sqlite3_db_readonly(c.handle(), "idx") != 0)
+        return fail(State::Outdated, QStringLiteral("内容索引文件只读"));
+    Fingerprint stored;
+    qint64 format = 0;
+    sqlite::Error failure;
+    if (!storedFingerprint(c, stored, format, &failure))
+        return fail(stateOf(failure), failure.message);
+    if (format != kFormat)
+        return fail(State::Outdated, QStringLiteral("内容索引的格式不同"));
+    if (looksTruncated(c, path))
+        return fail(State::Outdated, QStringLiteral("内容索引文件不完整"));
+
+    // Rows a killed run wrote but did not bring into the index.
+    QList<Key> pending;
+    {
+        sqlite::Statement st(c, QStringLiteral("select kind,id from idx.pending"));
+        sqlite::Statement::Step step = sqlite::Statement::Step::Failed;
+        while (st.isValid() && (step = st.step()) == sqlite::Statement::Step::Row)
+            pending.append({int(st.int64(0)), st.int64(1)});
+        if (step != sqlite::Statement::Step::Done) {
+            failure = st.error();
+            st = sqlite::Statement();
+            return fail(stateOf(failure), failure.message);
+        }
+    }
+    if (!pending.isEmpty()) {
+        bool repaired = false;
+        {
+            sqlite::Transaction transaction(c, sqlite::Transaction::Mode::Deferred);
+            repaired = transaction.error().ok() && syncRows(c, pending, &error)
+                && runOne(c, QStringLiteral("delete from idx.pending"), {}, &error);
+            if (repaired) {
+                const sqlite::Error e = transaction.commit();
+                repaired = e.ok();
+                error = e.message;
+            } else if (error.isEmpty()) {
+                error = transaction.error().message;
+            }
+        }
+        if (!repaired)
+            return fail(State::Unusable, error);
+        // The fingerprint was brought up to date with the rows.
+        if (!storedFingerprint(c, stored, format, &failure))
+            return fail(stateOf(failure), failure.message);
+    }
+    Fingerprint now;
+    if (!fingerprintOf(c, QStringLiteral("main"), now, &error))
+        return fail(State::Unusable, error);
+    if (!(now == stored))
+        return fail(State::Outdated, QStringLiteral("内容索引与数据库不符"));
+    return State::Ready;
+}
+
+bool syncRows(sqlite::Connection& c, const QList<Key>& keys, QString* error)
+{
+    qint64 delta[4] = {0, 0, 0, 0};
+    for (const Key& k : keys) {
+        const int kind = k.first == 0 ? 0 : 1;
+        const qint64 id = k.second;
+        if (id < 0 || id >= (qint64(1) << kKindShift))
+            continue;
+        const qint64 key = keyOf(kind, id);
+        bool existed = false;
+        bool exists = false;
+        if (!hasRow(c, QStringLiteral("select 1 from idx.docs where key=?"), {key}, existed, error)
+            || !hasRow(c, QStringLiteral("select 1 from main.%1 where id=?").arg(tableOf(kind)), {id}, exists, error))
+            return false;
+        if (exists) {
+            const QString sql
+                = QStringLiteral("insert into idx.docs(key,title,body) select ?, %1, %2 from main.%3 "
+                                 "where id=? on conflict(key) do update set title=excluded.title, "
+                                 "body=excluded.body where title is not excluded.title or "
+                                 "body is not excluded.body")
+                      .arg(unescapedTitle(QStringLiteral("title")), unescapedBody(bodyColumnOf(kind)), tableOf(kind));
+            if (!runOne(c, sql, {key, id}, error))
+                return false;
+        } else if (existed) {
+            if (!runOne(c, QStringLiteral("delete from idx.docs where key=?"), {key}, error))
+                return false;
+        }
+        if (exists != existed) {
+            delta[kind * 2] += exists ? 1 : -1;
+            delta[kind * 2 + 1] += exists ? id : -id;
+        }
+    }
+    QString sample;
+    return sampleOf(c, QStringLiteral("main"), sample, error)
+        && runOne(c,
+            QStringLiteral("update idx.meta set count0=count0+?, sum0=sum0+?, count1=count1+?, sum1=sum1+?, sample=?"),
+            {delta[0], delta[1], delta[2], delta[3], sample}, error);
+}
+
+Statement contentsCondition(const QString& table, const QString& keyword, bool indexed)
+{
+    const int kind = kindOfTable(table);
+    const QString folded = foldAscii(keyword);
+    if (!indexed) {
+        return Statement {QStringLiteral("(instr(lower(%1),?)>0 or instr(lower(%2),?)>0)")
+                              .arg(unescapedTitle(QStringLiteral("title")), unescapedBody(bodyColumnOf(kind))),
+            {folded, folded}};
+    }
+    // Every piece of the keyword goes to FTS5 as a quoted string of its own, so none of it is ever read as
+    // query syntax.
+    auto quoted = [](const QString& piece) {
+        QString q = piece;
+        q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        return QLatin1Char('"') + q + QLatin1Char('"');
+    };
+    const QList<uint> chars = folded.toUcs4();
+    const qint64 low = keyOf(kind, 0);
+    const qint64 high = keyOf(kind, (qint64(1) << kKindShift) - 1);
+    if (chars.size() <= 2) {
+        // One token that the text holds exactly when it holds the keyword: no check needed.
+        return Statement {
+            QStringLiteral("id in (select rowid-? from idx.fts where fts match ? and rowid between ? and ?)"),
+            {low, quoted(folded), low, high}};
+    }
+    QStringList pairs;
+    for (int i = 0; i + 1 < chars.size() && pairs.size() < kMaxPairs; ++i) {
+        const uint two[2] = {chars.at(i), chars.at(i + 1)};
+        const QString pair = quoted(QString::fromUcs4(reinterpret_cast<const char32_t*>(two), 2));
+        if (!pairs.contains(pair))
+            pairs.append(pair);
+    }
+    return Statement {QStringLiteral("id in (select docs.key-? from idx.fts join idx.docs on docs.key=fts.rowid "
+                                     "where fts match ? and fts.rowid between ? and ? and "
+                                     "(instr(lower(docs.title),?)>0 or instr(lower(docs.body),?)>0))"),
+        {low, pairs.join(QStringLiteral(" AND ")), low, high, folded, folded}};
+}
+
+bool build(const QString& databasePath, const QString& target,
+    const std::function<bool(qint64 done, qint64 total)>& progress, QString* error)
+{
+    auto removeAll = [&target] {
+        for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+            QFile::remove(target + QLatin1String(suffix));
+    };
+    removeAll();
+    bool ok = false;
+    {
+        sqlite::Connection out;
+        if (const sqlite::Error e = out.openOrCreate(target); !e.ok()) {
+            setError(error, e.message);
+            return false;
+        }
+        out.setBusyBudget(5000);
+        ok = registerTokenizer(out.handle(), error);
+        // The new file is put in place only once it is complete, so it needs no journal while it is built.
+        if (ok) {
+            const sqlite::Error e = out.exec(
+                QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;") + QString::fromUtf8(kSchema));
+            ok = e.ok();
+            if (!ok)
+                setError(error, e.message);
+        }
+        ok = ok && attachAs(out, databasePath, QStringLiteral("m"), error);
+        if (ok) {
+            // One transaction: the database is read as one snapshot, while the program goes on writing.
+            sqlite::Transaction transaction(out, sqlite::Transaction::Mode::Deferred);
+            Fingerprint print;
+            ok = transaction.error().ok() && fingerprintOf(out, QStringLiteral("m"), print, error);
+            const qint64 total = print.values[0] + print.values[2];
+            qint64 done = 0;
+            for (int kind = 0; ok && kind < 2; ++kind) {
+                qint64 after = -1;
+                for (;;) {
+                    sqlite::Statement ids(out,
+                        QStringLiteral("select max(id), count(*) from (select id from m.%1 where id>? order by id "
+                                       "limit %2)")
+                            .arg(tableOf(kind))
+                            .arg(kBatch));
+                    sqlite::Error e = ids.isValid() ? ids.bindAll({after}) : ids.error();
+                    if (!e.ok() || ids.step() != sqlite::Statement::Step::Row) {
+                        setError(error, e.ok() ? ids.error().message : e.message);
+                        ok = false;
+                        break;
+                    }
+                    if (ids.isNull(0))
+                        break;
+                    const qint64 last = ids.int64(0);
+                    const qint64 rows = ids.int64(1);
+                    const QString sql = QStringLiteral("insert into docs(key,title,body) select (%1<<%2)|id, %3, %4 "
+                                                       "from m.%5 where id>? and id<=? and id>=0 and id<(1<<%2)")
+                                            .arg(kind)
+                                            .arg(kKindShift)
+                                            .arg(unescapedTitle(QStringLiteral("title")),
+                                                unescapedBody(bodyColumnOf(kind)), tableOf(kind));
+                    if (!runOne(out, sql, {after, last}, error)) {
+                        ok = false;
+                        break;
+                    }
+                    after = last;
+                    done += rows;
+                    if (progress && !progress(done, total)) {
+                        setError(error, QStringLiteral("已停止"));
+                        ok = false;
+                        break;
+                    }
+                }
+            }
+            ok = ok
+                && runOne(out, QStringLiteral("insert into meta values(?,?,?,?,?,?)"),
+                    {kFormat, print.values[0], print.values[1], print.values[2], print.values[3], print.sample}, error);
+            if (ok) {
+                const sqlite::Error e = transaction.commit();
+                ok = e.ok();
+                if (!ok)
+                    setError(error, e.message);
+            }
+        }
+        if (ok) {
+            detach(out, QStringLiteral("m"));
+            // Kept in step write by write from now on: a journal so that a killed run leaves it whole.
+            const sqlite::Error e = out.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+            ok = e.ok();
+            if (!ok)
+                setError(error, e.message);
+        }
+    }
+    if (!ok)
+        removeAll();
+    return ok;
+}
+
+}  // namespace contentindex
+
+// --- TContentIndex
+
+struct TContentIndex::Build {
+    std::thread thread;
+    std::atomic<bool> stop {false};
+    std::atomic<bool> done {false};
+    bool ok = false;
+    QString error;
+    QString target;
+};
+
+namespace {
+void removeIndexFiles(const QString& path)
+{
+    for (const char* suffix : {"-wal", "-shm", ""})
+        QFile::remove(path + QLatin1String(suffix));
+}
+}  // namespace
+
+TContentIndex::TContentIndex(std::function<QString()> databasePath) : m_databasePath(std::move(databasePath)) { }
+
+TContentIndex::~TContentIndex()
+{
+    if (m_build) {
+        m_build->stop = true;
+        if (m_build->thread.joinable())
+            m_build->thread.join();
+        removeIndexFiles(m_build->target);
+    }
+}
+
+QString TContentIndex::indexPath() const
+{
+    return contentindex::pathFor(QFileInfo(m_databasePath()).absoluteFilePath());
+}
+
+void TContentIndex::onUpdate(void* self, int, const char* db, const char* table, qint64 rowid)
+{
+    if (qstrcmp(db, "main") != 0)
+        return;
+    auto* index = static_cast<TContentIndex*>(self);
+    if (qstrcmp(table, "textfile") == 0)
+        index->m_touched.insert({0, rowid});
+    else if (qstrcmp(table, "exefile") == 0)
+        index->m_touched.insert({1, rowid});
+}
+
+int TContentIndex::onCommit(void* self)
+{
+    auto* index = static_cast<TContentIndex*>(self);
+    if (index->m_touched.isEmpty())
+        return 0;
+    if (index->m_build) {
+        index->m_changedWhileBuilding.unite(index->m_touched);
+        return 0;
+    }
+    const QString path = index->indexPath();
+    if (!QFileInfo::exists(path))
+        return 0;
+    // The keys are on disk in the index before the database commits, so a run killed right after the
+    // commit leaves them to be read again.
+    sqlite::Connection c;
+    bool ok = c.open(path).ok();
+    if (ok) {
+        sqlite::Transaction transaction(c);
+        ok = transaction.error().ok();
+        sqlite::Statement st(c, QStringLiteral("insert or ignore into pending(kind,id) values(?,?)"));
+        ok = ok && st.isValid();
+        for (auto it = index->m_touched.cbegin(); ok && it != index->m_touched.cend(); ++it) {
+            st.reset();
+            ok = st.bindAll({it->first, it->second}).ok() && st.step() == sqlite::Statement::Step::Done;
+        }
+        st = sqlite::Statement();
+        ok = ok && transaction.commit().ok();
+    }
+    c.close();
+    if (ok) {
+        index->m_pendingWritten = true;
+    } else {
+        // An index that cannot learn of a change must not answer any more: it is built anew when needed.
+        removeIndexFiles(path);
+    }
+    return 0;
+}
+
+void TContentIndex::writeBegins(sqlite::Connection& connection)
+{
+    m_touched.clear();
+    m_pendingWritten = false;
+    sqlite3_update_hook(connection.handle(), &TContentIndex::onUpdate, this);
+    sqlite3_commit_hook(connection.handle(), &TContentIndex::onCommit, this);
+}
+
+void TContentIndex::writeEnded(sqlite::Connection& connection)
+{
+    if (connection.handle()) {
+        sqlite3_update_hook(connection.handle(), nullptr, nullptr);
+        sqlite3_commit_hook(connection.handle(), nullptr, nullptr);
+    }
+    const QList<contentindex::Key> keys(m_touched.cbegin(), m_touched.cend());
+    m_touched.clear();
+    if (!m_pendingWritten)
+        return;
+    m_pendingWritten = false;
+    // Left pending on failure: the next reader of the index brings the rows up to date.
+    sqlite::Connection c;
+    QString error;
+    if (!c.open(m_databasePath()).ok() || !contentindex::registerTokenizer(c.handle(), &error)
+        || !contentindex::attachAs(c, indexPath(), QStringLiteral("idx"), &error))
+        return;
+    sqlite::Transaction transaction(c, sqlite::Transaction::Mode::Deferred);
+    if (!transaction.error().ok() || !contentindex::syncRows(c, keys, &error))
+        return;
+    {
+        sqlite::Statement st(c, QStringLiteral("delete from idx.pending where kind=? and id=?"));
+        for (const contentindex::Key& k : keys) {
+            st.reset();
+            if (!st.bindAll({k.first, k.second}).ok() || st.step() != sqlite::Statement::Step::Done)
+                return;
+        }
+    }
+    transaction.commit();
+}
+
+void TContentIndex::show(const QString& text)
+{
+    if (m_status)
+        m_status->showBackgroundWork(text);
+}
+
+void TContentIndex::startBuild()
+{
+    if (m_build || m_buildFailed)
+        return;
+    const QString database = QFileInfo(m_databasePath()).absoluteFilePath();
+    if (!QFileInfo::exists(database))
+        return;
+    const QString path = contentindex::pathFor(database);
+    // The old file no longer answers: changes made while the new one is built do not reach it.
+    removeIndexFiles(path);
+    if (QFileInfo::exists(path)) {
+        m_buildFailed = true;
+        show(QStringLiteral("未能建立内容索引：无法替换 %1").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    m_changedWhileBuilding.clear();
+    m_build = std::make_unique<Build>();
+    m_build->target = path + QStringLiteral("-new");
+    Build* build = m_build.get();
+    show(QStringLiteral("正在建立内容索引……"));
+    build->thread = std::thread([this, build, database] {
+        int shown = -1;
+        build->ok = contentindex::build(
+            database, build->target,
+            [this, build, &shown](qint64 done, qint64 total) {
+                const int percent = total > 0 ? int(done * 100 / total) : 100;
+                if (percent != shown) {
+                    shown = percent;
+                    QMetaObject::invokeMethod(
+                        this, [this, percent] { show(QStringLiteral("正在建立内容索引…… %1%").arg(percent)); },
+                        Qt::QueuedConnection);
+                }
+                return !build->stop.load();
+            },
+            &build->error);
+        build->done = true;
+        QMetaObject::invokeMethod(
+            this, [this] { finishBuild(); }, Qt::QueuedConnection);
+    });
+}
+
+void TContentIndex::checkAndBuild()
+{
+    if (m_build || m_buildFailed)
+        return;
+    const QString database = QFileInfo(m_databasePath()).absoluteFilePath();
+    sqlite::Connection c;
+    if (!QFileInfo::exists(database) || !c.open(database).ok())
+        return;
+    const contentindex::State state = contentindex::attach(c, indexPath(), nullptr);
+    c.close();
+    if (state == contentindex::State::Missing || state == contentindex::State::Outdated)
+        startBuild();
+}
+
+void TContentIndex::finishBuild()
+{
+    if (!m_build || !m_build->done)
+        return;
+    if (!m_readers.tryLock()) {
+        // A search still reads the old state; the new file goes in place right after it.
+        QTimer::singleShot(20, this, [this] { finishBuild(); });
+        return;
+    }
+    if (m_build->thread.joinable())
+        m_build->thread.join();
+    std::unique_ptr<Build> build = std::move(m_build);
+    bool ok = build->ok;
+    QString error = build->error;
+    const QString database = QFileInfo(m_databasePath()).absoluteFilePath();
+    const QString path = contentindex::pathFor(database);
+    if (ok && !m_changedWhileBuilding.isEmpty()) {
+        // The rows written since the build took its snapshot.
+        sqlite::Connection c;
+        ok = c.open(database).ok() && contentindex::registerTokenizer(c.handle(), &error)
+            && contentindex::attachAs(c, build->target, QStringLiteral("idx"), &error);
+        if (ok) {
+            const QList<contentindex::Key> keys(m_changedWhileBuilding.cbegin(), m_changedWhileBuilding.cend());
+            sqlite::Transaction transaction(c, sqlite::Transaction::Mode::Deferred);
+            ok = transaction.error().ok() && contentindex::syncRows(c, keys, &error) && transaction.commit().ok();
+        }
+    }
+    m_changedWhileBuilding.clear();
+    if (ok) {
+        removeIndexFiles(path);
+        ok = std::rename(QFile::encodeName(build->target).constData(), QFile::encodeName(path).constData()) == 0;
+        if (!ok)
+            error = QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(path));
+    }
+    m_readers.unlock();
+    if (ok) {
+        show(QStringLiteral("内容索引已建立"));
+    } else {
+        removeIndexFiles(build->target);
+        if (!build->stop)
+            m_buildFailed = true;
+        show(QStringLiteral("未能建立内容索引：") + error);
+    }
+    emit buildFinished(ok);
+}
+
+bool TContentIndex::waitForBuild(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (m_build && !m_build->done && timer.elapsed() < ms)
+        QThread::msleep(5);
+    if (m_build && m_build->done)
+        finishBuild();
+    return !m_build;
+}

@@ -1,0 +1,141 @@
+#pragma once
+// The contents index: a file of its own beside the database, "Data.QSD.idx", that finds the materials whose
+// title, body or description holds a keyword without reading every body. The database itself is never
+// changed by it.
+//
+// The index file holds the unescaped title and body of every material in a table "docs" (rowid = kind << 40 |
+// id, kind 0 for textfile, 1 for exefile) and an FTS5 table over it whose tokenizer emits every character and
+// every pair of neighbouring characters (ASCII letters folded). A keyword of one or two characters is then one
+// exact token; a longer one is the AND of its pairs, and the candidates are checked against the text.
+//
+// Keeping it in step: the data module tells the index which rows a write touched. Before the write commits,
+// their keys go into the index's "pending" table; after it, they are read again from the database and the
+// pending keys cleared. A run killed in between leaves the keys pending, and they are read again before the
+// index next answers. The index also keeps the count and the sum of the ids of each table as the database had
+// them when the index was last in step; when they differ (another program wrote, the file belongs to another
+// database) the index is not used and is built anew.
+#include "common/StatusSink.h"
+#include "store/Statements.h"
+
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QPair>
+#include <QSet>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+struct sqlite3;
+
+namespace sqlite {
+class Connection;
+}
+
+namespace contentindex {
+
+// Raised whenever the layout of the index file changes: a file of another format is built anew.
+constexpr int kFormat = 1;
+
+// The index file of a database file.
+QString pathFor(const QString& databasePath);
+
+// Attaches the database file path to connection under name (ATTACH with the path bound).
+bool attachAs(sqlite::Connection& connection, const QString& path, const QString& name, QString* error);
+
+// Registers the index's tokenizer on a connection. Every connection that reads or writes the index needs it.
+bool registerTokenizer(sqlite3* db, QString* error);
+
+// The keyword with ASCII letters in lower case and nothing else changed: the case rule of every search.
+QString foldAscii(const QString& text);
+
+// 0 for textfile, 1 for exefile.
+int kindOfTable(const QString& table);
+
+// A material key as the index stores it.
+using Key = QPair<int, qint64>;  // kind, id
+
+// What attach() found.
+enum class State {
+    Ready,  // attached as "idx", in step with the database
+    Missing,  // no index file
+    Outdated,  // another format, another database, changes it did not see, damaged: to be built anew
+    Unusable,  // cannot be opened or written now (read-only, locked)
+};
+
+// Attaches the index file to connection (open on the database) as "idx", brings the rows left pending by a
+// killed run up to date and checks that the index is in step. Anything but Ready leaves nothing attached;
+// why says what was found.
+State attach(sqlite::Connection& connection, const QString& indexPath, QString* why);
+
+// Reads the materials of keys from the database again into the index attached as "idx", in the caller's
+// transaction, and keeps the index's counts in step. False with error on failure.
+bool syncRows(sqlite::Connection& connection, const QList<Key>& keys, QString* error);
+
+// The condition on a material table (columns title and body column) that holds when the title or the body
+// contains keyword, unescaped, ASCII case ignored. indexed: through the attached index (attach() gave
+// Ready); otherwise by reading every row.
+Statement contentsCondition(const QString& table, const QString& keyword, bool indexed);
+
+// Builds a complete index of the database into target (a new file; a file there is replaced). progress gets
+// the materials done and the total and returns false to stop; a stopped or failed build leaves no file.
+bool build(const QString& databasePath, const QString& target,
+    const std::function<bool(qint64 done, qint64 total)>& progress, QString* error);
+
+}  // namespace contentindex
+
+// The contents index of one data module: follows its writes and builds the index in the background.
+class TContentIndex final : public QObject {
+    Q_OBJECT
+public:
+    enum class Phase { Idle, Building };
+
+    explicit TContentIndex(std::function<QString()> databasePath);
+    // Stops a build still running; its half-made file goes.
+    ~TContentIndex() override;
+    TContentIndex(const TContentIndex&) = delete;
+    TContentIndex& operator=(const TContentIndex&) = delete;
+
+    void setStatusSink(StatusSink* sink) { m_status = sink; }
+    QString indexPath() const;
+    Phase phase() const { return m_build ? Phase::Building : Phase::Idle; }
+
+    // Follows the writes of connection until writeEnded(): the rows they touch are recorded as pending in the
+    // index before the commit and brought up to date after it.
+    void writeBegins(sqlite::Connection& connection);
+    void writeEnded(sqlite::Connection& connection);
+
+    // Starts building the index in the background unless a build runs or one failed in this run. Progress and
+    // outcome go to the status sink's background work.
+    void startBuild();
+    // Looks at the index file (bringing pending rows up to date) and starts a build when it is missing or out of
+    // date. Quick: it reads no body.
+    void checkAndBuild();
+    // Waits up to ms for a running build and finishes it; true when no build runs any more.
+    bool waitForBuild(int ms);
+
+    // Held by a search while it reads the index, so that a finished build does not replace the file under it.
+    QMutex& readerLock() { return m_readers; }
+
+signals:
+    void buildFinished(bool ok);
+
+private:
+    struct Build;
+    static int onCommit(void* self);
+    static void onUpdate(void* self, int op, const char* db, const char* table, qint64 rowid);
+    void finishBuild();
+    void show(const QString& text);
+
+    std::function<QString()> m_databasePath;
+    StatusSink* m_status = nullptr;
+    QSet<contentindex::Key> m_touched;  // rows the current write changed
+    bool m_pendingWritten = false;
+    QSet<contentindex::Key> m_changedWhileBuilding;
+    std::unique_ptr<Build> m_build;
+    bool m_buildFailed = false;
+    QMutex m_readers;
+};

@@ -1,0 +1,426 @@
+// Contents search: the index's answers against a plain reading of every unescaped title and body, over a
+// generated corpus; the index kept in step by every kind of write; repair after a killed run; index files
+// that must not be trusted.
+#include "Privileges.h"
+#include "TestData.h"
+#include "TestMain.h"
+#include "search/SearchQuery.h"
+#include "store/ContentIndex.h"
+#include "store/Escaping.h"
+#include "store/Sqlite.h"
+#include "store/TFile.h"
+#include "store/TMainData.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtTest>
+
+using search::SearchInput;
+
+namespace {
+const QString kText = QStringLiteral("文字资料");
+const QString kExample = QStringLiteral("实例资料");
+const QString kAll = QStringLiteral("全部类别");
+
+// The characters the corpus is made of: Chinese, ASCII of both cases, the characters LIKE and FTS5 treat
+// specially, an emoji and a character GBK cannot encode.
+const QList<QString> kPieces = {QStringLiteral("排"), QStringLiteral("序"), QStringLiteral("算"), QStringLiteral("法"),
+    QStringLiteral("线"), QStringLiteral("程"), QStringLiteral("池"), QStringLiteral("的"), QStringLiteral("a"),
+    QStringLiteral("A"), QStringLiteral("b"), QStringLiteral("Q"), QStringLiteral("q"), QStringLiteral("s"),
+    QStringLiteral("S"), QStringLiteral("l"), QStringLiteral("%"), QStringLiteral("_"), QStringLiteral("\\"),
+    QStringLiteral("'"), QStringLiteral(":"), QStringLiteral("\""), QStringLiteral("*"), QStringLiteral("("),
+    QStringLiteral(" "), QStringLiteral("\r\n"), QStringLiteral("😀"), QStringLiteral("é"), QStringLiteral("NEAR"),
+    QStringLiteral("AND"), QStringLiteral("+(MH)+"), QStringLiteral("+(DYH)+")};
+
+QString randomText(QRandomGenerator& rng, int pieces)
+{
+    QString out;
+    for (int i = 0; i < pieces; ++i)
+        out += kPieces.at(int(rng.bounded(kPieces.size())));
+    return out;
+}
+
+struct Material {
+    int kind = 0;  // 0 text, 1 example
+    qint64 id = 0;
+    QString title;  // as stored
+    QString body;  // as stored
+};
+
+// What a contents search must find: the keyword in the unescaped title or body, ASCII case ignored.
+QList<qint64> expected(const QList<Material>& corpus, int kind, const QString& keyword)
+{
+    const QString key = contentindex::foldAscii(keyword);
+    QList<qint64> ids;
+    for (const Material& m : corpus) {
+        if (m.kind == kind
+            && (contentindex::foldAscii(UnescapeTitleText(m.title)).contains(key)
+                || contentindex::foldAscii(UnescapeBodyText(m.body)).contains(key)))
+            ids << m.id;
+    }
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+SearchInput contentsInput(int kind, const QString& keyword)
+{
+    SearchInput in;
+    in.kind = kind == 0 ? kText : kExample;
+    in.category = kAll;
+    in.subcategory = kAll;
+    in.titleKey = keyword;
+    in.contents = true;
+    return in;
+}
+
+// The ids a contents search finds; state tells whether the index answered.
+QList<qint64> found(const QString& database, int kind, const QString& keyword, bool useIndex,
+    contentindex::State* state = nullptr, QString* error = nullptr)
+{
+    QList<search::SearchHit> hits;
+    QString why;
+    contentindex::State s = contentindex::State::Unusable;
+    if (!search::runContents(database, contentsInput(kind, keyword), useIndex, hits, &why, &s))
+        hits.clear();
+    if (state)
+        *state = s;
+    if (error)
+        *error = why;
+    QList<qint64> ids;
+    for (const search::SearchHit& h : hits)
+        ids << h.id;
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+bool buildIndex(TMainData& data)
+{
+    data.contentIndex().startBuild();
+    return data.contentIndex().waitForBuild(60000) && QFileInfo::exists(data.contentIndex().indexPath());
+}
+
+QList<Material> makeCorpus(const TestDataDir& dir, quint32 seed, int texts, int examples)
+{
+    QRandomGenerator rng(seed);
+    QList<Material> corpus;
+    for (int i = 0; i < texts + examples; ++i) {
+        Material m;
+        m.kind = i < texts ? 0 : 1;
+        m.title = EscapeTitleText(randomText(rng, 1 + int(rng.bounded(8))));
+        m.body = EscapeBodyText(randomText(rng, int(rng.bounded(60))));
+        m.id = m.kind == 0 ? dir.addText(m.title, QStringLiteral("算法"), QString(), m.body)
+                           : dir.addExe(m.title, QStringLiteral("工具"), QString(), QStringLiteral("/bin/x"), m.body);
+        corpus << m;
+    }
+    return corpus;
+}
+}  // namespace
+
+class ContentsSearchTest final : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<TestDataDir> m_dir;
+    std::unique_ptr<TMainData> m_data;
+    QList<Material> m_corpus;
+    QString m_database;
+
+private slots:
+    void initTestCase()
+    {
+        m_dir = std::make_unique<TestDataDir>();
+        QVERIFY(m_dir->isValid());
+        m_corpus = makeCorpus(*m_dir, 16, 300, 100);
+        // A long body, and the words the keywords look for where they are rare.
+        Material big;
+        big.kind = 0;
+        big.title = QStringLiteral("big");
+        big.body = QString(200 * 1024 / 3, QChar(0x5927)) + QStringLiteral("QSqlQuery 末尾");
+        big.id = m_dir->addText(big.title, QStringLiteral("算法"), QString(), big.body);
+        m_corpus << big;
+        m_database = m_dir->file(QStringLiteral("Data.QSD"));
+        m_data = std::make_unique<TMainData>(m_dir->path());
+        m_data->useAbsolutePath();
+        QVERIFY(buildIndex(*m_data));
+    }
+    void cleanupTestCase()
+    {
+        m_data.reset();
+        m_dir.reset();
+    }
+
+    // Every keyword is looked up through the index and by reading every row; both must give what a plain
+    // reading of the unescaped texts gives.
+    void indexAgreesWithScan_data()
+    {
+        QTest::addColumn<QStringList>("keywords");
+        QRandomGenerator rng(7);
+        // Pieces of the corpus's own texts (so most are found) and random strings, of every length.
+        for (int length = 1; length <= 6; ++length) {
+            QStringList keys;
+            for (int i = 0; i < 25; ++i) {
+                const Material& m = m_corpus.at(int(rng.bounded(m_corpus.size())));
+                const QList<uint> text = UnescapeBodyText(m.body).toUcs4();
+                if (text.size() >= length) {
+                    const int at = int(rng.bounded(text.size() - length + 1));
+                    keys << QString::fromUcs4(reinterpret_cast<const char32_t*>(text.constData() + at), length);
+                }
+                QString random;
+                for (int c = 0; c < length; ++c) {
+                    const char32_t first = kPieces.at(int(rng.bounded(kPieces.size()))).toUcs4().constFirst();
+                    random += QString::fromUcs4(&first, 1);
+                }
+                keys << random;
+            }
+            QTest::newRow(qPrintable(QStringLiteral("length %1").arg(length))) << keys;
+        }
+        QTest::newRow("ASCII case") << QStringList {QStringLiteral("A"), QStringLiteral("q"), QStringLiteral("QS"),
+            QStringLiteral("qs"), QStringLiteral("sQ"), QStringLiteral("AAb"), QStringLiteral("aab"),
+            QStringLiteral("QSqlQuery"), QStringLiteral("qsqlquery"), QStringLiteral("É"), QStringLiteral("é")};
+        QTest::newRow("literal characters")
+            << QStringList {QStringLiteral("%"), QStringLiteral("_"), QStringLiteral("\\"), QStringLiteral("'"),
+                   QStringLiteral(":"), QStringLiteral("\""), QStringLiteral("*"), QStringLiteral("("),
+                   QStringLiteral("a%"), QStringLiteral("%_"), QStringLiteral("'\""), QStringLiteral("\"\"\""),
+                   QStringLiteral("(*)"), QStringLiteral("+(MH)+"), QStringLiteral("+(DYH)+"), QStringLiteral("a'b")};
+        QTest::newRow("query syntax is text") << QStringList {QStringLiteral("NEAR"), QStringLiteral("AND"),
+            QStringLiteral("a AND b"), QStringLiteral("NEAR(a b)"), QStringLiteral("a OR b"), QStringLiteral("NOT"),
+            QStringLiteral("title:a"), QStringLiteral("^a"), QStringLiteral("a*"), QStringLiteral("-a"),
+            QStringLiteral("{title}: a"), QStringLiteral("\" OR \"")};
+        QTest::newRow("emoji, rare and long") << QStringList {QStringLiteral("😀"), QStringLiteral("😀a"),
+            QStringLiteral("a😀排"), QStringLiteral("末尾"), QStringLiteral("大大"), QStringLiteral("大QSqlQuery 末"),
+            QString(1000, QLatin1Char('a')), QString(1000, QChar(0x5927)), QStringLiteral("\r\n")};
+    }
+    void indexAgreesWithScan()
+    {
+        QFETCH(QStringList, keywords);
+        for (const QString& keyword : std::as_const(keywords)) {
+            for (int kind = 0; kind < 2; ++kind) {
+                const QList<qint64> want = expected(m_corpus, kind, keyword);
+                contentindex::State state = contentindex::State::Missing;
+                QString error;
+                const QList<qint64> byIndex = found(m_database, kind, keyword, true, &state, &error);
+                QVERIFY2(state == contentindex::State::Ready, qPrintable(error));
+                QVERIFY2(error.isEmpty(), qPrintable(keyword + QStringLiteral(": ") + error));
+                const QString what = QStringLiteral("keyword \"%1\", kind %2").arg(keyword).arg(kind);
+                QVERIFY2(byIndex == want, qPrintable(what + QStringLiteral(": index")));
+                QVERIFY2(found(m_database, kind, keyword, false) == want, qPrintable(what + QStringLiteral(": scan")));
+            }
+        }
+    }
+};
+
+// The words the upkeep tests look for, and what a search for them finds, index and scan alike.
+const QStringList kWords = {QStringLiteral("线程池"), QStringLiteral("排序"), QStringLiteral("旧"),
+    QStringLiteral("新"), QStringLiteral("QSqlQuery"), QStringLiteral("it's"), QStringLiteral("a:b")};
+
+class ContentsIndexUpkeepTest final : public QObject {
+    Q_OBJECT
+private:
+    // Every word gives the same ids through the index (which must be ready) as by reading every row.
+    static void agree(const QString& database, const QString& when)
+    {
+        for (const QString& word : kWords) {
+            for (int kind = 0; kind < 2; ++kind) {
+                contentindex::State state = contentindex::State::Missing;
+                QString error;
+                const QList<qint64> byIndex = found(database, kind, word, true, &state, &error);
+                QVERIFY2(state == contentindex::State::Ready, qPrintable(when + QStringLiteral(": ") + error));
+                QVERIFY2(byIndex == found(database, kind, word, false), qPrintable(when + QStringLiteral(": ") + word));
+            }
+        }
+    }
+
+private slots:
+    // Each write path of the data module keeps the index in step, so that it keeps answering.
+    void writesKeepTheIndexInStep()
+    {
+        TestDataDir dir;
+        QVERIFY(dir.isValid());
+        const QString database = dir.file(QStringLiteral("Data.QSD"));
+        const qint64 kept = dir.addText(QStringLiteral("排序"), QStringLiteral("算法"), QStringLiteral("排序"),
+            EscapeBodyText(QStringLiteral("旧的线程池 a:b")));
+        const qint64 example = dir.addExe(QStringLiteral("工具"), QStringLiteral("工具"), QString(),
+            QStringLiteral("/bin/x"), EscapeBodyText(QStringLiteral("QSqlQuery 旧")));
+        TMainData data(dir.path());
+        data.useAbsolutePath();
+        QVERIFY(buildIndex(data));
+        agree(database, QStringLiteral("built"));
+        QCOMPARE(found(database, 0, QStringLiteral("a:b"), true), QList<qint64> {kept});
+
+        QString error;
+        QVERIFY2(
+            data.execute(sql::insertText(EscapeTitleText(QStringLiteral("it's")), QString(), QStringLiteral("网络"), {},
+                             QStringLiteral("2020-01-01"), EscapeBodyText(QStringLiteral("新的 QSqlQuery"))),
+                &error),
+            qPrintable(error));
+        agree(database, QStringLiteral("insert"));
+        QCOMPARE(found(database, 0, QStringLiteral("qsqlquery"), true).size(), 1);
+        QCOMPARE(found(database, 0, QStringLiteral("IT'S"), true).size(), 1);
+
+        QVERIFY(data.execute(sql::updateText(QStringLiteral("排序"), QStringLiteral("排序"), QStringLiteral("算法"), {},
+                                 QStringLiteral("2020-01-01"), EscapeBodyText(QStringLiteral("新的内容")), kept),
+            &error));
+        agree(database, QStringLiteral("update"));
+        QVERIFY(found(database, 0, QStringLiteral("线程池"), true).isEmpty());
+        QCOMPARE(found(database, 0, QStringLiteral("新的内"), true).size(), 1);
+
+        QVERIFY(data.execute(
+            sql::moveMaterial(QStringLiteral("textfile"), QStringLiteral("网络"), QString(), kept), &error));
+        QVERIFY(data.execute(sql::renameClassRows(QStringLiteral("textfile"), QStringLiteral("网络"), std::nullopt,
+                                 QStringLiteral("网")),
+            &error));
+        agree(database, QStringLiteral("move and rename"));
+
+        QVERIFY(data.execute(sql::deleteMaterial(QStringLiteral("exefile"), example), &error));
+        agree(database, QStringLiteral("delete"));
+        QVERIFY(found(database, 1, QStringLiteral("QSqlQuery"), true).isEmpty());
+
+        // Several rows in one transaction, as the import files them; one refused transaction changes nothing.
+        QVERIFY(data.writeTransaction(
+            [](sqlite::Connection& c, QString* why) {
+                for (int i = 0; i < 3; ++i) {
+                    const Statement st = sql::insertExe(QStringLiteral("导入"), QString(), QStringLiteral("工具"), {},
+                        QStringLiteral("2020-01-01"), QStringLiteral("线程池 %1").arg(i), QStringLiteral("/bin/y"));
+                    sqlite::Statement insert(c, st.sql);
+                    if (!insert.bindAll(st.values).ok() || insert.step() != sqlite::Statement::Step::Done) {
+                        *why = insert.error().message;
+                        return false;
+                    }
+                }
+                return true;
+            },
+            &error));
+        QVERIFY(!data.writeTransaction(
+            [](sqlite::Connection& c, QString*) { return c.exec(QStringLiteral("delete from exefile")).ok() && false; },
+            &error));
+        agree(database, QStringLiteral("import"));
+        QCOMPARE(found(database, 1, QStringLiteral("线程池"), true).size(), 3);
+
+        QVERIFY(
+            data.execute(sql::deleteClassRows(QStringLiteral("textfile"), QStringLiteral("网"), std::nullopt), &error));
+        agree(database, QStringLiteral("category delete"));
+        QVERIFY(found(database, 0, QStringLiteral("新"), true).isEmpty());
+    }
+
+    // A run killed after a write committed and before the index took it: the rows left pending are read again
+    // before the index answers, never the text the index held before.
+    void pendingRowsAreRepaired()
+    {
+        TestDataDir dir;
+        QVERIFY(dir.isValid());
+        const QString database = dir.file(QStringLiteral("Data.QSD"));
+        const qint64 id = dir.addText(QStringLiteral("t"), QStringLiteral("算法"), QString(), QStringLiteral("旧的"));
+        const qint64 gone = dir.addText(QStringLiteral("t"), QStringLiteral("算法"), QString(), QStringLiteral("旧"));
+        TMainData data(dir.path());
+        data.useAbsolutePath();
+        QVERIFY(buildIndex(data));
+        QCOMPARE(found(database, 0, QStringLiteral("旧"), true), (QList<qint64> {id, gone}));
+
+        // What the killed run left: the keys pending in the index, the database changed.
+        {
+            sqlite::Connection idx;
+            QVERIFY(idx.open(contentindex::pathFor(database)).ok());
+            QVERIFY(idx.exec(QStringLiteral("insert into pending values(0,%1),(0,%2)").arg(id).arg(gone)).ok());
+        }
+        QVERIFY(dir.exec(QStringLiteral("update textfile set main=? where id=?"), {QStringLiteral("新的"), id}));
+        QVERIFY(dir.exec(QStringLiteral("delete from textfile where id=?"), {gone}));
+
+        contentindex::State state = contentindex::State::Missing;
+        QVERIFY(found(database, 0, QStringLiteral("旧"), true, &state).isEmpty());
+        QCOMPARE(state, contentindex::State::Ready);
+        QCOMPARE(found(database, 0, QStringLiteral("新的"), true, &state), QList<qint64> {id});
+        QCOMPARE(state, contentindex::State::Ready);
+        sqlite::Connection idx;
+        QVERIFY(idx.open(contentindex::pathFor(database)).ok());
+        sqlite::Statement left(idx, QStringLiteral("select count(*) from pending"));
+        QVERIFY(left.step() == sqlite::Statement::Step::Row);
+        QCOMPARE(left.int64(0), 0);
+    }
+
+    // Index files that must not be trusted: the search reads every row instead, answers right, and the index
+    // is built anew.
+    void untrustedIndexFiles_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("missing") << QStringLiteral("missing");
+        QTest::newRow("truncated") << QStringLiteral("truncated");
+        QTest::newRow("not a database") << QStringLiteral("garbage");
+        QTest::newRow("another format") << QStringLiteral("format");
+        QTest::newRow("another database") << QStringLiteral("other");
+        QTest::newRow("changed by another program") << QStringLiteral("outside");
+        QTest::newRow("read-only") << QStringLiteral("readonly");
+        QTest::newRow("half-built by a killed run") << QStringLiteral("killed");
+    }
+    void untrustedIndexFiles()
+    {
+        QFETCH(QString, damage);
+        TestDataDir dir;
+        QVERIFY(dir.isValid());
+        const QString database = dir.file(QStringLiteral("Data.QSD"));
+        const QString index = contentindex::pathFor(database);
+        QList<Material> corpus = makeCorpus(dir, 3, 150, 30);
+        TMainData data(dir.path());
+        data.useAbsolutePath();
+        QVERIFY(buildIndex(data));
+
+        std::optional<WithoutDacOverride> withoutOverride;
+        if (damage == QLatin1String("missing")) {
+            QVERIFY(QFile::remove(index));
+        } else if (damage == QLatin1String("truncated")) {
+            QFile f(index);
+            QVERIFY(f.resize(f.size() / 2));
+        } else if (damage == QLatin1String("garbage")) {
+            QFile f(index);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(QByteArray(8192, 'x'));
+        } else if (damage == QLatin1String("format")) {
+            sqlite::Connection c;
+            QVERIFY(c.open(index).ok() && c.exec(QStringLiteral("update meta set format=format+1")).ok());
+        } else if (damage == QLatin1String("other")) {
+            TestDataDir other;
+            makeCorpus(other, 4, 150, 30);
+            TMainData otherData(other.path());
+            otherData.useAbsolutePath();
+            QVERIFY(buildIndex(otherData));
+            QVERIFY(QFile::remove(index));
+            QVERIFY(QFile::copy(otherData.contentIndex().indexPath(), index));
+        } else if (damage == QLatin1String("outside")) {
+            Material m;
+            m.title = QStringLiteral("外来");
+            m.body = QStringLiteral("线程池");
+            m.id = dir.addText(m.title, QStringLiteral("算法"), QString(), m.body);
+            corpus << m;
+        } else if (damage == QLatin1String("readonly")) {
+            QVERIFY(QFile::setPermissions(index, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+            withoutOverride.emplace();
+            if (!withoutOverride->isActive())
+                QSKIP("file permissions cannot be made to hold here");
+        } else if (damage == QLatin1String("killed")) {
+            QVERIFY(QFile::remove(index));
+            QFile half(index + QStringLiteral("-new"));
+            QVERIFY(half.open(QIODevice::WriteOnly));
+            half.write(QByteArray(4096, '\0'));
+        }
+
+        for (const QString& word : {QStringLiteral("线"), QStringLiteral("线程池"), QStringLiteral("aQ")}) {
+            contentindex::State state = contentindex::State::Ready;
+            QString error;
+            QCOMPARE(found(database, 0, word, true, &state, &error), expected(corpus, 0, word));
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+            QVERIFY(state != contentindex::State::Ready);
+        }
+        withoutOverride.reset();
+
+        data.contentIndex().checkAndBuild();
+        QVERIFY(data.contentIndex().waitForBuild(60000));
+        QVERIFY(!QFileInfo::exists(index + QStringLiteral("-new")));
+        for (const QString& word : {QStringLiteral("线"), QStringLiteral("线程池"), QStringLiteral("aQ")}) {
+            contentindex::State state = contentindex::State::Missing;
+            QCOMPARE(found(database, 0, word, true, &state), expected(corpus, 0, word));
+            QCOMPARE(state, contentindex::State::Ready);
+        }
+    }
+};
+
+QS_TEST_CLASS(ContentsSearchTest)
+QS_TEST_CLASS(ContentsIndexUpkeepTest)
+#include "test_contents_search.moc"
