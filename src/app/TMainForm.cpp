@@ -12,6 +12,7 @@
 #include "edit/MoveMenu.h"
 #include "search/TSerchForm.h"
 #include "store/TFile.h"
+#include "store/TMainData.h"
 #include "tree/HistoryMenu.h"
 
 #include <QAction>
@@ -379,6 +380,9 @@ void TMainForm::TurnFilePopMenu()
 
 void TMainForm::SerchFormPop()
 {
+    // The contents index is made ready while the user types; until then a contents search reads every body.
+    if (MainData)
+        MainData->contentIndex().checkAndBuild();
     // A fresh dialog each time, so every opening starts from the initial state.
     runModal(new TSerchForm(this, &m_tree, searchResultsSink()));
 }

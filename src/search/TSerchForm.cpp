@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,7 +17,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <thread>
+
 namespace {
+
+QString g_contentsKeyword;
 
 // Fills box with "全部类别" and the texts of node's children, nothing chosen.
 void fillWithChildren(QComboBox* box, const TTreeNode* node)
@@ -75,6 +81,8 @@ void TSerchForm::buildControls()
     Label2 = makeLabel(this, "Label2", QStringLiteral("搜索标题关键字："));
     TitleKey = new QLineEdit(this);
     TitleKey->setObjectName(QStringLiteral("TitleKey"));
+    ContentBox = new QCheckBox(QStringLiteral("同时搜索资料内容"), this);
+    ContentBox->setObjectName(QStringLiteral("ContentBox"));
     Label4 = makeLabel(this, "Label4", QStringLiteral("（搜索某个作者的全部资料，可不填此项）"));
     Label3 = makeLabel(this, "Label3", QStringLiteral("搜索作者："));
     AuthorKey = new QLineEdit(this);
@@ -115,7 +123,11 @@ void TSerchForm::buildControls()
     grid->addWidget(SmallComBox, 1, 3);
     grid->addWidget(Label2, 2, 0);
     grid->addWidget(TitleKey, 2, 1);
-    grid->addWidget(Label4, 2, 2, 1, 2);
+    auto* keyRow = new QHBoxLayout;
+    keyRow->setSpacing(6);
+    keyRow->addWidget(ContentBox);
+    keyRow->addWidget(Label4, 1);
+    grid->addLayout(keyRow, 2, 2, 1, 2);
     grid->addWidget(Label3, 3, 0);
     grid->addWidget(AuthorKey, 3, 1);
     grid->addWidget(Label5, 3, 2, 1, 2);
@@ -148,6 +160,7 @@ void TSerchForm::buildControls()
 void TSerchForm::FormCreate()
 {
     CheckBox1->setChecked(false);
+    ContentBox->setChecked(false);
     BeginTime->setEnabled(false);
     EndTime->setEnabled(false);
     BeginTime->setDate(QDate::currentDate());
@@ -201,6 +214,7 @@ search::SearchInput TSerchForm::input() const
     if (SmallComBox->currentIndex() >= 0)
         in.subcategory = SmallComBox->currentText();
     in.titleKey = TitleKey->text();
+    in.contents = ContentBox->isChecked();
     in.author = AuthorKey->text();
     in.useTime = CheckBox1->isChecked();
     in.beginDate = BeginTime->date();
@@ -224,7 +238,9 @@ void TSerchForm::SerchBtnClick()
 
     QList<search::SearchHit> hits;
     QString error;
-    const bool ok = MainData && search::run(*MainData, st, hits, &error);
+    const bool ok = search::searchesContents(in) ? runContents(in, hits, &error)
+                                                 : MainData && search::run(*MainData, st, hits, &error);
+    g_contentsKeyword = ok && search::searchesContents(in) && !hits.isEmpty() ? in.titleKey : QString();
     // Hits read before a failure are kept, as a result list of their own.
     const int image = in.kind == kinds::textRoot() ? 4 : 5;
     QList<ListEntry> entries;
@@ -240,5 +256,35 @@ void TSerchForm::SerchBtnClick()
     SerchLabel->setText(
         hits.isEmpty() ? QStringLiteral("很遗憾，没有找到") : QStringLiteral("恭喜，共找到%1个资料").arg(hits.size()));
 }
+
+bool TSerchForm::runContents(const search::SearchInput& in, QList<search::SearchHit>& hits, QString* error)
+{
+    if (!MainData)
+        return false;
+    // Reading every body of a large knowledge base takes a while: it runs beside the window, which stays
+    // responsive meanwhile.
+    TContentIndex& index = MainData->contentIndex();
+    const bool useIndex = index.phase() == TContentIndex::Phase::Idle;
+    const QString path = QFileInfo(MainData->databasePath()).absoluteFilePath();
+    contentindex::State state = contentindex::State::Unusable;
+    bool ok = false;
+    SerchBtn->setEnabled(false);
+    QEventLoop loop;
+    std::thread worker([&] {
+        {
+            const QMutexLocker lock(&index.readerLock());
+            ok = search::runContents(path, in, useIndex, hits, error, &state);
+        }
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    SerchBtn->setEnabled(true);
+    if (useIndex && (state == contentindex::State::Missing || state == contentindex::State::Outdated))
+        index.startBuild();
+    return ok;
+}
+
+QString TSerchForm::lastContentsKeyword() { return g_contentsKeyword; }
 
 void TSerchForm::CloseBtnClick() { reject(); }

@@ -33,6 +33,7 @@ public:
     QComboBox* SmallComBox = nullptr;
     QLabel* Label2 = nullptr;
     QLineEdit* TitleKey = nullptr;
+    QCheckBox* ContentBox = nullptr;  // "同时搜索资料内容": the keyword may stand in the body too
     QLabel* Label4 = nullptr;
     QLabel* Label3 = nullptr;
     QLineEdit* AuthorKey = nullptr;
@@ -44,6 +45,10 @@ public:
     QLabel* SerchLabel = nullptr;
     QPushButton* SerchBtn = nullptr;
     QPushButton* CloseBtn = nullptr;
+
+    // The keyword of the last contents search that found something (empty after any other search): the
+    // reading pane and the viewer select it in a material opened from the results.
+    static QString lastContentsKeyword();
 
     // The search the controls describe now.
     search::SearchInput input() const;
@@ -58,6 +63,9 @@ public slots:
 
 private:
     void buildControls();
+    // Runs a contents search off the GUI thread; starts building the index when it was found missing or out
+    // of date.
+    bool runContents(const search::SearchInput& in, QList<search::SearchHit>& hits, QString* error);
 
     const TCategoryTree* m_tree = nullptr;
     ResultsSink m_results;

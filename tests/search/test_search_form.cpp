@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QtTest>
@@ -250,6 +251,76 @@ private slots:
         QCOMPARE(form.SerchLabel->text(), QStringLiteral("很遗憾，没有找到"));
         QVERIFY(results.kept.isEmpty());
         QVERIFY(prompts.shown.isEmpty());
+    }
+
+    // "同时搜索资料内容" stands right of the title keyword, starts unticked, and ticked finds the keyword in bodies
+    // and descriptions as well as titles, through the index once it is built and by reading every body before.
+    void contentsBox()
+    {
+        TestDataDir dir(kTree);
+        const qint64 inTitle = dir.addText(QStringLiteral("线程池入门"), QStringLiteral("算法"), QString());
+        const qint64 inBody = dir.addText(QStringLiteral("并发"), QStringLiteral("算法"), QStringLiteral("排序"),
+            QStringLiteral("一个线程池+(MH)+用法"));
+        dir.addText(QStringLiteral("无关"), QStringLiteral("算法"), QString(), QStringLiteral("线程 池"));
+        const qint64 about = dir.addExe(QStringLiteral("工具"), QStringLiteral("工具"), QString(),
+            QStringLiteral("/bin/t"), QStringLiteral("管理线程池"));
+        Rig rig(dir);
+        rig.data.useAbsolutePath();
+        ScriptedPrompts prompts;
+        RecordedResults results;
+        TSerchForm form(nullptr, &rig.tree, results.sink());
+        QCOMPARE(form.ContentBox->text(), QStringLiteral("同时搜索资料内容"));
+        QVERIFY(!form.ContentBox->isChecked());
+        form.layout()->activate();
+        const QRect key = form.TitleKey->geometry();
+        const QRect box = form.ContentBox->geometry();
+        QVERIFY(box.left() >= key.right());
+        QVERIFY(box.top() < key.bottom() && box.bottom() > key.top());
+
+        QVERIFY(choose(form, form.FWComBox, QStringLiteral("文字资料")));
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("全部类别")));
+        QVERIFY(choose(form, form.SmallComBox, QStringLiteral("全部类别")));
+        form.TitleKey->setText(QStringLiteral("线程池"));
+        form.SerchBtnClick();
+        QCOMPARE(results.kept, (QList<ListEntry> {{QStringLiteral("线程池入门"), 4, inTitle}}));
+        QVERIFY(TSerchForm::lastContentsKeyword().isEmpty());
+
+        // No index yet: the bodies are read, and the index is built meanwhile.
+        form.ContentBox->click();
+        form.SerchBtnClick();
+        QVERIFY2(prompts.shown.isEmpty(), qPrintable(prompts.lastText()));
+        const QList<ListEntry> both = {{QStringLiteral("线程池入门"), 4, inTitle}, {QStringLiteral("并发"), 4, inBody}};
+        QCOMPARE(byId(results.kept), both);
+        QCOMPARE(form.SerchLabel->text(), QStringLiteral("恭喜，共找到2个资料"));
+        QCOMPARE(TSerchForm::lastContentsKeyword(), QStringLiteral("线程池"));
+        QVERIFY(rig.data.contentIndex().waitForBuild(60000));
+        QVERIFY(QFile::exists(rig.data.contentIndex().indexPath()));
+
+        // Through the index: the same hits; the other conditions still hold.
+        form.SerchBtnClick();
+        QCOMPARE(byId(results.kept), both);
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("算法")));
+        QVERIFY(choose(form, form.SmallComBox, QStringLiteral("排序")));
+        form.SerchBtnClick();
+        QCOMPARE(results.kept, (QList<ListEntry> {{QStringLiteral("并发"), 4, inBody}}));
+        form.TitleKey->setText(QStringLiteral("线程池:用"));
+        form.SerchBtnClick();
+        QCOMPARE(results.kept, (QList<ListEntry> {{QStringLiteral("并发"), 4, inBody}}));
+        QVERIFY(choose(form, form.FWComBox, QStringLiteral("实例资料")));
+        QVERIFY(choose(form, form.BigComBox, QStringLiteral("全部类别")));
+        QVERIFY(choose(form, form.SmallComBox, QStringLiteral("全部类别")));
+        form.TitleKey->setText(QStringLiteral("线程池"));
+        form.SerchBtnClick();
+        QCOMPARE(results.kept, (QList<ListEntry> {{QStringLiteral("工具"), 5, about}}));
+        form.TitleKey->setText(QStringLiteral("不存在"));
+        form.SerchBtnClick();
+        QCOMPARE(form.SerchLabel->text(), QStringLiteral("很遗憾，没有找到"));
+        QVERIFY(TSerchForm::lastContentsKeyword().isEmpty());
+        QVERIFY(prompts.shown.isEmpty());
+
+        // Every opening starts unticked.
+        form.FormCreate();
+        QVERIFY(!form.ContentBox->isChecked());
     }
 
     void missingDatabase()
