@@ -51,6 +51,21 @@ TMainForm::TMainForm(const QString& programDir, QWidget* parent)
     m_ui.panel->installEventFilter(this);
     connectControls();
     connectMenus();
+    // A material opened from the results of a contents search shows where the keyword stands.
+    m_reader.setFindWords(
+        [this](qint64 id, bool example) {
+            const QString words = TSerchForm::lastContentsKeyword();
+            const TTreeNode* node = m_treeView.selectedNode();
+            if (words.isEmpty() || !node || node->parent() || node->text() != kinds::searchNode())
+                return QString();
+            const int image = example ? 5 : 4;
+            for (const ListEntry& hit : m_list.searchResults()) {
+                if (hit.id == id && hit.image == image)
+                    return words;
+            }
+            return QString();
+        },
+        m_ui.ReaderFind);
 }
 
 TMainForm::~TMainForm() = default;

@@ -1,5 +1,6 @@
 #include "browse/Viewer.h"
 
+#include "browse/FindBar.h"
 #include "browse/ReadingText.h"
 #include "browse/TNewFrmViewer.h"
 #include "browse/ViewerFont.h"
@@ -39,6 +40,8 @@ void TReader::ViewInThisFrm(QLabel* label)
     m_pane->setPlainText(readingText(file));
     m_pane->show();
     m_pane->raise();
+    if (const QString words = findWords(labelTag(label), false); !words.isEmpty() && m_paneBar)
+        m_paneBar->open(words);
 }
 
 void TReader::ViewInNewFrm(QLabel* label)
@@ -53,6 +56,8 @@ void TReader::ViewInNewFrm(QLabel* label)
                 : caption == viewDescriptionCaption()               ? ViewerDescription
                                                                     : -1;
             shared->ReView(content, id);
+            if (const QString words = findWords(id, content == ViewerDescription); !words.isEmpty() && content >= 0)
+                shared->Find->open(words);
             return;
         }
     }
@@ -64,7 +69,18 @@ void TReader::ViewInNewFrm(QLabel* label)
     const QSize frame = TNewFrmViewer::defaultSize() + QSize(10, 36);
     const QPoint at
         = TNewFrmViewer::cascadePosition(readingArea, screen, frame, int(TNewFrmViewer::liveWindows().size()));
-    new TNewFrmViewer(caption, id, m_settingsPath, &m_status, nullptr, at);  // owns itself: destroyed when closed
+    // Owns itself: destroyed when closed.
+    auto* viewer = new TNewFrmViewer(caption, id, m_settingsPath, &m_status, nullptr, at);
+    const bool example = caption == viewDescriptionCaption();
+    if (const QString words = findWords(id, example);
+        !words.isEmpty() && (example || caption == viewInNewWindowCaption()))
+        viewer->Find->open(words);
+}
+
+void TReader::setFindWords(FindWords words, FindBar* paneBar)
+{
+    m_findWords = std::move(words);
+    m_paneBar = paneBar;
 }
 
 void TReader::ThisFrmFontInit()

@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
+class FindBar;
 class QLabel;
 class QPlainTextEdit;
 class StatusSink;
@@ -23,8 +26,17 @@ public:
     // Applies the viewer font of the settings file to the reading pane.
     void ThisFrmFontInit();
 
+    // The words a material opened for reading starts with in its find bar, the first place selected (the
+    // keyword of the contents search that found it); empty for none. paneBar: the reading pane's find bar.
+    using FindWords = std::function<QString(qint64 id, bool example)>;
+    void setFindWords(FindWords words, FindBar* paneBar);
+
 private:
     QPlainTextEdit* m_pane;
     QString m_settingsPath;
     StatusSink& m_status;
+    FindWords m_findWords;
+    FindBar* m_paneBar = nullptr;
+
+    QString findWords(qint64 id, bool example) const { return m_findWords ? m_findWords(id, example) : QString(); }
 };

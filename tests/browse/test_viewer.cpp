@@ -5,14 +5,19 @@
 #include "common/TestMain.h"
 #include "test_detail_support.h"
 
+#include "browse/FindBar.h"
 #include "browse/TNewFrmViewer.h"
 #include "browse/ViewerFont.h"
 #include "common/Colors.h"
 #include "common/SettingsFile.h"
+#include "search/TSerchForm.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QStatusBar>
@@ -71,6 +76,71 @@ const QStringList kNet = {QStringLiteral("文字资料"), QStringLiteral("网络
 class TestMaterialViewer final : public QObject {
     Q_OBJECT
 private slots:
+    // A material opened from the results of a contents search shows the keyword's first place selected, and
+    // its find bar starts with the keyword; opened from its own place, or after a title search, it does not.
+    void contentsHitIsSelected()
+    {
+        TestDataDir dir(kDetailTree);
+        dir.addText(QStringLiteral("甲"), QStringLiteral("网络"), QString(),
+            QStringLiteral("开头 QSqlQuery+(MH)+用法，再一次 qsqlquery"));
+        dir.addExe(QStringLiteral("丙"), QStringLiteral("软件"), QString(), QStringLiteral("/tmp"),
+            QStringLiteral("说明\nQSQLQUERY: 在此"));
+        ModeGuard modes;
+        ScriptedPrompts prompts;
+        DetailApp app(dir);
+        ViewMode = 0;
+        ViewerWindowMode = 1;
+        const QString keyword = QStringLiteral("qsqlquery:");
+        auto search = [&](const QString& kind, bool contents) {
+            TSerchForm form(&app.form(), &app->categoryTree(), app->searchResultsSink());
+            form.FWComBox->setCurrentIndex(form.FWComBox->findText(kind));
+            form.FWComBoxChange();
+            form.BigComBox->setCurrentIndex(0);
+            form.BigComBoxChange();
+            form.SmallComBox->setCurrentIndex(0);
+            form.TitleKey->setText(keyword);
+            form.ContentBox->setChecked(contents);
+            form.SerchBtnClick();
+            return form.SerchLabel->text();
+        };
+        const QStringList results = {QStringLiteral("搜索结果")};
+
+        QCOMPARE(search(QStringLiteral("文字资料"), true), QStringLiteral("恭喜，共找到1个资料"));
+        QVERIFY(openThrough(app.form(), results, QStringLiteral("甲")));
+        QPlainTextEdit* pane = app->ui().ThisFrmViewer;
+        const qsizetype first = pane->toPlainText().indexOf(QStringLiteral("QSqlQuery:"));
+        QVERIFY(first > 0);
+        QCOMPARE(pane->textCursor().selectionStart(), int(first));
+        QCOMPARE(pane->textCursor().selectedText(), QStringLiteral("QSqlQuery:"));
+        QVERIFY(!app->ui().ReaderFind->isHidden());
+        QCOMPARE(app->ui().ReaderFind->field()->text(), keyword);
+
+        // From its own place the material opens as always.
+        app->ui().ReaderFind->close();
+        QVERIFY(openThrough(app.form(), {QStringLiteral("文字资料"), QStringLiteral("网络")}, QStringLiteral("甲")));
+        QVERIFY(!pane->textCursor().hasSelection());
+        QVERIFY(app->ui().ReaderFind->isHidden());
+
+        // An example material's description in a viewer window.
+        QCOMPARE(search(QStringLiteral("实例资料"), true), QStringLiteral("恭喜，共找到1个资料"));
+        QVERIFY(openThrough(app.form(), results, QStringLiteral("丙")));
+        QCOMPARE(TNewFrmViewer::liveWindows().size(), 1);
+        TNewFrmViewer* viewer = TNewFrmViewer::liveWindows().constFirst();
+        QCOMPARE(viewer->Memo1->textCursor().selectedText(), QStringLiteral("QSQLQUERY:"));
+        QCOMPARE(viewer->Find->field()->text(), keyword);
+
+        // A title search leaves the find bar alone.
+        QCOMPARE(search(QStringLiteral("实例资料"), false), QStringLiteral("很遗憾，没有找到"));
+        dir.addExe(QStringLiteral("qsqlquery: 丁"), QStringLiteral("软件"), QString(), QStringLiteral("/tmp"),
+            QStringLiteral("qsqlquery: 丁"));
+        QCOMPARE(search(QStringLiteral("实例资料"), false), QStringLiteral("恭喜，共找到1个资料"));
+        QVERIFY(openThrough(app.form(), results, QStringLiteral("qsqlquery: 丁")));
+        QCOMPARE(TNewFrmViewer::liveWindows().size(), 2);
+        QVERIFY(!TNewFrmViewer::liveWindows().constLast()->Memo1->textCursor().hasSelection());
+        QVERIFY(TNewFrmViewer::liveWindows().constLast()->Find->isHidden());
+        QVERIFY(prompts.shown.isEmpty());
+    }
+
     void readingInTheMainWindow()
     {
         TestDataDir dir(kDetailTree);
