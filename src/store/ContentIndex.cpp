@@ -11,6 +11,8 @@
 
 #include <cstdio>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace contentindex {
 
@@ -415,9 +417,15 @@ Statement contentsCondition(const QString& table, const QString& keyword, bool i
 {
     const int kind = kindOfTable(table);
     const QString folded = foldAscii(keyword);
+    // Texts are folded only for a keyword with ASCII letters: folding a long body costs a copy of it.
+    const bool letters = std::any_of(folded.cbegin(), folded.cend(), [](QChar c) { return c >= 'a' && c <= 'z'; });
+    auto fold = [letters](const QString& text) {
+        return letters ? QStringLiteral("lower(%1)").arg(text) : text;
+    };
     if (!indexed) {
-        return Statement {QStringLiteral("(instr(lower(%1),?)>0 or instr(lower(%2),?)>0)")
-                              .arg(unescapedTitle(QStringLiteral("title")), unescapedBody(bodyColumnOf(kind))),
+        return Statement {
+            QStringLiteral("(instr(%1,?)>0 or instr(%2,?)>0)")
+                .arg(fold(unescapedTitle(QStringLiteral("title"))), fold(unescapedBody(bodyColumnOf(kind)))),
             {folded, folded}};
     }
     // Every piece of the keyword goes to FTS5 as a quoted string of its own, so none of it is ever read as
@@ -445,7 +453,8 @@ Statement contentsCondition(const QString& table, const QString& keyword, bool i
     }
     return Statement {QStringLiteral("id in (select docs.key-? from idx.fts join idx.docs on docs.key=fts.rowid "
                                      "where fts match ? and fts.rowid between ? and ? and "
-                                     "(instr(lower(docs.title),?)>0 or instr(lower(docs.body),?)>0))"),
+                                     "(instr(%1,?)>0 or instr(%2,?)>0))")
+                          .arg(fold(QStringLiteral("docs.title")), fold(QStringLiteral("docs.body"))),
         {low, pairs.join(QStringLiteral(" AND ")), low, high, folded, folded}};
 }
 
@@ -557,6 +566,15 @@ struct TContentIndex::Build {
 };
 
 namespace {
+// Device and inode of a file ({-1, -1} when it does not exist).
+QPair<qint64, qint64> fileIdentity(const QString& path)
+{
+    struct stat st { };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {-1, -1};
+    return {qint64(st.st_dev), qint64(st.st_ino)};
+}
+
 void removeIndexFiles(const QString& path)
 {
     for (const char* suffix : {"-wal", "-shm", ""})
@@ -592,6 +610,26 @@ void TContentIndex::onUpdate(void* self, int, const char* db, const char* table,
         index->m_touched.insert({1, rowid});
 }
 
+sqlite::Connection* TContentIndex::writeConnection()
+{
+    const QString database = QFileInfo(m_databasePath()).absoluteFilePath();
+    const QString path = contentindex::pathFor(database);
+    // Another file in the index's place (deleted, rebuilt, copied in) is opened afresh.
+    const auto identity = qMakePair(fileIdentity(database), fileIdentity(path));
+    if (m_write && (m_writeIdentity != identity || m_write->path() != database))
+        m_write.reset();
+    if (m_write || identity.second.first < 0 || identity.first.first < 0)
+        return m_write.get();
+    auto c = std::make_unique<sqlite::Connection>();
+    QString error;
+    if (!c->open(database).ok() || !contentindex::registerTokenizer(c->handle(), &error)
+        || !contentindex::attachAs(*c, path, QStringLiteral("idx"), &error))
+        return nullptr;
+    m_write = std::move(c);
+    m_writeIdentity = identity;
+    return m_write.get();
+}
+
 int TContentIndex::onCommit(void* self)
 {
     auto* index = static_cast<TContentIndex*>(self);
@@ -601,17 +639,17 @@ int TContentIndex::onCommit(void* self)
         index->m_changedWhileBuilding.unite(index->m_touched);
         return 0;
     }
-    const QString path = index->indexPath();
-    if (!QFileInfo::exists(path))
+    if (!QFileInfo::exists(index->indexPath()))
         return 0;
-    // The keys are on disk in the index before the database commits, so a run killed right after the
-    // commit leaves them to be read again.
-    sqlite::Connection c;
-    bool ok = c.open(path).ok();
+    // The keys are on disk in the index before the database commits (synced first, the database's commit must
+    // not overtake them), so a run killed right after the commit leaves them to be read again.
+    sqlite::Connection* c = index->writeConnection();
+    bool ok = c && c->exec(QStringLiteral("PRAGMA idx.synchronous=FULL")).ok();
     if (ok) {
-        sqlite::Transaction transaction(c);
+        c->restartBusyBudget();
+        sqlite::Transaction transaction(*c, sqlite::Transaction::Mode::Deferred);
         ok = transaction.error().ok();
-        sqlite::Statement st(c, QStringLiteral("insert or ignore into pending(kind,id) values(?,?)"));
+        sqlite::Statement st(*c, QStringLiteral("insert or ignore into idx.pending(kind,id) values(?,?)"));
         ok = ok && st.isValid();
         for (auto it = index->m_touched.cbegin(); ok && it != index->m_touched.cend(); ++it) {
             st.reset();
@@ -620,12 +658,12 @@ int TContentIndex::onCommit(void* self)
         st = sqlite::Statement();
         ok = ok && transaction.commit().ok();
     }
-    c.close();
     if (ok) {
         index->m_pendingWritten = true;
     } else {
         // An index that cannot learn of a change must not answer any more: it is built anew when needed.
-        removeIndexFiles(path);
+        index->m_write.reset();
+        removeIndexFiles(index->indexPath());
     }
     return 0;
 }
@@ -650,16 +688,18 @@ void TContentIndex::writeEnded(sqlite::Connection& connection)
         return;
     m_pendingWritten = false;
     // Left pending on failure: the next reader of the index brings the rows up to date.
-    sqlite::Connection c;
-    QString error;
-    if (!c.open(m_databasePath()).ok() || !contentindex::registerTokenizer(c.handle(), &error)
-        || !contentindex::attachAs(c, indexPath(), QStringLiteral("idx"), &error))
+    sqlite::Connection* c = writeConnection();
+    if (!c)
         return;
-    sqlite::Transaction transaction(c, sqlite::Transaction::Mode::Deferred);
-    if (!transaction.error().ok() || !contentindex::syncRows(c, keys, &error))
+    // A change lost with the power is still pending: no sync needed here.
+    c->exec(QStringLiteral("PRAGMA idx.synchronous=NORMAL"));
+    c->restartBusyBudget();
+    QString error;
+    sqlite::Transaction transaction(*c, sqlite::Transaction::Mode::Deferred);
+    if (!transaction.error().ok() || !contentindex::syncRows(*c, keys, &error))
         return;
     {
-        sqlite::Statement st(c, QStringLiteral("delete from idx.pending where kind=? and id=?"));
+        sqlite::Statement st(*c, QStringLiteral("delete from idx.pending where kind=? and id=?"));
         for (const contentindex::Key& k : keys) {
             st.reset();
             if (!st.bindAll({k.first, k.second}).ok() || st.step() != sqlite::Statement::Step::Done)
@@ -684,6 +724,7 @@ void TContentIndex::startBuild()
         return;
     const QString path = contentindex::pathFor(database);
     // The old file no longer answers: changes made while the new one is built do not reach it.
+    m_write.reset();
     removeIndexFiles(path);
     if (QFileInfo::exists(path)) {
         m_buildFailed = true;
@@ -759,8 +800,13 @@ void TContentIndex::finishBuild()
     }
     m_changedWhileBuilding.clear();
     if (ok) {
+        // Built without syncs for speed: on disk whole before it takes the index's name.
+        QFile built(build->target);
+        ok = built.open(QIODevice::ReadOnly) && ::fsync(built.handle()) == 0;
+        built.close();
+        m_write.reset();
         removeIndexFiles(path);
-        ok = std::rename(QFile::encodeName(build->target).constData(), QFile::encodeName(path).constData()) == 0;
+        ok = ok && std::rename(QFile::encodeName(build->target).constData(), QFile::encodeName(path).constData()) == 0;
         if (!ok)
             error = QStringLiteral("无法写入 %1").arg(QDir::toNativeSeparators(path));
     }

@@ -129,6 +129,9 @@ private:
     static void onUpdate(void* self, int op, const char* db, const char* table, qint64 rowid);
     void finishBuild();
     void show(const QString& text);
+    // The connection the writes keep the index with (the database, the index attached as "idx"), kept open
+    // between writes; null when there is no index file or it cannot be opened.
+    sqlite::Connection* writeConnection();
 
     std::function<QString()> m_databasePath;
     StatusSink* m_status = nullptr;
@@ -138,4 +141,6 @@ private:
     std::unique_ptr<Build> m_build;
     bool m_buildFailed = false;
     QMutex m_readers;
+    std::unique_ptr<sqlite::Connection> m_write;
+    QPair<QPair<qint64, qint64>, QPair<qint64, qint64>> m_writeIdentity;  // of the database and the index file
 };
