@@ -295,10 +295,22 @@ private slots:
         agree(database, QStringLiteral("import"));
         QCOMPARE(found(database, 1, QStringLiteral("线程池"), true).size(), 3);
 
+        // A body of 10 MB, its one rare word at the very end.
+        QString huge(10 * 1024 * 1024, QLatin1Char('x'));
+        huge += QStringLiteral("末尾的词");
+        QVERIFY(data.execute(sql::insertText(QStringLiteral("大"), QString(), QStringLiteral("网"), {},
+                                 QStringLiteral("2020-01-01"), huge),
+            &error));
+        huge.clear();
+        QCOMPARE(found(database, 0, QStringLiteral("的词"), true).size(), 1);
+        QCOMPARE(found(database, 0, QStringLiteral("X末尾的"), true).size(), 1);
+        agree(database, QStringLiteral("10 MB body"));
+
         QVERIFY(
             data.execute(sql::deleteClassRows(QStringLiteral("textfile"), QStringLiteral("网"), std::nullopt), &error));
         agree(database, QStringLiteral("category delete"));
         QVERIFY(found(database, 0, QStringLiteral("新"), true).isEmpty());
+        QVERIFY(found(database, 0, QStringLiteral("的词"), true).isEmpty());
     }
 
     // A run killed after a write committed and before the index took it: the rows left pending are read again
