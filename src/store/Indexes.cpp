@@ -19,14 +19,19 @@ struct IndexDef {
 
 // The place index carries title and creation time too: a listing then reads the index alone (already
 // in order when ordered by title) instead of one table row per material, scattered over a large file.
-// Its leading columns serve the counts, cascades and searches by place.
+// Its leading columns serve the counts, cascades and searches by place. The author search reads id and
+// title of one writer's materials: from the writer-and-title index alone, instead of one table row each
+// scattered over the file. The writer index stays beside it as the smallest index, the one counting all
+// materials walks.
 const IndexDef kIndexes[] = {
     {"textfile_place", "textfile", "bigclassname, classname, title, createtime"},
     {"textfile_title", "textfile", "title"},
     {"textfile_writer", "textfile", "writer"},
+    {"textfile_writer_title", "textfile", "writer, title"},
     {"exefile_place", "exefile", "bigclassname, classname, title, createtime"},
     {"exefile_title", "exefile", "title"},
     {"exefile_writer", "exefile", "writer"},
+    {"exefile_writer_title", "exefile", "writer, title"},
 };
 
 QString createStatement(const IndexDef& def)
