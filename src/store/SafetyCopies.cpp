@@ -188,7 +188,7 @@ Outcome build(sqlite3* source, const QString& databasePath, QString* error, cons
         removeFile(pending);
         return Outcome::Failed;
     }
-    // In steps of 16 MB (at 4 KB pages), so that a copy nobody will need can be given up and its writes are
+    // In steps of 4 MB (at 4 KB pages), so that a copy nobody will need can be given up and its writes are
     // paced. Within the source's read transaction the pages are those of one snapshot; without one SQLite
     // starts over by itself when the file changes.
     WritebackPacer pacer(pending);
@@ -202,7 +202,7 @@ Outcome build(sqlite3* source, const QString& databasePath, QString* error, cons
             setError(error, QStringLiteral("cancelled"));
             return Outcome::Failed;
         }
-        stepped = sqlite3_backup_step(backup, 4096);
+        stepped = sqlite3_backup_step(backup, 1024);
         pacer.afterStep();
         if (stepped == SQLITE_BUSY || stepped == SQLITE_LOCKED) {
             // A file another process keeps locked is given up after a bounded wait: a write may be waiting.
