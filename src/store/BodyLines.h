@@ -14,14 +14,14 @@
 class BodyLines {
 public:
     BodyLines() = default;
-    BodyLines(const QStringList& lines);  // NOLINT: stands in for a QStringList
+    BodyLines(const QStringList& lines);  // implicit: it stands in for a QStringList
     BodyLines& operator=(const QStringList& lines);
 
     // The lines of a value as the database stores it: UTF-8 bytes with "+(DYH)+" and "+(MH)+" in place.
     static BodyLines fromStored(const QByteArray& utf8);
 
     const QStringList& lines() const;
-    operator const QStringList&() const { return lines(); }  // NOLINT: stands in for a QStringList
+    operator const QStringList&() const { return lines(); }  // implicit, as above
 
     bool isEmpty() const;
     qsizetype size() const { return lines().size(); }
