@@ -55,9 +55,15 @@ DetailRow actionRow(
 }
 }  // namespace
 
-QString detailPreview(const QStringList& lines, int maxBytes)
+QString detailPreview(const BodyLines& lines, int maxBytes)
 {
-    return gbk::prefix(joinLinesCrLf(lines), maxBytes) + QStringLiteral("...") + QStringLiteral("     ");
+    // Only the start of a long body is decoded. Almost every code point takes a GBK byte or more, so the
+    // first maxBytes of them nearly always hold the preview; more are taken while they do not fill it.
+    for (qsizetype wanted = qMax(maxBytes, 1);; wanted *= 4) {
+        const QString start = lines.crLfTextStart(wanted);
+        if (gbk::byteLength(start) > maxBytes || start.toUcs4().size() < wanted)
+            return gbk::prefix(start, maxBytes) + QStringLiteral("...") + QStringLiteral("     ");
+    }
 }
 
 DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, const TTreeNode* selected, int viewMode)

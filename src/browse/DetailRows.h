@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+class BodyLines;
 class TCategoryTree;
 class TTreeNode;
 
@@ -46,4 +47,4 @@ inline QString run() { return QStringLiteral("运行资料"); }
 DetailContent detailContent(const ListEntry& entry, const TCategoryTree& tree, const TTreeNode* selected, int viewMode);
 
 // The preview of a body or description: its first maxBytes GBK bytes, then "..." and five spaces.
-QString detailPreview(const QStringList& lines, int maxBytes);
+QString detailPreview(const BodyLines& lines, int maxBytes);

@@ -3,6 +3,7 @@
 #include "browse/ListCaptions.h"
 #include "common/Images.h"
 
+#include <QIcon>
 #include <QListWidget>
 
 namespace {
@@ -16,25 +17,80 @@ constexpr int kSmallGap = 2;
 
 namespace listitems {
 
-QListWidgetItem* add(QListWidget* list, const QString& caption, int image, qint64 id, bool largeIcons)
+namespace {
+// A list item that answers its picture number, its id and its tooltip (the caption it was made with, which
+// may show elided) from members: a listing makes thousands of items, and each value stored in an item
+// costs more than making the item itself. Values set later are stored and reported as usual.
+class ListItem final : public QListWidgetItem {
+public:
+    ListItem(const QString& caption, int image, qint64 id)
+        : QListWidgetItem(caption), m_caption(caption), m_image(image), m_id(id)
+    { }
+
+    QVariant data(int role) const override
+    {
+        if (role == kImageRole)
+            return m_image;
+        if (role == kIdRole)
+            return m_id;
+        if (role == Qt::ToolTipRole) {
+            const QVariant set = QListWidgetItem::data(role);
+            return set.isValid() ? set : QVariant(m_caption);
+        }
+        return QListWidgetItem::data(role);
+    }
+
+    void setData(int role, const QVariant& value) override
+    {
+        if (role == kImageRole)
+            m_image = value.toInt();
+        else if (role == kIdRole)
+            m_id = value.toLongLong();
+        QListWidgetItem::setData(role, value);  // tells the list of the change
+    }
+
+    QListWidgetItem* clone() const override { return new ListItem(*this); }
+
+private:
+    QString m_caption;
+    int m_image;
+    qint64 m_id;
+};
+
+QIcon iconFor(int image, bool largeIcons)
 {
-    auto* item = new QListWidgetItem(caption);
-    item->setData(kImageRole, image);
-    item->setData(kIdRole, id);
-    item->setToolTip(caption);  // the caption may show elided
-    item->setIcon(largeIcons ? images::listImage(image) : images::smallListImage(image));
+    return largeIcons ? images::listImage(image) : images::smallListImage(image);
+}
+
+QListWidgetItem* addWithIcon(QListWidget* list, const QString& caption, int image, qint64 id, const QIcon& icon)
+{
+    auto* item = new ListItem(caption, image, id);
+    item->setIcon(icon);
     if (list)
         list->addItem(item);
     return item;
+}
+}  // namespace
+
+QListWidgetItem* add(QListWidget* list, const QString& caption, int image, qint64 id, bool largeIcons)
+{
+    return addWithIcon(list, caption, image, id, iconFor(image, largeIcons));
 }
 
 void fill(QListWidget* list, const QList<ListEntry>& entries, bool largeIcons)
 {
     list->clear();
-    // Many items at once: lay them out once, not after each one.
+    // Many items at once: lay them out once, not after each one, and look each picture up once.
     list->setUpdatesEnabled(false);
-    for (const ListEntry& e : entries)
-        add(list, e.caption, e.image, e.id, largeIcons);
+    int lastImage = -1;
+    QIcon icon;
+    for (const ListEntry& e : entries) {
+        if (e.image != lastImage) {
+            lastImage = e.image;
+            icon = iconFor(e.image, largeIcons);
+        }
+        addWithIcon(list, e.caption, e.image, e.id, icon);
+    }
     list->setUpdatesEnabled(true);
 }
 

@@ -18,6 +18,8 @@ struct ListEntry {
     bool isMaterial() const { return image == 4 || image == 5; }
     bool operator==(const ListEntry& o) const { return caption == o.caption && image == o.image && id == o.id; }
 };
+// A listing grows to thousands of entries: moved as bytes when the list grows.
+Q_DECLARE_TYPEINFO(ListEntry, Q_RELOCATABLE_TYPE);
 
 // What the list asks of the window that shows it.
 class MaterialListView {

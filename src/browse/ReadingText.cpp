@@ -4,15 +4,9 @@
 
 QString readingText(const TFileText& file)
 {
-    QStringList lines = {
-        QStringLiteral("作者：") + file.writer,
-        QString(),
-        QStringLiteral("所属分类：") + file.bigclassname + QStringLiteral("--->") + file.classname,
-        QString(),
-        QStringLiteral("创建时间：") + file.createtime,
-        QString(),
-    };
-    lines += file.main;
-    // The text control keeps its own line ends; each line is followed by one.
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    // The text control keeps its own line ends; each line is followed by one. The body is taken as one
+    // text, not as thousands of line strings.
+    return QStringLiteral("作者：") + file.writer + QStringLiteral("\n\n所属分类：") + file.bigclassname
+        + QStringLiteral("--->") + file.classname + QStringLiteral("\n\n创建时间：") + file.createtime
+        + QStringLiteral("\n\n") + file.main.text(u"\n");
 }

@@ -94,6 +94,44 @@ QStringList splitLines(const QString& text)
     return lines;
 }
 
+QString withLineEnds(const QString& text, QStringView lineEnd)
+{
+    const qsizetype n = text.size();
+    const QChar* data = text.constData();
+    // Text whose every break is lineEnd already and that ends with one (a stored body) comes back shared.
+    bool same = n == 0 || data[n - 1] == QLatin1Char('\r') || data[n - 1] == QLatin1Char('\n');
+    for (qsizetype i = 0; same && i < n; ++i) {
+        const QChar c = data[i];
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            const qsizetype breakSize
+                = (c == QLatin1Char('\r') && i + 1 < n && data[i + 1] == QLatin1Char('\n')) ? 2 : 1;
+            same = QStringView(data + i, breakSize) == lineEnd;
+            i += breakSize - 1;
+        }
+    }
+    if (same)
+        return text;
+
+    QString out;
+    out.reserve(n + n / 16 + lineEnd.size());
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = data[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        out.append(QStringView(data + start, i - start));
+        out.append(lineEnd);
+        if (c == QLatin1Char('\r') && i + 1 < n && data[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < n) {
+        out.append(QStringView(data + start, n - start));
+        out.append(lineEnd);
+    }
+    return out;
+}
+
 QString joinLinesCrLf(const QStringList& lines)
 {
     QString out;

@@ -26,3 +26,5 @@ QString decodeCodePageText(const QByteArray& bytes);
 QStringList splitLines(const QString& text);
 // The lines as one text, each followed by CR LF (the empty list gives the empty text).
 QString joinLinesCrLf(const QStringList& lines);
+// What joining splitLines(text) with lineEnd after each line gives, in one pass without the line strings.
+QString withLineEnds(const QString& text, QStringView lineEnd);

@@ -21,10 +21,7 @@ TAddFileExeFrm::TAddFileExeFrm(QWidget* owner, const TFileExe& record, const QSt
     buildPathRow();
     title->setText(record.title);
     writer->setText(record.writer);
-    QString about;
-    for (const QString& line : record.about)
-        about += line + QLatin1Char('\n');
-    MainText->setPlainText(about);
+    MainText->setPlainText(record.about.text(u"\n"));
     PathEdit->setText(record.fpath);
     m_createtime = record.createtime;
 }

@@ -52,13 +52,7 @@ QFont songFont(const QFont& base, int pixelSize, bool bold)
 
 // A memo shows its lines like a text of lines each ended by a break, so that a body of one empty
 // line stays a body that is filled in.
-QString memoText(const QStringList& lines)
-{
-    QString text;
-    for (const QString& line : lines)
-        text += line + QLatin1Char('\n');
-    return text;
-}
+QString memoText(const BodyLines& lines) { return lines.text(u"\n"); }
 
 }  // namespace
 
@@ -216,7 +210,7 @@ void TAddFileForm::AddBtnClick()
     storeRecord(record, record.main);
 }
 
-bool TAddFileForm::storeRecord(TFile& record, QStringList& bodyLines)
+bool TAddFileForm::storeRecord(TFile& record, BodyLines& bodyLines)
 {
     const QString typedTitle = title->text();
     const QString typedBody = MainText->toPlainText();

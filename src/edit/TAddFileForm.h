@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QStringList>
 
+class BodyLines;
+
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -51,7 +53,7 @@ protected:
     // Shared steps of storing: fields checked by the caller; escapes title and body, lets the
     // record insert or update, shows the outcome, then empties the fields (and closes in edit mode)
     // after a success, or restores what was typed after a failure. Returns whether it was stored.
-    bool storeRecord(TFile& record, QStringList& bodyLines);
+    bool storeRecord(TFile& record, BodyLines& bodyLines);
     // Empties the fields after a successful store.
     virtual void clearFields();
     // Lays the controls out; extraRow (may be null) goes between the author row and the body.

@@ -19,14 +19,22 @@ struct IndexDef {
 
 // The place index carries title and creation time too: a listing then reads the index alone (already
 // in order when ordered by title) instead of one table row per material, scattered over a large file.
-// Its leading columns serve the counts, cascades and searches by place.
+// Its leading columns serve the counts, cascades and searches by place. The author search reads id and
+// title of one writer's materials: from the writer-and-title index alone, instead of one table row each
+// scattered over the file. SQLite counts all rows of a table by walking its smallest index: the count
+// index holds nothing but the row ids (its key is the same constant for every row), about 9 bytes a
+// material against 14 for the writer index.
 const IndexDef kIndexes[] = {
     {"textfile_place", "textfile", "bigclassname, classname, title, createtime"},
     {"textfile_title", "textfile", "title"},
     {"textfile_writer", "textfile", "writer"},
+    {"textfile_writer_title", "textfile", "writer, title"},
+    {"textfile_count", "textfile", "0"},
     {"exefile_place", "exefile", "bigclassname, classname, title, createtime"},
     {"exefile_title", "exefile", "title"},
     {"exefile_writer", "exefile", "writer"},
+    {"exefile_writer_title", "exefile", "writer, title"},
+    {"exefile_count", "exefile", "0"},
 };
 
 QString createStatement(const IndexDef& def)

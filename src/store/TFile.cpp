@@ -142,11 +142,25 @@ bool TFile::loadRecordRow(const Statement& st, qint64 id, const std::function<vo
     return ok;
 }
 
-QString TFile::columnText(sqlite::Statement& row, int position, qint64 id)
+namespace {
+// A missing column or a NULL throws the error text.
+void requireValue(sqlite::Statement& row, int position, qint64 id)
 {
     if (position >= row.columnCount())
         throw QStringLiteral("编号为 %1 的资料缺少第 %2 列").arg(id).arg(position);
     if (row.isNull(position))
         throw QStringLiteral("编号为 %1 的资料的 %2 列没有值（NULL）").arg(id).arg(row.columnName(position));
+}
+}  // namespace
+
+QString TFile::columnText(sqlite::Statement& row, int position, qint64 id)
+{
+    requireValue(row, position, id);
     return row.text(position);
+}
+
+BodyLines TFile::columnLines(sqlite::Statement& row, int position, qint64 id)
+{
+    requireValue(row, position, id);
+    return BodyLines::fromStored(row.bytes(position));
 }

@@ -2,6 +2,7 @@
 // Material records: the abstract base TFile with the class-level statement runners,
 // and the program-wide outcome text of the last record operation.
 #include "common/RunState.h"
+#include "store/BodyLines.h"
 #include "store/Statements.h"
 
 #include <QDateTime>
@@ -61,11 +62,13 @@ protected:
     static bool loadRecordRow(const Statement& st, qint64 id, const std::function<void(sqlite::Statement&)>& read);
     // The value at a column position as text; a missing column or a NULL throws the error text.
     static QString columnText(sqlite::Statement& row, int position, qint64 id);
+    // The same as stored, for a body or description that is decoded when it is first read.
+    static BodyLines columnLines(sqlite::Statement& row, int position, qint64 id);
 };
 
 class TFileText final : public TFile {
 public:
-    QStringList main;  // body lines
+    BodyLines main;  // body lines
     QString mainText() const;  // each line followed by CR LF
 
     bool InsertNew() override;
@@ -75,7 +78,7 @@ public:
 
 class TFileExe final : public TFile {
 public:
-    QStringList about;  // description lines
+    BodyLines about;  // description lines
     QString fpath;
     QString aboutText() const;  // each line followed by CR LF
 

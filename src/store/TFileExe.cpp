@@ -1,10 +1,9 @@
-#include "common/Gbk.h"
 #include "store/Escaping.h"
 #include "store/TFile.h"
 
 #include "store/Sqlite.h"
 
-QString TFileExe::aboutText() const { return joinLinesCrLf(about); }
+QString TFileExe::aboutText() const { return about.text(u"\r\n"); }
 
 bool TFileExe::InsertNew()
 {
@@ -22,7 +21,7 @@ bool TFileExe::UpdateById(qint64 id)
 bool TFileExe::LoadById(qint64 id)
 {
     ResultMessage.clear();
-    about = QStringList();
+    about = BodyLines();
     // Fields are assigned as they are read, so a failure leaves the earlier ones loaded.
     return loadRecordRow(
         sql::selectMaterialById(QStringLiteral("exefile"), id), id, [this, id](sqlite::Statement& row) {
@@ -30,7 +29,7 @@ bool TFileExe::LoadById(qint64 id)
             writer = columnText(row, 4, id);
             bigclassname = columnText(row, 3, id);
             classname = columnText(row, 2, id);
-            about = splitLines(UnescapeBodyText(columnText(row, 6, id)));
+            about = columnLines(row, 6, id);
             fpath = columnText(row, 7, id);
             createtime = columnText(row, 5, id);
         });

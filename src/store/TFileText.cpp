@@ -1,10 +1,9 @@
-#include "common/Gbk.h"
 #include "store/Escaping.h"
 #include "store/TFile.h"
 
 #include "store/Sqlite.h"
 
-QString TFileText::mainText() const { return joinLinesCrLf(main); }
+QString TFileText::mainText() const { return main.text(u"\r\n"); }
 
 bool TFileText::InsertNew()
 {
@@ -21,7 +20,7 @@ bool TFileText::UpdateById(qint64 id)
 bool TFileText::LoadById(qint64 id)
 {
     ResultMessage.clear();
-    main = QStringList();
+    main = BodyLines();
     // Fields are assigned as they are read, so a failure leaves the earlier ones loaded.
     return loadRecordRow(
         sql::selectMaterialById(QStringLiteral("textfile"), id), id, [this, id](sqlite::Statement& row) {
@@ -29,7 +28,7 @@ bool TFileText::LoadById(qint64 id)
             writer = columnText(row, 4, id);
             bigclassname = columnText(row, 3, id);
             classname = columnText(row, 2, id);
-            main = splitLines(UnescapeBodyText(columnText(row, 6, id)));
+            main = columnLines(row, 6, id);
             createtime = columnText(row, 5, id);
         });
 }

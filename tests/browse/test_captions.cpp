@@ -219,6 +219,33 @@ private slots:
             QCOMPARE(shown.toPlainText(), title);
         }
     }
+
+    // An item keeps what it was filled with: picture, id and tooltip; values set later replace them and
+    // reach the list, and a copy of the item keeps them.
+    void itemsKeepWhatTheyWereFilledWith()
+    {
+        QListWidget list;
+        listitems::fill(&list, mixedEntries(), true);
+        QListWidgetItem* item = list.item(list.count() - 1);
+        const ListEntry last = mixedEntries().last();
+        QCOMPARE(listitems::image(item), last.image);
+        QCOMPARE(listitems::id(item), last.id);
+        QCOMPARE(item->toolTip(), last.caption);
+        QCOMPARE(item->text(), last.caption);
+
+        QStringList changed;
+        QObject::connect(&list, &QListWidget::itemChanged, &list, [&](QListWidgetItem* i) { changed << i->text(); });
+        item->setText(QStringLiteral("renamed"));
+        QCOMPARE(item->toolTip(), last.caption);  // the tooltip is the caption it was made with
+        item->setToolTip(QStringLiteral("tip"));
+        QCOMPARE(item->toolTip(), QStringLiteral("tip"));
+        QCOMPARE(changed, (QStringList {QStringLiteral("renamed"), QStringLiteral("renamed")}));
+
+        const std::unique_ptr<QListWidgetItem> copy(item->clone());
+        QCOMPARE(listitems::image(copy.get()), last.image);
+        QCOMPARE(listitems::id(copy.get()), last.id);
+        QCOMPARE(copy->toolTip(), QStringLiteral("tip"));
+    }
 };
 
 QS_TEST_CLASS(TestListCaptions)

@@ -10,7 +10,10 @@
 #include "browse/DetailPane.h"
 #include "browse/DetailRows.h"
 #include "browse/ListItems.h"
+#include "common/Gbk.h"
 #include "common/SettingsFile.h"
+#include "store/BodyLines.h"
+#include "store/Escaping.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -19,6 +22,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -186,6 +190,10 @@ private slots:
                                       << QString(28, 'a') + QStringLiteral("中") + tail;
         QTest::newRow("lines") << QStringLiteral("第一行\n第二行") << QStringLiteral("第一行\r\n第二行\r\n") + tail;
         QTest::newRow("empty") << QString() << tail;
+        // Characters GBK gives no bytes for come before the cut: the preview reaches further into the body.
+        const QString marks(40, QChar(0xFEFF));
+        QTest::newRow("zero-byte characters")
+            << marks + QString(40, 'a') << gbk::prefix(marks + QString(40, 'a'), 30) + tail;
     }
     void textMaterialRows()
     {
@@ -211,6 +219,30 @@ private slots:
         const QString shown = delegate->displayText(pane.table.item(4, 1)->text(), QLocale());
         QVERIFY(!shown.contains(QLatin1Char('\n')) && !shown.contains(QLatin1Char('\r')));
         QCOMPARE(shown.size(), preview.size() - preview.count(QStringLiteral("\r\n")));
+    }
+
+    // The preview of a body read from the database is that of the whole text, though only its start is decoded.
+    void previewOfAStoredBodyIsThatOfTheWholeText()
+    {
+        QRandomGenerator rng(5);
+        const QStringList pieces {QStringLiteral("\r\n"), QStringLiteral("\n"), QStringLiteral("\r"),
+            QStringLiteral("'"), QStringLiteral(":"), QStringLiteral("中文"), QStringLiteral("😀"),
+            QString(QChar(0xFEFF)), QStringLiteral("code line;"), QStringLiteral("+(MH)+"), QStringLiteral("x")};
+        for (int round = 0; round < 2000; ++round) {
+            QString body;
+            const int count = int(rng.bounded(round % 5 == 0 ? 300 : 30));
+            for (int i = 0; i < count; ++i)
+                body += pieces.at(int(rng.bounded(pieces.size())));
+            const QByteArray escaped = EscapeBodyText(body).toUtf8();
+            const BodyLines stored = BodyLines::fromStored(escaped);
+            // What reading the whole body gives (a byte order mark at its very start is not read as text).
+            const QStringList lines = splitLines(UnescapeBodyText(QString::fromUtf8(escaped)));
+            for (const int maxBytes : {30, 60}) {
+                const QString whole = gbk::prefix(joinLinesCrLf(lines), maxBytes) + QStringLiteral("...     ");
+                QCOMPARE(detailPreview(stored, maxBytes), whole);
+                QCOMPARE(detailPreview(lines, maxBytes), whole);
+            }
+        }
     }
 
     void exampleMaterialRows()

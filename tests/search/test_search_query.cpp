@@ -2,6 +2,8 @@
 #include "TestData.h"
 #include "TestMain.h"
 #include "search/SearchQuery.h"
+#include "store/Sqlite.h"
+#include "store/Statements.h"
 #include "store/TMainData.h"
 
 #include <QtTest>
@@ -32,6 +34,21 @@ SearchInput withRange(SearchInput in, const QDate& begin, const QDate& end)
     in.beginDate = begin;
     in.endDate = end;
     return in;
+}
+
+// How SQLite runs a statement on the database at path: the detail lines of its query plan.
+QString queryPlan(const QString& path, const Statement& st)
+{
+    sqlite::Connection db;
+    if (!db.open(path).ok())
+        return QStringLiteral("cannot open ") + path;
+    sqlite::Statement plan(db, QStringLiteral("explain query plan ") + st.sql);
+    if (!plan.isValid() || !plan.bindAll(st.values).ok())
+        return QStringLiteral("cannot prepare ") + st.sql;
+    QStringList details;
+    while (plan.step() == sqlite::Statement::Step::Row)
+        details << plan.text(3);
+    return details.join(QLatin1Char('\n'));
 }
 
 QStringList titlesOf(const QList<search::SearchHit>& hits)
@@ -185,6 +202,24 @@ private slots:
         QCOMPARE(titlesOf(hits), titles);
         for (const search::SearchHit& h : hits)
             QVERIFY(h.id > 0);
+    }
+
+    // The author search over a whole kind finds its rows in the writer-and-title index and reads them from
+    // there, never from the table; counting a kind walks the smallest index, the count index.
+    void authorSearchAndCountsReadAnIndexAlone()
+    {
+        TestDataDir dir;
+        QVERIFY(dir.isValid());
+        const QString db = dir.path() + QStringLiteral("/Data.QSD");
+        for (const QString& kind : {kText, kExample}) {
+            const QString table = kind == kText ? QStringLiteral("textfile") : QStringLiteral("exefile");
+            const QString byAuthor
+                = queryPlan(db, search::buildStatement(makeInput(kind, kAll, kAll, QString(), QStringLiteral("张三"))));
+            QVERIFY2(byAuthor.contains(QStringLiteral("COVERING INDEX %1_writer_title (writer=?)").arg(table)),
+                qPrintable(byAuthor));
+            const QString counted = queryPlan(db, sql::countRows(sql::countAll(table)));
+            QVERIFY2(counted.contains(QStringLiteral("COVERING INDEX %1_count").arg(table)), qPrintable(counted));
+        }
     }
 };
 

@@ -1,6 +1,8 @@
 // The quick forms of reading stored text give exactly what Qt's decoder and the two replace passes give:
 // for the program's own text, for what another program may have written, and for token mixes.
+#include "common/Gbk.h"
 #include "common/Utf8.h"
+#include "store/BodyLines.h"
 #include "store/Escaping.h"
 
 #include "TestMain.h"
@@ -97,6 +99,46 @@ private slots:
                 text += pieces.at(int(rng.bounded(pieces.size())));
             QCOMPARE(UnescapeBodyText(text), referenceUnescape(text));
             QCOMPARE(UnescapeTitleText(text), QString(text).replace(QStringLiteral("+(DYH)+"), QStringLiteral("'")));
+        }
+    }
+
+    // A stored body kept undecoded gives, when asked, what decoding, unescaping and splitting it at once
+    // gives: its lines, its text with either line end, its start for the previews, whether it is empty.
+    void storedBodiesReadAsDecodedLines()
+    {
+        QRandomGenerator rng(11);
+        const QList<QByteArray> pieces {"\r\n", "\r", "\n", "+(MH)+", "+(DYH)+", "+(MH)", "(DYH)+", "+",
+            QStringLiteral("线程池").toUtf8(), QStringLiteral("😀").toUtf8(), "\xE7\xBA", "\xFF", QByteArray("\0", 1),
+            "abc", "x", "\xEF\xBB\xBF", "line of text "};
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray stored;
+            const int count = int(rng.bounded(round % 10 == 0 ? 400 : 20));
+            for (int i = 0; i < count; ++i)
+                stored += pieces.at(int(rng.bounded(pieces.size())));
+            const QStringList expected = splitLines(referenceUnescape(QString::fromUtf8(stored)));
+            const QString crLf = joinLinesCrLf(expected);
+            QString lf;
+            for (const QString& line : expected)
+                lf += line + QLatin1Char('\n');
+
+            QCOMPARE(BodyLines::fromStored(stored).text(u"\r\n"), crLf);
+            QCOMPARE(BodyLines::fromStored(stored).text(u"\n"), lf);
+            QCOMPARE(BodyLines::fromStored(stored).isEmpty(), expected.isEmpty());
+            const qsizetype codePoints = crLf.toUcs4().size();
+            for (const int wanted : {0, 1, 7, 30, 60, 500}) {
+                const BodyLines fresh = BodyLines::fromStored(stored);
+                const QString start = fresh.crLfTextStart(wanted);
+                QVERIFY2(crLf.left(start.size()) == start, stored.toHex().constData());
+                QCOMPARE(start.toUcs4().size(), qMin<qsizetype>(wanted, codePoints));
+                // Lines set as a list answer alike.
+                QCOMPARE(BodyLines(expected).crLfTextStart(wanted), start);
+            }
+            const BodyLines body = BodyLines::fromStored(stored);
+            QCOMPARE(body.lines(), expected);
+            QCOMPARE(body.text(u"\r\n"), crLf);  // once the lines are made, from them
+            BodyLines appended = BodyLines::fromStored(stored);
+            appended.append(QStringLiteral("more"));
+            QCOMPARE(appended.lines(), expected + QStringList {QStringLiteral("more")});
         }
     }
 };
