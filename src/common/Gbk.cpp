@@ -74,9 +74,10 @@ QString prefix(const QString& text, int maxBytes)
 
 QString decodeCodePageText(const QByteArray& bytes) { return gbk::decode(gbk::encode(gbk::decode(bytes))); }
 
-QStringList splitLines(const QString& text)
+namespace {
+// Calls line(view) for each line of text: CR LF, CR and LF end a line, and a last line without an end counts.
+template <typename F> void forEachLine(const QString& text, F line)
 {
-    QStringList lines;
     const qsizetype n = text.size();
     const QChar* data = text.constData();
     qsizetype start = 0;
@@ -84,13 +85,20 @@ QStringList splitLines(const QString& text)
         const QChar c = data[i];
         if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
             continue;
-        lines.append(QString(data + start, i - start));
+        line(QStringView(data + start, i - start));
         if (c == QLatin1Char('\r') && i + 1 < n && data[i + 1] == QLatin1Char('\n'))
             ++i;
         start = i + 1;
     }
     if (start < n)
-        lines.append(text.mid(start));
+        line(QStringView(data + start, n - start));
+}
+}  // namespace
+
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    forEachLine(text, [&](QStringView line) { lines.append(line.toString()); });
     return lines;
 }
 
@@ -114,21 +122,10 @@ QString withLineEnds(const QString& text, QStringView lineEnd)
 
     QString out;
     out.reserve(n + n / 16 + lineEnd.size());
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = data[i];
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
-            continue;
-        out.append(QStringView(data + start, i - start));
+    forEachLine(text, [&](QStringView line) {
+        out.append(line);
         out.append(lineEnd);
-        if (c == QLatin1Char('\r') && i + 1 < n && data[i + 1] == QLatin1Char('\n'))
-            ++i;
-        start = i + 1;
-    }
-    if (start < n) {
-        out.append(QStringView(data + start, n - start));
-        out.append(lineEnd);
-    }
+    });
     return out;
 }
 

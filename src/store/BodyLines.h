@@ -52,6 +52,3 @@ private:
     mutable QByteArray m_stored;  // the stored value while its lines are not made yet
     mutable bool m_pending = false;  // m_stored holds the value, m_lines is not made yet
 };
-
-// Each line of text (split as splitLines splits) followed by lineEnd, in one pass.
-QString withLineEnds(const QString& text, QStringView lineEnd);

@@ -117,18 +117,13 @@ QString unescapedBody(const QString& column)
     return QStringLiteral("replace(replace(%1,'+(DYH)+',''''),'+(MH)+',':')").arg(column);
 }
 
-// Runs one statement with values; a row it gives is left for the caller in st.
+// Runs one statement with values to its first row or its end; on failure error says why.
 bool runOne(sqlite::Connection& c, const QString& sql, const QVariantList& values, QString* error)
 {
-    sqlite::Statement st(c, sql);
-    sqlite::Error e = st.isValid() ? st.bindAll(values) : st.error();
-    if (e.ok() && st.step() == sqlite::Statement::Step::Failed)
-        e = st.error();
-    if (!e.ok()) {
+    const sqlite::Error e = c.run(sql, values);
+    if (!e.ok())
         setError(error, e.message);
-        return false;
-    }
-    return true;
+    return e.ok();
 }
 
 // Whether the select gives a row; false also on failure (with error set).
@@ -305,15 +300,9 @@ State attach(sqlite::Connection& c, const QString& path, QString* why)
     auto stateOf = [](const sqlite::Error& e) {
         return e.isBusy() ? State::Unusable : State::Outdated;
     };
-    {
-        sqlite::Statement st(c, QStringLiteral("ATTACH ? AS idx"));
-        sqlite::Error e = st.isValid() ? st.bindAll({path}) : st.error();
-        if (e.ok() && st.step() == sqlite::Statement::Step::Failed)
-            e = st.error();
-        if (!e.ok()) {
-            setError(why, e.message);
-            return stateOf(e);
-        }
+    if (const sqlite::Error e = c.run(QStringLiteral("ATTACH ? AS idx"), {path}); !e.ok()) {
+        setError(why, e.message);
+        return stateOf(e);
     }
     auto fail = [&](State state, const QString& text) {
         detach(c, QStringLiteral("idx"));

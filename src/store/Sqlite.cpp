@@ -178,6 +178,15 @@ Error Connection::exec(const QString& sql)
     return e;
 }
 
+Error Connection::run(const QString& sql, const QVariantList& values)
+{
+    Statement st(*this, sql);
+    Error e = st.isValid() ? st.bindAll(values) : st.error();
+    if (e.ok() && st.step() == Statement::Step::Failed)
+        e = st.error();
+    return e;
+}
+
 qint64 Connection::changes() const { return m_db ? sqlite3_changes64(m_db) : 0; }
 
 qint64 Connection::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }

@@ -55,6 +55,8 @@ public:
 
     // Runs SQL without parameters or results (pragmas, begin/commit); several statements are allowed.
     Error exec(const QString& sql);
+    // Prepares one statement, binds values in order and runs it to its first row or its end.
+    Error run(const QString& sql, const QVariantList& values = {});
 
     // Rows changed by the last insert, update or delete; the rowid of the last insert.
     qint64 changes() const;

@@ -304,10 +304,7 @@ bool TMainData::beginWrite(sqlite::Connection& connection, QString* error)
 
 bool TMainData::run(sqlite::Connection& connection, const Statement& st, QString* error, int* rowsAffected)
 {
-    sqlite::Statement statement(connection, st.sql);
-    sqlite::Error e = statement.isValid() ? statement.bindAll(st.values) : statement.error();
-    if (e.ok() && statement.step() == sqlite::Statement::Step::Failed)
-        e = statement.error();
+    const sqlite::Error e = connection.run(st.sql, st.values);
     if (!e.ok()) {
         setError(error, e.message);
         return false;
