@@ -74,12 +74,17 @@ Statement buildStatement(const SearchInput& input, bool indexed)
     return st;
 }
 
+namespace {
+// A result row of the search select: id, stored title.
+SearchHit hitOf(sqlite::Statement& row) { return SearchHit {row.int64(0), UnescapeTitleText(row.text(1))}; }
+}  // namespace
+
 bool run(TMainData& data, const Statement& st, QList<SearchHit>& hits, QString* error)
 {
     return data.select(
         st,
         [&hits](TMainData::Row& q) {
-            hits.append(SearchHit {q.int64(0), UnescapeTitleText(q.text(1))});
+            hits.append(hitOf(q));
             return true;
         },
         error);
@@ -97,7 +102,7 @@ bool runOn(sqlite::Connection& connection, const Statement& st, QList<SearchHit>
         if (step == sqlite::Statement::Step::Failed)
             e = statement.error();
         else
-            hits.append(SearchHit {statement.int64(0), UnescapeTitleText(statement.text(1))});
+            hits.append(hitOf(statement));
     }
     if (error)
         *error = e.message;
