@@ -39,6 +39,13 @@ QString likePattern(const QString& keyword)
 
 Statement buildStatement(const SearchInput& input, bool indexed)
 {
+    return buildStatement(input,
+        searchesContents(input) ? contentindex::contentsCondition(tableForKind(input.kind), input.titleKey, indexed)
+                                : Statement());
+}
+
+Statement buildStatement(const SearchInput& input, const Statement& contents)
+{
     Statement st;
     QStringList conditions;
     if (input.category != allCategories()) {
@@ -50,7 +57,6 @@ Statement buildStatement(const SearchInput& input, bool indexed)
         st.values << input.subcategory;
     }
     if (searchesContents(input)) {
-        const Statement contents = contentindex::contentsCondition(tableForKind(input.kind), input.titleKey, indexed);
         conditions << contents.sql;
         st.values << contents.values;
     } else if (!input.titleKey.isEmpty()) {
@@ -134,8 +140,21 @@ bool runContents(const QString& databasePath, const SearchInput& input, bool use
         state = contentindex::attach(connection, contentindex::pathFor(databasePath), nullptr);
     if (state == contentindex::State::Ready) {
         const qsizetype before = hits.size();
-        if (runOn(connection, buildStatement(input, true), hits, error))
+        // The index gives the ids first; the materials' other conditions and titles are then read with them.
+        const QString table = tableForKind(input.kind);
+        std::vector<qint64> ids;
+        bool ok = contentindex::findIds(connection, table, input.titleKey, ids, error);
+        if (ok && ids.empty())
             return report(true);
+        sqlite::Statement count(connection, QStringLiteral("select count(*) from ") + table);
+        ok = ok && count.isValid() && count.step() == sqlite::Statement::Step::Row;
+        if (ok) {
+            const qint64 rows = count.int64(0);
+            count = sqlite::Statement();
+            const contentindex::IdFilter found(connection, std::move(ids));
+            if (runOn(connection, buildStatement(input, found.condition(rows)), hits, error))
+                return report(true);
+        }
         // An index that fails to answer (damaged on disk) is not asked again: the rows are read instead.
         hits.resize(before);
         state = contentindex::State::Outdated;

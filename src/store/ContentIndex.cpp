@@ -144,11 +144,13 @@ bool hasRow(sqlite::Connection& c, const QString& sql, const QVariantList& value
     return true;
 }
 
-// What the index knows of the database it was made from: the count and the id sum of each table (they move
-// with every insert and delete), and the first and last material of each (id, title, creation time), which
-// tells another database with as many materials apart.
+// What the index knows of the database it was made from: the count and the highest id of each table, and the
+// first and last material of each (id, title, creation time), which tells another database with as many
+// materials apart. A new row takes an id above the highest, so any insert moves the highest id or, when the
+// rows at the top were deleted, the count or the last material; unlike a sum of the ids it costs no walk
+// over the table.
 struct Fingerprint {
-    qint64 values[4] = {0, 0, 0, 0};  // count and id sum of textfile, then of exefile
+    qint64 values[4] = {0, 0, 0, 0};  // count and highest id of textfile, then of exefile
     QString sample;
     bool operator==(const Fingerprint& o) const
     {
@@ -178,8 +180,10 @@ bool sampleOf(sqlite::Connection& c, const QString& schema, QString& out, QStrin
 bool fingerprintOf(sqlite::Connection& c, const QString& schema, Fingerprint& out, QString* error)
 {
     for (int kind = 0; kind < 2; ++kind) {
-        sqlite::Statement st(
-            c, QStringLiteral("select count(*), coalesce(sum(id),0) from %1.%2").arg(schema, tableOf(kind)));
+        // Two selects: SQLite counts a table quickly only in a select of count(*) alone.
+        sqlite::Statement st(c,
+            QStringLiteral("select (select count(*) from %1.%2), (select coalesce(max(id),0) from %1.%2)")
+                .arg(schema, tableOf(kind)));
         if (!st.isValid() || st.step() != sqlite::Statement::Step::Row) {
             setError(error, st.error().message);
             return false;
@@ -193,7 +197,7 @@ bool fingerprintOf(sqlite::Connection& c, const QString& schema, Fingerprint& ou
 // The fingerprint the attached index holds, and its format.
 bool storedFingerprint(sqlite::Connection& c, Fingerprint& out, qint64& format, sqlite::Error* failure)
 {
-    sqlite::Statement meta(c, QStringLiteral("select format,count0,sum0,count1,sum1,sample from idx.meta"));
+    sqlite::Statement meta(c, QStringLiteral("select format,count0,last0,count1,last1,sample from idx.meta"));
     if (!meta.isValid() || meta.step() != sqlite::Statement::Step::Row) {
         *failure = meta.error();
         if (failure->ok())
@@ -208,8 +212,8 @@ bool storedFingerprint(sqlite::Connection& c, Fingerprint& out, qint64& format, 
 }
 
 const char* const kSchema = R"(
-CREATE TABLE meta(format INTEGER NOT NULL, count0 INTEGER NOT NULL, sum0 INTEGER NOT NULL,
-  count1 INTEGER NOT NULL, sum1 INTEGER NOT NULL, sample TEXT NOT NULL);
+CREATE TABLE meta(format INTEGER NOT NULL, count0 INTEGER NOT NULL, last0 INTEGER NOT NULL,
+  count1 INTEGER NOT NULL, last1 INTEGER NOT NULL, sample TEXT NOT NULL, unsynced TEXT NOT NULL DEFAULT '');
 CREATE TABLE docs(key INTEGER PRIMARY KEY, title TEXT NOT NULL, body TEXT NOT NULL);
 CREATE TABLE pending(kind INTEGER NOT NULL, id INTEGER NOT NULL, PRIMARY KEY(kind, id)) WITHOUT ROWID;
 CREATE VIRTUAL TABLE fts USING fts5(title, body, content='docs', content_rowid='key', detail='none',
@@ -245,6 +249,15 @@ bool looksTruncated(sqlite::Connection& c, const QString& path)
 }  // namespace
 
 QString pathFor(const QString& databasePath) { return databasePath + QStringLiteral(".idx"); }
+
+QString bootId()
+{
+    static const QString id = [] {
+        QFile file(QStringLiteral("/proc/sys/kernel/random/boot_id"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll().trimmed()) : QString();
+    }();
+    return id;
+}
 
 bool attachAs(sqlite::Connection& c, const QString& path, const QString& name, QString* error)
 {
@@ -321,6 +334,19 @@ State attach(sqlite::Connection& c, const QString& path, QString* why)
         return fail(State::Outdated, QStringLiteral("内容索引的格式不同"));
     if (looksTruncated(c, path))
         return fail(State::Outdated, QStringLiteral("内容索引文件不完整"));
+    // Changes written without a sync since the system started are all there (a killed program loses nothing
+    // the system holds); after a restart some may be missing, so nothing in the index can be trusted.
+    {
+        sqlite::Statement marker(c, QStringLiteral("select unsynced from idx.meta"));
+        if (!marker.isValid() || marker.step() != sqlite::Statement::Step::Row) {
+            failure = marker.error();
+            marker = sqlite::Statement();
+            return fail(stateOf(failure), failure.message);
+        }
+        const QString unsynced = marker.text(0);
+        if (!unsynced.isEmpty() && unsynced != bootId())
+            return fail(State::Outdated, QStringLiteral("内容索引的最后几次写入在系统重启时可能已丢失"));
+    }
 
     // Rows a killed run wrote but did not bring into the index.
     QList<Key> pending;
@@ -365,7 +391,7 @@ State attach(sqlite::Connection& c, const QString& path, QString* why)
 
 bool syncRows(sqlite::Connection& c, const QList<Key>& keys, QString* error)
 {
-    qint64 delta[4] = {0, 0, 0, 0};
+    qint64 delta[2] = {0, 0};
     for (const Key& k : keys) {
         const int kind = k.first == 0 ? 0 : 1;
         const qint64 id = k.second;
@@ -390,33 +416,36 @@ bool syncRows(sqlite::Connection& c, const QList<Key>& keys, QString* error)
             if (!runOne(c, QStringLiteral("delete from idx.docs where key=?"), {key}, error))
                 return false;
         }
-        if (exists != existed) {
-            delta[kind * 2] += exists ? 1 : -1;
-            delta[kind * 2 + 1] += exists ? id : -id;
-        }
+        if (exists != existed)
+            delta[kind] += exists ? 1 : -1;
     }
     QString sample;
     return sampleOf(c, QStringLiteral("main"), sample, error)
         && runOne(c,
-            QStringLiteral("update idx.meta set count0=count0+?, sum0=sum0+?, count1=count1+?, sum1=sum1+?, sample=?"),
-            {delta[0], delta[1], delta[2], delta[3], sample}, error);
+            QStringLiteral(
+                "update idx.meta set count0=count0+?, last0=(select coalesce(max(id),0) from main.textfile), "
+                "count1=count1+?, last1=(select coalesce(max(id),0) from main.exefile), sample=?"),
+            {delta[0], delta[1], sample}, error);
 }
 
-Statement contentsCondition(const QString& table, const QString& keyword, bool indexed)
+namespace {
+// The SQL text folded as the keyword was. Only a keyword with ASCII letters needs it; folding a long body costs a
+// copy of it.
+QString foldedLike(const QString& foldedKeyword, const QString& text)
+{
+    const bool letters
+        = std::any_of(foldedKeyword.cbegin(), foldedKeyword.cend(), [](QChar c) { return c >= 'a' && c <= 'z'; });
+    return letters ? QStringLiteral("lower(%1)").arg(text) : text;
+}
+}  // namespace
+
+Statement matchingIds(const QString& table, const QString& keyword)
 {
     const int kind = kindOfTable(table);
     const QString folded = foldAscii(keyword);
-    // Texts are folded only for a keyword with ASCII letters: folding a long body costs a copy of it.
-    const bool letters = std::any_of(folded.cbegin(), folded.cend(), [](QChar c) { return c >= 'a' && c <= 'z'; });
-    auto fold = [letters](const QString& text) {
-        return letters ? QStringLiteral("lower(%1)").arg(text) : text;
+    auto fold = [&folded](const QString& text) {
+        return foldedLike(folded, text);
     };
-    if (!indexed) {
-        return Statement {
-            QStringLiteral("(instr(%1,?)>0 or instr(%2,?)>0)")
-                .arg(fold(unescapedTitle(QStringLiteral("title"))), fold(unescapedBody(bodyColumnOf(kind)))),
-            {folded, folded}};
-    }
     // Every piece of the keyword goes to FTS5 as a quoted string of its own, so none of it is ever read as
     // query syntax.
     auto quoted = [](const QString& piece) {
@@ -429,8 +458,7 @@ Statement contentsCondition(const QString& table, const QString& keyword, bool i
     const qint64 high = keyOf(kind, (qint64(1) << kKindShift) - 1);
     if (chars.size() <= 2) {
         // One token that the text holds exactly when it holds the keyword: no check needed.
-        return Statement {
-            QStringLiteral("id in (select rowid-? from idx.fts where fts match ? and rowid between ? and ?)"),
+        return Statement {QStringLiteral("select rowid-? from idx.fts where fts match ? and rowid between ? and ?"),
             {low, quoted(folded), low, high}};
     }
     QStringList pairs;
@@ -440,11 +468,100 @@ Statement contentsCondition(const QString& table, const QString& keyword, bool i
         if (!pairs.contains(pair))
             pairs.append(pair);
     }
-    return Statement {QStringLiteral("id in (select docs.key-? from idx.fts join idx.docs on docs.key=fts.rowid "
+    return Statement {QStringLiteral("select docs.key-? from idx.fts join idx.docs on docs.key=fts.rowid "
                                      "where fts match ? and fts.rowid between ? and ? and "
-                                     "(instr(%1,?)>0 or instr(%2,?)>0))")
+                                     "(instr(%1,?)>0 or instr(%2,?)>0)")
                           .arg(fold(QStringLiteral("docs.title")), fold(QStringLiteral("docs.body"))),
         {low, pairs.join(QStringLiteral(" AND ")), low, high, folded, folded}};
+}
+
+Statement contentsCondition(const QString& table, const QString& keyword, bool indexed)
+{
+    const int kind = kindOfTable(table);
+    const QString folded = foldAscii(keyword);
+    auto fold = [&folded](const QString& text) {
+        return foldedLike(folded, text);
+    };
+    if (indexed) {
+        Statement ids = matchingIds(table, keyword);
+        ids.sql = QStringLiteral("id in (%1)").arg(ids.sql);
+        return ids;
+    }
+    return Statement {QStringLiteral("(instr(%1,?)>0 or instr(%2,?)>0)")
+                          .arg(fold(unescapedTitle(QStringLiteral("title"))), fold(unescapedBody(bodyColumnOf(kind)))),
+        {folded, folded}};
+}
+
+bool findIds(
+    sqlite::Connection& c, const QString& table, const QString& keyword, std::vector<qint64>& ids, QString* error)
+{
+    const Statement select = matchingIds(table, keyword);
+    sqlite::Statement st(c, select.sql);
+    sqlite::Error e = st.isValid() ? st.bindAll(select.values) : st.error();
+    sqlite::Statement::Step step = sqlite::Statement::Step::Failed;
+    while (e.ok() && (step = st.step()) == sqlite::Statement::Step::Row)
+        ids.push_back(st.int64(0));
+    if (e.ok() && step == sqlite::Statement::Step::Failed)
+        e = st.error();
+    if (!e.ok()) {
+        setError(error, e.message);
+        return false;
+    }
+    std::sort(ids.begin(), ids.end());  // in rowid order already, unless SQLite chose another plan
+    return true;
+}
+
+namespace {
+constexpr char kFilterName[] = "qs_found";
+}
+
+IdFilter::IdFilter(sqlite::Connection& c, std::vector<qint64> sortedIds) : m_connection(c), m_ids(std::move(sortedIds))
+{
+    // A bit per id up to the highest, unless the ids are too sparse for that (8 MB at most).
+    const qint64 highest = m_ids.empty() ? -1 : m_ids.back();
+    if (!m_ids.empty() && m_ids.front() >= 0 && highest < (qint64(64) << 20)) {
+        m_bits.assign(size_t(highest / 64 + 1), 0);
+        for (const qint64 id : m_ids)
+            m_bits[size_t(id / 64)] |= quint64(1) << (id % 64);
+    }
+    sqlite3_create_function_v2(
+        c.handle(), kFilterName, 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this, &IdFilter::call, nullptr, nullptr, nullptr);
+}
+
+IdFilter::~IdFilter()
+{
+    if (m_connection.handle())
+        sqlite3_create_function_v2(
+            m_connection.handle(), kFilterName, 1, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+bool IdFilter::contains(qint64 id) const
+{
+    if (!m_bits.empty())
+        return id >= 0 && size_t(id / 64) < m_bits.size() && (m_bits[size_t(id / 64)] >> (id % 64)) & 1;
+    return std::binary_search(m_ids.cbegin(), m_ids.cend(), id);
+}
+
+void IdFilter::call(sqlite3_context* context, int, sqlite3_value** values)
+{
+    const auto* self = static_cast<const IdFilter*>(sqlite3_user_data(context));
+    sqlite3_result_int(context, self->contains(sqlite3_value_int64(values[0])) ? 1 : 0);
+}
+
+Statement IdFilter::condition(qint64 tableRows) const
+{
+    // Looking up a row costs about ten times testing one while reading an index in order: for a good part
+    // of the table, reading a covering index through and testing every id is quicker.
+    if (qint64(m_ids.size()) * 8 >= tableRows)
+        return Statement {QStringLiteral("%1(id)").arg(QLatin1String(kFilterName)), {}};
+    QByteArray list = "[";
+    for (const qint64 id : m_ids) {
+        if (list.size() > 1)
+            list += ',';
+        list += QByteArray::number(id);
+    }
+    list += ']';
+    return Statement {QStringLiteral("id in (select value from json_each(?))"), {QString::fromLatin1(list)}};
 }
 
 bool build(const QString& databasePath, const QString& target,
@@ -518,7 +635,8 @@ bool build(const QString& databasePath, const QString& target,
                 }
             }
             ok = ok
-                && runOne(out, QStringLiteral("insert into meta values(?,?,?,?,?,?)"),
+                && runOne(out,
+                    QStringLiteral("insert into meta(format,count0,last0,count1,last1,sample) values(?,?,?,?,?,?)"),
                     {kFormat, print.values[0], print.values[1], print.values[2], print.values[3], print.sample}, error);
             if (ok) {
                 const sqlite::Error e = transaction.commit();
@@ -581,6 +699,21 @@ TContentIndex::~TContentIndex()
             m_build->thread.join();
         removeIndexFiles(m_build->target);
     }
+    closeWrites();
+}
+
+void TContentIndex::closeWrites()
+{
+    applyPending();
+    // One sync puts every write of the run on disk; then the mark goes, so that a restart of the system does
+    // not make the index be built anew.
+    if (m_write && m_marked) {
+        m_write->restartBusyBudget();
+        if (m_write->exec(QStringLiteral("PRAGMA idx.synchronous=FULL")).ok()
+            && m_write->run(QStringLiteral("update idx.meta set unsynced=''"), {}).ok())
+            m_marked = false;
+    }
+    m_write.reset();
 }
 
 QString TContentIndex::indexPath() const
@@ -618,6 +751,7 @@ sqlite::Connection* TContentIndex::writeConnection()
     // syncs that each folding costs.
     c->exec(QStringLiteral("PRAGMA wal_autocheckpoint=8000"));
     m_write = std::move(c);
+    m_marked = false;
     m_writeIdentity = identity;
     return m_write.get();
 }
@@ -633,14 +767,23 @@ int TContentIndex::onCommit(void* self)
     }
     if (!QFileInfo::exists(index->indexPath()))
         return 0;
-    // The keys are on disk in the index before the database commits (synced first, the database's commit must
-    // not overtake them), so a run killed right after the commit leaves them to be read again.
+    // The keys are in the index before the database commits, so a run killed right after the commit leaves them
+    // to be read again. Only the first write of a run waits for the disk: it marks the index as written without
+    // syncs in this boot of the system (a killed program loses nothing the system holds; a restart may, and then
+    // the mark makes the index be built anew). Without a boot id every write syncs its keys.
     sqlite::Connection* c = index->writeConnection();
-    bool ok = c && c->exec(QStringLiteral("PRAGMA idx.synchronous=FULL")).ok();
+    const QString boot = contentindex::bootId();
+    const bool sync = boot.isEmpty() || !index->m_marked;
+    bool ok = c
+        && c->exec(
+                sync ? QStringLiteral("PRAGMA idx.synchronous=FULL") : QStringLiteral("PRAGMA idx.synchronous=NORMAL"))
+               .ok();
     if (ok) {
         c->restartBusyBudget();
         sqlite::Transaction transaction(*c, sqlite::Transaction::Mode::Deferred);
         ok = transaction.error().ok();
+        if (ok && sync && !boot.isEmpty())
+            ok = c->run(QStringLiteral("update idx.meta set unsynced=?"), {boot}).ok();
         sqlite::Statement st(*c, QStringLiteral("insert or ignore into idx.pending(kind,id) values(?,?)"));
         ok = ok && st.isValid();
         for (auto it = index->m_touched.cbegin(); ok && it != index->m_touched.cend(); ++it) {
@@ -652,6 +795,7 @@ int TContentIndex::onCommit(void* self)
     }
     if (ok) {
         index->m_pendingWritten = true;
+        index->m_marked = index->m_marked || !boot.isEmpty();
     } else {
         // An index that cannot learn of a change must not answer any more: it is built anew when needed.
         index->m_write.reset();
@@ -674,11 +818,25 @@ void TContentIndex::writeEnded(sqlite::Connection& connection)
         sqlite3_update_hook(connection.handle(), nullptr, nullptr);
         sqlite3_commit_hook(connection.handle(), nullptr, nullptr);
     }
-    const QList<contentindex::Key> keys(m_touched.cbegin(), m_touched.cend());
+    if (m_pendingWritten)
+        m_unapplied.unite(m_touched);
     m_touched.clear();
-    if (!m_pendingWritten)
-        return;
     m_pendingWritten = false;
+    // The rows are read into the index once the caller is done: a write returns sooner, and a burst of writes
+    // (an import, a drop of many files) is brought in as one. A search before that reads them itself.
+    if (!m_unapplied.isEmpty() && !m_applyQueued) {
+        m_applyQueued = true;
+        QTimer::singleShot(0, this, [this] { applyPending(); });
+    }
+}
+
+void TContentIndex::applyPending()
+{
+    m_applyQueued = false;
+    if (m_unapplied.isEmpty())
+        return;
+    const QList<contentindex::Key> keys(m_unapplied.cbegin(), m_unapplied.cend());
+    m_unapplied.clear();
     // Left pending on failure: the next reader of the index brings the rows up to date.
     sqlite::Connection* c = writeConnection();
     if (!c)

@@ -10,10 +10,12 @@
 //
 // Keeping it in step: the data module tells the index which rows a write touched. Before the write commits,
 // their keys go into the index's "pending" table; after it, they are read again from the database and the
-// pending keys cleared. A run killed in between leaves the keys pending, and they are read again before the
-// index next answers. The index also keeps the count and the sum of the ids of each table as the database had
-// them when the index was last in step; when they differ (another program wrote, the file belongs to another
-// database) the index is not used and is built anew.
+// pending keys cleared (batched, right after the caller's work). A run killed in between leaves the keys pending, and
+// they are read again before the index next answers. Only a run's first write syncs the index file: it leaves the boot
+// id of the system in the index, cleared again when the run ends; an index still holding another boot's id may have
+// lost writes with the power and is built anew. The index also keeps the count and the highest id of each table as the
+// database had them when the index was last in step; when they differ (another program wrote, the file belongs to
+// another database) the index is not used and is built anew.
 #include "common/StatusSink.h"
 #include "store/Statements.h"
 
@@ -28,8 +30,11 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 struct sqlite3;
+struct sqlite3_context;
+struct sqlite3_value;
 
 namespace sqlite {
 class Connection;
@@ -38,13 +43,16 @@ class Connection;
 namespace contentindex {
 
 // Raised whenever the layout of the index file changes: a file of another format is built anew.
-constexpr int kFormat = 1;
+constexpr int kFormat = 2;
 
 // The index file of a database file.
 QString pathFor(const QString& databasePath);
 
 // Attaches the database file path to connection under name (ATTACH with the path bound).
 bool attachAs(sqlite::Connection& connection, const QString& path, const QString& name, QString* error);
+
+// The id of this boot of the system ("" where the system does not tell it).
+QString bootId();
 
 // Registers the index's tokenizer on a connection. Every connection that reads or writes the index needs it.
 bool registerTokenizer(sqlite3* db, QString* error);
@@ -80,6 +88,34 @@ bool syncRows(sqlite::Connection& connection, const QList<Key>& keys, QString* e
 // Ready); otherwise by reading every row.
 Statement contentsCondition(const QString& table, const QString& keyword, bool indexed);
 
+// The select of the ids of the materials of table (as contentsCondition) through the attached index.
+Statement matchingIds(const QString& table, const QString& keyword);
+
+// The ids, ascending, matchingIds gives. False with error on failure.
+bool findIds(sqlite::Connection& connection, const QString& table, const QString& keyword, std::vector<qint64>& ids,
+    QString* error);
+
+// A set of ids that statements on one connection test as a condition on the id column; registered on the
+// connection (as an SQL function) while the filter lives.
+class IdFilter {
+public:
+    IdFilter(sqlite::Connection& connection, std::vector<qint64> sortedIds);
+    ~IdFilter();
+    IdFilter(const IdFilter&) = delete;
+    IdFilter& operator=(const IdFilter&) = delete;
+
+    bool isEmpty() const { return m_ids.empty(); }
+    bool contains(qint64 id) const;
+    // The condition on a table of tableRows rows.
+    Statement condition(qint64 tableRows) const;
+
+private:
+    static void call(sqlite3_context* context, int count, sqlite3_value** values);
+    sqlite::Connection& m_connection;
+    std::vector<qint64> m_ids;
+    std::vector<quint64> m_bits;
+};
+
 // Builds a complete index of the database into target (a new file; a file there is replaced). progress gets
 // the materials done and the total and returns false to stop; a stopped or failed build leaves no file.
 bool build(const QString& databasePath, const QString& target,
@@ -107,6 +143,11 @@ public:
     // index before the commit and brought up to date after it.
     void writeBegins(sqlite::Connection& connection);
     void writeEnded(sqlite::Connection& connection);
+    // Brings the rows written since the last time into the index (queued after every write).
+    void applyPending();
+    // Brings in what is left, puts the writes of this run on disk and closes the index file (done on
+    // destruction too).
+    void closeWrites();
 
     // Starts building the index in the background unless a build runs or one failed in this run. Progress and
     // outcome go to the status sink's background work.
@@ -137,6 +178,9 @@ private:
     StatusSink* m_status = nullptr;
     QSet<contentindex::Key> m_touched;  // rows the current write changed
     bool m_pendingWritten = false;
+    QSet<contentindex::Key> m_unapplied;  // pending in the index file, not yet read into it
+    bool m_applyQueued = false;
+    bool m_marked = false;  // the open index file holds this boot's id: its writes need no sync
     QSet<contentindex::Key> m_changedWhileBuilding;
     std::unique_ptr<Build> m_build;
     bool m_buildFailed = false;

@@ -83,6 +83,7 @@ TMainData::TMainData(const QString& programDir)
 
 TMainData::~TMainData()
 {
+    m_contents.closeWrites();  // before the database's WAL goes: it reads the last rows written
     m_watcher.reset();
     m_copier.reset();  // gives up a copy still running; its pending file goes
     if (MainData == this)

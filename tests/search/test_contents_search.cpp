@@ -75,12 +75,14 @@ SearchInput contentsInput(int kind, const QString& keyword)
 
 // The ids a contents search finds; state tells whether the index answered.
 QList<qint64> found(const QString& database, int kind, const QString& keyword, bool useIndex,
-    contentindex::State* state = nullptr, QString* error = nullptr)
+    contentindex::State* state = nullptr, QString* error = nullptr, const QString& category = kAll)
 {
     QList<search::SearchHit> hits;
     QString why;
     contentindex::State s = contentindex::State::Unusable;
-    if (!search::runContents(database, contentsInput(kind, keyword), useIndex, hits, &why, &s))
+    SearchInput in = contentsInput(kind, keyword);
+    in.category = category;
+    if (!search::runContents(database, in, useIndex, hits, &why, &s))
         hits.clear();
     if (state)
         *state = s;
@@ -137,6 +139,15 @@ private slots:
         big.body = QString(200 * 1024 / 3, QChar(0x5927)) + QStringLiteral("QSqlQuery 末尾");
         big.id = m_dir->addText(big.title, QStringLiteral("算法"), QString(), big.body);
         m_corpus << big;
+        // Another category, so that the other conditions are seen to hold beside many and few hits.
+        QRandomGenerator rng(5);
+        for (int i = 0; i < 40; ++i) {
+            Material m;
+            m.title = EscapeTitleText(randomText(rng, 3));
+            m.body = EscapeBodyText(randomText(rng, 30));
+            m.id = m_dir->addText(m.title, QStringLiteral("网络"), QString(), m.body);
+            m_corpus << m;
+        }
         m_database = m_dir->file(QStringLiteral("Data.QSD"));
         m_data = std::make_unique<TMainData>(m_dir->path());
         m_data->useAbsolutePath();
@@ -203,6 +214,13 @@ private slots:
                 const QString what = QStringLiteral("keyword \"%1\", kind %2").arg(keyword).arg(kind);
                 QVERIFY2(byIndex == want, qPrintable(what + QStringLiteral(": index")));
                 QVERIFY2(found(m_database, kind, keyword, false) == want, qPrintable(what + QStringLiteral(": scan")));
+                const QList<qint64> inCategory
+                    = found(m_database, kind, keyword, true, &state, &error, QStringLiteral("网络"));
+                QVERIFY2(
+                    inCategory == found(m_database, kind, keyword, false, nullptr, nullptr, QStringLiteral("网络")),
+                    qPrintable(what + QStringLiteral(": one category")));
+                QVERIFY(std::all_of(
+                    inCategory.cbegin(), inCategory.cend(), [&want](qint64 id) { return want.contains(id); }));
             }
         }
     }
@@ -311,6 +329,25 @@ private slots:
         agree(database, QStringLiteral("category delete"));
         QVERIFY(found(database, 0, QStringLiteral("新"), true).isEmpty());
         QVERIFY(found(database, 0, QStringLiteral("的词"), true).isEmpty());
+
+        // The rows are read into the index once the event loop turns (a search before that reads them itself);
+        // the run's writes carry this boot's mark until the run ends.
+        QVERIFY(data.execute(sql::insertText(QStringLiteral("后来"), QString(), QStringLiteral("网"), {},
+                                 QStringLiteral("2020-01-01"), QStringLiteral("最后")),
+            &error));
+        auto indexValue = [&database](const QString& select) {
+            sqlite::Connection idx;
+            idx.open(contentindex::pathFor(database));
+            sqlite::Statement st(idx, select);
+            return st.step() == sqlite::Statement::Step::Row ? st.text(0) : QStringLiteral("(failed)");
+        };
+        QCOMPARE(indexValue(QStringLiteral("select count(*) from pending")), QStringLiteral("1"));
+        QTRY_COMPARE(indexValue(QStringLiteral("select count(*) from pending")), QStringLiteral("0"));
+        QCOMPARE(indexValue(QStringLiteral("select count(*) from docs where title='后来'")), QStringLiteral("1"));
+        QCOMPARE(indexValue(QStringLiteral("select unsynced from meta")), contentindex::bootId());
+        data.contentIndex().closeWrites();
+        QCOMPARE(indexValue(QStringLiteral("select unsynced from meta")), QString());
+        agree(database, QStringLiteral("closed"));
     }
 
     // A run killed after a write committed and before the index took it: the rows left pending are read again
@@ -332,6 +369,8 @@ private slots:
             sqlite::Connection idx;
             QVERIFY(idx.open(contentindex::pathFor(database)).ok());
             QVERIFY(idx.exec(QStringLiteral("insert into pending values(0,%1),(0,%2)").arg(id).arg(gone)).ok());
+            // Written without syncs in this boot of the system: the pending keys are all there.
+            QVERIFY(idx.run(QStringLiteral("update meta set unsynced=?"), {contentindex::bootId()}).ok());
         }
         QVERIFY(dir.exec(QStringLiteral("update textfile set main=? where id=?"), {QStringLiteral("新的"), id}));
         QVERIFY(dir.exec(QStringLiteral("delete from textfile where id=?"), {gone}));
@@ -361,6 +400,7 @@ private slots:
         QTest::newRow("changed by another program") << QStringLiteral("outside");
         QTest::newRow("read-only") << QStringLiteral("readonly");
         QTest::newRow("half-built by a killed run") << QStringLiteral("killed");
+        QTest::newRow("written without a sync before a restart") << QStringLiteral("restart");
     }
     void untrustedIndexFiles()
     {
@@ -406,6 +446,13 @@ private slots:
             withoutOverride.emplace();
             if (!withoutOverride->isActive())
                 QSKIP("file permissions cannot be made to hold here");
+        } else if (damage == QLatin1String("restart")) {
+            // A change whose pending key was lost with the power: nothing but the mark of the other boot tells.
+            Material& m = corpus[corpus.size() / 2];
+            m.body = QStringLiteral("线程池 aQ");
+            QVERIFY(dir.exec(QStringLiteral("update textfile set main=? where id=?"), {m.body, m.id}));
+            sqlite::Connection c;
+            QVERIFY(c.open(index).ok() && c.exec(QStringLiteral("update meta set unsynced='another boot'")).ok());
         } else if (damage == QLatin1String("killed")) {
             QVERIFY(QFile::remove(index));
             QFile half(index + QStringLiteral("-new"));
