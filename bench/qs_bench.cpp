@@ -23,6 +23,7 @@
 #include "edit/ExchangeJob.h"
 #include "search/SearchQuery.h"
 #include "search/TSerchForm.h"
+#include "store/ContentIndex.h"
 #include "store/Indexes.h"
 #include "store/SafetyCopies.h"
 #include "store/Statements.h"
@@ -775,6 +776,23 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
             QStringLiteral("ms"), QString(), false});
     }
 
+    // A keyword search reads the contents index, which the program builds in the background at the first
+    // search: made here beforehand, so that no build runs beside the figures (it stays, as the program's would).
+    if (wanted("memory") || wanted("search")) {
+        const QString database = QDir(dir).absoluteFilePath(QStringLiteral("Data.QSD"));
+        sqlite::Connection c;
+        if (!c.open(database).ok()
+            || contentindex::attach(c, contentindex::pathFor(database), nullptr) != contentindex::State::Ready) {
+            c.close();
+            const Clock::time_point t0 = Clock::now();
+            QString error;
+            if (!contentindex::build(database, contentindex::pathFor(database), {}, &error))
+                die(QStringLiteral("contents index: ") + error);
+            print({QStringLiteral("contents index built (once per data directory)"), msBetween(t0, Clock::now()) / 1000,
+                -1, -1, QStringLiteral("s"), QString(), false});
+        }
+    }
+
     // Peak memory of a reading session, in a fresh process.
     if (wanted("memory")) {
         const long kb = runChild(QStringLiteral("--session-child"), dir, nullptr).trimmed().toLong();
@@ -1017,8 +1035,11 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
                 [&] { raw.select(st); });
             print({c.name, ms, r, c.target, QStringLiteral("ms"),
                 QStringLiteral("%1 found; result items are GUI work").arg(c.hits), false});
-            print({QStringLiteral("  of which the search statement (search::run)"), store, r, -1, QStringLiteral("ms"),
-                QString()});
+            // A keyword is looked up through the contents index (qs-contents-bench times those statements); the
+            // select timed here is the one that serves while the index is not ready.
+            print({c.keyword.isEmpty() ? QStringLiteral("  of which the search statement (search::run)")
+                                       : QStringLiteral("  the title select without the index (search::run)"),
+                store, r, -1, QStringLiteral("ms"), QString()});
         }
     }
 

@@ -37,14 +37,25 @@ QString likePattern(const QString& keyword)
     return escaped;
 }
 
+namespace {
+// Creation times are "yyyy-MM-dd HH:mm:ss" (or the date alone at midnight), so text order is time order.
+bool restrictsTime(const SearchInput& input)
+{
+    return input.useTime && input.beginDate.isValid() && input.endDate.isValid() && input.beginDate <= input.endDate;
+}
+}  // namespace
+
 Statement buildStatement(const SearchInput& input, bool indexed)
 {
-    return buildStatement(input,
-        searchesContents(input) ? contentindex::contentsCondition(tableForKind(input.kind), input.titleKey, indexed)
-                                : Statement());
+    if (searchesContents(input))
+        return buildStatement(
+            input, contentindex::contentsCondition(tableForKind(input.kind), input.titleKey, indexed));
+    if (input.titleKey.isEmpty())
+        return buildStatement(input, Statement());
+    return buildStatement(input, Statement {QStringLiteral("title like ? escape '\\'"), {likePattern(input.titleKey)}});
 }
 
-Statement buildStatement(const SearchInput& input, const Statement& contents)
+Statement buildStatement(const SearchInput& input, const Statement& keyword)
 {
     Statement st;
     QStringList conditions;
@@ -56,20 +67,16 @@ Statement buildStatement(const SearchInput& input, const Statement& contents)
         conditions << QStringLiteral("classname=?");
         st.values << input.subcategory;
     }
-    if (searchesContents(input)) {
-        conditions << contents.sql;
-        st.values << contents.values;
-    } else if (!input.titleKey.isEmpty()) {
-        conditions << QStringLiteral("title like ? escape '\\'");
-        st.values << likePattern(input.titleKey);
+    if (!input.titleKey.isEmpty()) {
+        conditions << keyword.sql;
+        st.values << keyword.values;
     }
     if (!input.author.isEmpty()) {
         conditions << QStringLiteral("writer=?");
         st.values << input.author;
     }
-    // Creation times are "yyyy-MM-dd HH:mm:ss" (or the date alone at midnight), so text order is
-    // time order: the range runs from the first day's start to just before the day after the last.
-    if (input.useTime && input.beginDate.isValid() && input.endDate.isValid() && input.beginDate <= input.endDate) {
+    // The range runs from the first day's start to just before the day after the last.
+    if (restrictsTime(input)) {
         conditions << QStringLiteral("createtime>=?") << QStringLiteral("createtime<?");
         st.values << input.beginDate.toString(QStringLiteral("yyyy-MM-dd"))
                   << input.endDate.addDays(1).toString(QStringLiteral("yyyy-MM-dd"));
@@ -97,7 +104,9 @@ bool run(TMainData& data, const Statement& st, QList<SearchHit>& hits, QString* 
 }
 
 namespace {
-bool runOn(sqlite::Connection& connection, const Statement& st, QList<SearchHit>& hits, QString* error)
+// titlesStored: the select gives titles as stored (else unescaped already).
+bool runOn(sqlite::Connection& connection, const Statement& st, QList<SearchHit>& hits, QString* error,
+    bool titlesStored = true)
 {
     sqlite::Statement statement(connection, st.sql);
     sqlite::Error e = statement.isValid() ? statement.bindAll(st.values) : statement.error();
@@ -107,8 +116,10 @@ bool runOn(sqlite::Connection& connection, const Statement& st, QList<SearchHit>
             return true;
         if (step == sqlite::Statement::Step::Failed)
             e = statement.error();
-        else
+        else if (titlesStored)
             hits.append(hitOf(statement));
+        else
+            hits.append(SearchHit {statement.int64(0), statement.text(1)});
     }
     if (error)
         *error = e.message;
@@ -116,7 +127,7 @@ bool runOn(sqlite::Connection& connection, const Statement& st, QList<SearchHit>
 }
 }  // namespace
 
-bool runContents(const QString& databasePath, const SearchInput& input, bool useIndex, QList<SearchHit>& hits,
+bool runWithIndex(const QString& databasePath, const SearchInput& input, bool useIndex, QList<SearchHit>& hits,
     QString* error, contentindex::State* indexState)
 {
     contentindex::State state = contentindex::State::Unusable;
@@ -136,14 +147,16 @@ bool runContents(const QString& databasePath, const SearchInput& input, bool use
             *error = e.message;
         return report(false);
     }
-    if (useIndex)
+    if (useIndex && !input.titleKey.isEmpty())
         state = contentindex::attach(connection, contentindex::pathFor(databasePath), nullptr);
     if (state == contentindex::State::Ready) {
         const qsizetype before = hits.size();
         // The index gives the ids first; the materials' other conditions and titles are then read with them.
         const QString table = tableForKind(input.kind);
         std::vector<qint64> ids;
-        bool ok = contentindex::findIds(connection, table, input.titleKey, ids, error);
+        const contentindex::Scope scope
+            = input.contents ? contentindex::Scope::TitlesAndBodies : contentindex::Scope::Titles;
+        bool ok = contentindex::findIds(connection, table, input.titleKey, scope, ids, error);
         if (ok && ids.empty())
             return report(true);
         sqlite::Statement count(connection, QStringLiteral("select count(*) from ") + table);
@@ -152,7 +165,22 @@ bool runContents(const QString& databasePath, const SearchInput& input, bool use
             const qint64 rows = count.int64(0);
             count = sqlite::Statement();
             const contentindex::IdFilter found(connection, std::move(ids));
-            if (runOn(connection, buildStatement(input, found.condition(rows)), hits, error))
+            // With no other condition the index alone answers, titles included.
+            const bool keywordOnly = input.category == allCategories() && input.subcategory == allCategories()
+                && input.author.isEmpty() && !restrictsTime(input);
+            Statement select;
+            if (keywordOnly) {
+                select = contentindex::namesSelect(table, found, rows, scope, input.titleKey);
+            } else {
+                Statement condition = found.condition(rows);
+                if (scope == contentindex::Scope::Titles) {
+                    const Statement check = contentindex::titleCondition(input.titleKey);
+                    condition.sql += QStringLiteral(" and ") + check.sql;
+                    condition.values << check.values;
+                }
+                select = buildStatement(input, condition);
+            }
+            if (runOn(connection, select, hits, error, !keywordOnly))
                 return report(true);
         }
         // An index that fails to answer (damaged on disk) is not asked again: the rows are read instead.

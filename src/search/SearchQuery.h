@@ -53,11 +53,11 @@ struct SearchHit {
 // hits read before the failure stay in hits.
 bool run(TMainData& data, const Statement& st, QList<SearchHit>& hits, QString* error);
 
-// Runs a contents search on a connection of its own, so that it can run beside the window: through the index
-// when useIndex and the index is in step (after bringing rows a killed run left pending up to date), else by
-// reading every row. indexState says what the index was found to be. On failure returns false with the error
-// text; the hits read before it stay.
-bool runContents(const QString& databasePath, const SearchInput& input, bool useIndex, QList<SearchHit>& hits,
+// Runs a search with a title keyword (in the contents too when the input says so) on a connection of its own, so
+// that it can run beside the window: through the index when useIndex and the index is in step (after bringing
+// rows a killed run left pending up to date), else by reading every title or body. indexState says what the
+// index was found to be. On failure returns false with the error text; the hits read before it stay.
+bool runWithIndex(const QString& databasePath, const SearchInput& input, bool useIndex, QList<SearchHit>& hits,
     QString* error, contentindex::State* indexState);
 
 }  // namespace search

@@ -238,8 +238,9 @@ void TSerchForm::SerchBtnClick()
 
     QList<search::SearchHit> hits;
     QString error;
-    const bool ok = search::searchesContents(in) ? runContents(in, hits, &error)
-                                                 : MainData && search::run(*MainData, st, hits, &error);
+    // A keyword is looked up through the contents index, beside the window; an author alone by the data module.
+    const bool ok = !in.titleKey.isEmpty() ? runWithIndex(in, hits, &error)
+                                           : MainData && search::run(*MainData, st, hits, &error);
     g_contentsKeyword = ok && search::searchesContents(in) && !hits.isEmpty() ? in.titleKey : QString();
     // Hits read before a failure are kept, as a result list of their own.
     const int image = in.kind == kinds::textRoot() ? 4 : 5;
@@ -257,7 +258,7 @@ void TSerchForm::SerchBtnClick()
         hits.isEmpty() ? QStringLiteral("很遗憾，没有找到") : QStringLiteral("恭喜，共找到%1个资料").arg(hits.size()));
 }
 
-bool TSerchForm::runContents(const search::SearchInput& in, QList<search::SearchHit>& hits, QString* error)
+bool TSerchForm::runWithIndex(const search::SearchInput& in, QList<search::SearchHit>& hits, QString* error)
 {
     if (!MainData)
         return false;
@@ -273,7 +274,7 @@ bool TSerchForm::runContents(const search::SearchInput& in, QList<search::Search
     std::thread worker([&] {
         {
             const QMutexLocker lock(&index.readerLock());
-            ok = search::runContents(path, in, useIndex, hits, error, &state);
+            ok = search::runWithIndex(path, in, useIndex, hits, error, &state);
         }
         QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
     });

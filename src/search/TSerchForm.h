@@ -63,9 +63,9 @@ public slots:
 
 private:
     void buildControls();
-    // Runs a contents search off the GUI thread; starts building the index when it was found missing or out
-    // of date.
-    bool runContents(const search::SearchInput& in, QList<search::SearchHit>& hits, QString* error);
+    // Runs a keyword search off the GUI thread; starts building the index when it was found missing or out of
+    // date.
+    bool runWithIndex(const search::SearchInput& in, QList<search::SearchHit>& hits, QString* error);
 
     const TCategoryTree* m_tree = nullptr;
     ResultsSink m_results;

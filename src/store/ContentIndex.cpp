@@ -218,15 +218,25 @@ CREATE TABLE docs(key INTEGER PRIMARY KEY, title TEXT NOT NULL, body TEXT NOT NU
 CREATE TABLE pending(kind INTEGER NOT NULL, id INTEGER NOT NULL, PRIMARY KEY(kind, id)) WITHOUT ROWID;
 CREATE VIRTUAL TABLE fts USING fts5(title, body, content='docs', content_rowid='key', detail='none',
   tokenize='qsgram');
+CREATE TABLE names(key INTEGER PRIMARY KEY, title TEXT NOT NULL);
+CREATE VIRTUAL TABLE titles USING fts5(title, content='names', content_rowid='key', detail='none',
+  tokenize='qsgram');
 CREATE TRIGGER docs_ai AFTER INSERT ON docs BEGIN
   INSERT INTO fts(rowid, title, body) VALUES(new.key, new.title, new.body);
+  INSERT INTO names(key, title) VALUES(new.key, new.title);
+  INSERT INTO titles(rowid, title) VALUES(new.key, new.title);
 END;
 CREATE TRIGGER docs_ad AFTER DELETE ON docs BEGIN
   INSERT INTO fts(fts, rowid, title, body) VALUES('delete', old.key, old.title, old.body);
+  INSERT INTO titles(titles, rowid, title) VALUES('delete', old.key, old.title);
+  DELETE FROM names WHERE key=old.key;
 END;
 CREATE TRIGGER docs_au AFTER UPDATE ON docs BEGIN
   INSERT INTO fts(fts, rowid, title, body) VALUES('delete', old.key, old.title, old.body);
   INSERT INTO fts(rowid, title, body) VALUES(new.key, new.title, new.body);
+  INSERT INTO titles(titles, rowid, title) VALUES('delete', old.key, old.title);
+  UPDATE names SET title=new.title WHERE key=new.key;
+  INSERT INTO titles(rowid, title) VALUES(new.key, new.title);
 END;
 )";
 
@@ -439,8 +449,11 @@ QString foldedLike(const QString& foldedKeyword, const QString& text)
 }
 }  // namespace
 
-Statement matchingIds(const QString& table, const QString& keyword)
+Statement matchingIds(const QString& table, const QString& keyword, Scope scope)
 {
+    const bool bodies = scope == Scope::TitlesAndBodies;
+    // The titles have an index of their own: an index without positions cannot tell in which column a word is.
+    const QString fts = bodies ? QStringLiteral("fts") : QStringLiteral("titles");
     const int kind = kindOfTable(table);
     const QString folded = foldAscii(keyword);
     auto fold = [&folded](const QString& text) {
@@ -458,7 +471,8 @@ Statement matchingIds(const QString& table, const QString& keyword)
     const qint64 high = keyOf(kind, (qint64(1) << kKindShift) - 1);
     if (chars.size() <= 2) {
         // One token that the text holds exactly when it holds the keyword: no check needed.
-        return Statement {QStringLiteral("select rowid-? from idx.fts where fts match ? and rowid between ? and ?"),
+        return Statement {
+            QStringLiteral("select rowid-? from idx.%1 where %1 match ? and rowid between ? and ?").arg(fts),
             {low, quoted(folded), low, high}};
     }
     QStringList pairs;
@@ -467,6 +481,12 @@ Statement matchingIds(const QString& table, const QString& keyword)
         const QString pair = quoted(QString::fromUcs4(reinterpret_cast<const char32_t*>(two), 2));
         if (!pairs.contains(pair))
             pairs.append(pair);
+    }
+    if (!bodies) {
+        // Candidates only: titleCondition() checks them where the title is read anyway.
+        return Statement {
+            QStringLiteral("select rowid-? from idx.titles where titles match ? and rowid between ? and ?"),
+            {low, pairs.join(QStringLiteral(" AND ")), low, high}};
     }
     return Statement {QStringLiteral("select docs.key-? from idx.fts join idx.docs on docs.key=fts.rowid "
                                      "where fts match ? and fts.rowid between ? and ? and "
@@ -483,7 +503,7 @@ Statement contentsCondition(const QString& table, const QString& keyword, bool i
         return foldedLike(folded, text);
     };
     if (indexed) {
-        Statement ids = matchingIds(table, keyword);
+        Statement ids = matchingIds(table, keyword, Scope::TitlesAndBodies);
         ids.sql = QStringLiteral("id in (%1)").arg(ids.sql);
         return ids;
     }
@@ -492,10 +512,17 @@ Statement contentsCondition(const QString& table, const QString& keyword, bool i
         {folded, folded}};
 }
 
-bool findIds(
-    sqlite::Connection& c, const QString& table, const QString& keyword, std::vector<qint64>& ids, QString* error)
+Statement titleCondition(const QString& keyword)
 {
-    const Statement select = matchingIds(table, keyword);
+    const QString folded = foldAscii(keyword);
+    return Statement {
+        QStringLiteral("instr(%1,?)>0").arg(foldedLike(folded, unescapedTitle(QStringLiteral("title")))), {folded}};
+}
+
+bool findIds(sqlite::Connection& c, const QString& table, const QString& keyword, Scope scope, std::vector<qint64>& ids,
+    QString* error)
+{
+    const Statement select = matchingIds(table, keyword, scope);
     sqlite::Statement st(c, select.sql);
     sqlite::Error e = st.isValid() ? st.bindAll(select.values) : st.error();
     sqlite::Statement::Step step = sqlite::Statement::Step::Failed;
@@ -548,12 +575,12 @@ void IdFilter::call(sqlite3_context* context, int, sqlite3_value** values)
     sqlite3_result_int(context, self->contains(sqlite3_value_int64(values[0])) ? 1 : 0);
 }
 
-Statement IdFilter::condition(qint64 tableRows) const
+Statement IdFilter::condition(qint64 tableRows, const QString& column, qint64 offset) const
 {
     // Looking up a row costs about ten times testing one while reading an index in order: for a good part
     // of the table, reading a covering index through and testing every id is quicker.
     if (qint64(m_ids.size()) * 8 >= tableRows)
-        return Statement {QStringLiteral("%1(id)").arg(QLatin1String(kFilterName)), {}};
+        return Statement {QStringLiteral("%1(%2-%3)").arg(QLatin1String(kFilterName), column).arg(offset), {}};
     QByteArray list = "[";
     for (const qint64 id : m_ids) {
         if (list.size() > 1)
@@ -561,7 +588,29 @@ Statement IdFilter::condition(qint64 tableRows) const
         list += QByteArray::number(id);
     }
     list += ']';
-    return Statement {QStringLiteral("id in (select value from json_each(?))"), {QString::fromLatin1(list)}};
+    // The column itself on the left, so that each id is looked up.
+    return Statement {QStringLiteral("%1 in (select value+%2 from json_each(?))").arg(column).arg(offset),
+        {QString::fromLatin1(list)}};
+}
+
+Statement namesSelect(
+    const QString& table, const IdFilter& found, qint64 tableRows, Scope scope, const QString& keyword)
+{
+    const int kind = kindOfTable(table);
+    const qint64 low = keyOf(kind, 0);
+    // The key is the id within the kind's range: key - low (a number of this program's, not of the user's).
+    const Statement condition = found.condition(tableRows, QStringLiteral("key"), low);
+    Statement select {QStringLiteral("select key-%1, title from idx.names where key between ? and ? and %2")
+                          .arg(low)
+                          .arg(condition.sql),
+        {low, keyOf(kind, (qint64(1) << kKindShift) - 1)}};
+    select.values << condition.values;
+    if (scope == Scope::Titles) {
+        const QString folded = foldAscii(keyword);
+        select.sql += QStringLiteral(" and instr(%1,?)>0").arg(foldedLike(folded, QStringLiteral("title")));
+        select.values << folded;
+    }
+    return select;
 }
 
 bool build(const QString& databasePath, const QString& target,

@@ -5,8 +5,10 @@
 //
 // The index file holds the unescaped title and body of every material in a table "docs" (rowid = kind << 40 |
 // id, kind 0 for textfile, 1 for exefile) and an FTS5 table over it whose tokenizer emits every character and
-// every pair of neighbouring characters (ASCII letters folded). A keyword of one or two characters is then one
-// exact token; a longer one is the AND of its pairs, and the candidates are checked against the text.
+// every pair of neighbouring characters (ASCII letters folded), and a second one over the titles alone, kept in a
+// table "names" of their own (so that a search can hand out the titles it found without reading the database). A
+// keyword of one or two characters is then one exact token; a longer one is the AND of its pairs, and the candidates
+// are checked against the text.
 //
 // Keeping it in step: the data module tells the index which rows a write touched. Before the write commits,
 // their keys go into the index's "pending" table; after it, they are read again from the database and the
@@ -43,7 +45,7 @@ class Connection;
 namespace contentindex {
 
 // Raised whenever the layout of the index file changes: a file of another format is built anew.
-constexpr int kFormat = 2;
+constexpr int kFormat = 4;
 
 // The index file of a database file.
 QString pathFor(const QString& databasePath);
@@ -88,12 +90,19 @@ bool syncRows(sqlite::Connection& connection, const QList<Key>& keys, QString* e
 // Ready); otherwise by reading every row.
 Statement contentsCondition(const QString& table, const QString& keyword, bool indexed);
 
-// The select of the ids of the materials of table (as contentsCondition) through the attached index.
-Statement matchingIds(const QString& table, const QString& keyword);
+// Where a keyword is looked for.
+enum class Scope { Titles, TitlesAndBodies };
+
+// The select of the ids of the materials of table whose title or body holds keyword, unescaped, ASCII case
+// ignored, through the attached index. For Titles, the select gives candidates, which titleCondition() checks.
+Statement matchingIds(const QString& table, const QString& keyword, Scope scope);
+
+// The condition on a material table that holds when the unescaped title contains keyword, ASCII case ignored.
+Statement titleCondition(const QString& keyword);
 
 // The ids, ascending, matchingIds gives. False with error on failure.
-bool findIds(sqlite::Connection& connection, const QString& table, const QString& keyword, std::vector<qint64>& ids,
-    QString* error);
+bool findIds(sqlite::Connection& connection, const QString& table, const QString& keyword, Scope scope,
+    std::vector<qint64>& ids, QString* error);
 
 // A set of ids that statements on one connection test as a condition on the id column; registered on the
 // connection (as an SQL function) while the filter lives.
@@ -106,8 +115,8 @@ public:
 
     bool isEmpty() const { return m_ids.empty(); }
     bool contains(qint64 id) const;
-    // The condition on a table of tableRows rows.
-    Statement condition(qint64 tableRows) const;
+    // The condition on a table of tableRows rows whose column holds the ids plus offset.
+    Statement condition(qint64 tableRows, const QString& column = QStringLiteral("id"), qint64 offset = 0) const;
 
 private:
     static void call(sqlite3_context* context, int count, sqlite3_value** values);
@@ -115,6 +124,11 @@ private:
     std::vector<qint64> m_ids;
     std::vector<quint64> m_bits;
 };
+
+// The select of id and unescaped title, from the index alone, of the materials of table found (of Titles: those
+// whose title holds keyword); for a search with no condition but the keyword.
+Statement namesSelect(
+    const QString& table, const IdFilter& found, qint64 tableRows, Scope scope, const QString& keyword);
 
 // Builds a complete index of the database into target (a new file; a file there is replaced). progress gets
 // the materials done and the total and returns false to stop; a stopped or failed build leaves no file.

@@ -45,6 +45,7 @@ struct Material {
     qint64 id = 0;
     QString title;  // as stored
     QString body;  // as stored
+    QString category;
 };
 
 // What a contents search must find: the keyword in the unescaped title or body, ASCII case ignored.
@@ -56,6 +57,21 @@ QList<qint64> expected(const QList<Material>& corpus, int kind, const QString& k
         if (m.kind == kind
             && (contentindex::foldAscii(UnescapeTitleText(m.title)).contains(key)
                 || contentindex::foldAscii(UnescapeBodyText(m.body)).contains(key)))
+            ids << m.id;
+    }
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+// What a title search finds: the keyword in the unescaped title, ASCII case ignored.
+QList<qint64> expectedInTitles(
+    const QList<Material>& corpus, int kind, const QString& keyword, const QString& category = kAll)
+{
+    const QString key = contentindex::foldAscii(keyword);
+    QList<qint64> ids;
+    for (const Material& m : corpus) {
+        if (m.kind == kind && (category == kAll || m.category == category)
+            && contentindex::foldAscii(UnescapeTitleText(m.title)).contains(key))
             ids << m.id;
     }
     std::sort(ids.begin(), ids.end());
@@ -75,14 +91,16 @@ SearchInput contentsInput(int kind, const QString& keyword)
 
 // The ids a contents search finds; state tells whether the index answered.
 QList<qint64> found(const QString& database, int kind, const QString& keyword, bool useIndex,
-    contentindex::State* state = nullptr, QString* error = nullptr, const QString& category = kAll)
+    contentindex::State* state = nullptr, QString* error = nullptr, const QString& category = kAll,
+    bool contents = true)
 {
     QList<search::SearchHit> hits;
     QString why;
     contentindex::State s = contentindex::State::Unusable;
     SearchInput in = contentsInput(kind, keyword);
     in.category = category;
-    if (!search::runContents(database, in, useIndex, hits, &why, &s))
+    in.contents = contents;
+    if (!search::runWithIndex(database, in, useIndex, hits, &why, &s))
         hits.clear();
     if (state)
         *state = s;
@@ -110,8 +128,9 @@ QList<Material> makeCorpus(const TestDataDir& dir, quint32 seed, int texts, int 
         m.kind = i < texts ? 0 : 1;
         m.title = EscapeTitleText(randomText(rng, 1 + int(rng.bounded(8))));
         m.body = EscapeBodyText(randomText(rng, int(rng.bounded(60))));
-        m.id = m.kind == 0 ? dir.addText(m.title, QStringLiteral("算法"), QString(), m.body)
-                           : dir.addExe(m.title, QStringLiteral("工具"), QString(), QStringLiteral("/bin/x"), m.body);
+        m.category = m.kind == 0 ? QStringLiteral("算法") : QStringLiteral("工具");
+        m.id = m.kind == 0 ? dir.addText(m.title, m.category, QString(), m.body)
+                           : dir.addExe(m.title, m.category, QString(), QStringLiteral("/bin/x"), m.body);
         corpus << m;
     }
     return corpus;
@@ -145,7 +164,8 @@ private slots:
             Material m;
             m.title = EscapeTitleText(randomText(rng, 3));
             m.body = EscapeBodyText(randomText(rng, 30));
-            m.id = m_dir->addText(m.title, QStringLiteral("网络"), QString(), m.body);
+            m.category = QStringLiteral("网络");
+            m.id = m_dir->addText(m.title, m.category, QString(), m.body);
             m_corpus << m;
         }
         m_database = m_dir->file(QStringLiteral("Data.QSD"));
@@ -221,6 +241,13 @@ private slots:
                     qPrintable(what + QStringLiteral(": one category")));
                 QVERIFY(std::all_of(
                     inCategory.cbegin(), inCategory.cend(), [&want](qint64 id) { return want.contains(id); }));
+                // The box unticked: the titles alone, through the index of the titles.
+                for (const QString& category : {kAll, QStringLiteral("网络")}) {
+                    QVERIFY2(found(m_database, kind, keyword, true, &state, &error, category, false)
+                            == expectedInTitles(m_corpus, kind, keyword, category),
+                        qPrintable(what + QStringLiteral(": titles in ") + category));
+                    QCOMPARE(state, contentindex::State::Ready);
+                }
             }
         }
     }
@@ -273,6 +300,20 @@ private slots:
         agree(database, QStringLiteral("insert"));
         QCOMPARE(found(database, 0, QStringLiteral("qsqlquery"), true).size(), 1);
         QCOMPARE(found(database, 0, QStringLiteral("IT'S"), true).size(), 1);
+        // The hits carry the title as the user wrote it, whether the index alone answers or the database too.
+        for (const QString& category : {kAll, QStringLiteral("网络")}) {
+            for (const bool contents : {true, false}) {
+                SearchInput in = contentsInput(0, QStringLiteral("T'S"));
+                in.category = category;
+                in.contents = contents;
+                QList<search::SearchHit> hits;
+                contentindex::State state = contentindex::State::Missing;
+                QVERIFY(search::runWithIndex(database, in, true, hits, &error, &state));
+                QCOMPARE(state, contentindex::State::Ready);
+                QCOMPARE(hits.size(), 1);
+                QCOMPARE(hits.at(0).title, QStringLiteral("it's"));
+            }
+        }
 
         QVERIFY(data.execute(sql::updateText(QStringLiteral("排序"), QStringLiteral("排序"), QStringLiteral("算法"), {},
                                  QStringLiteral("2020-01-01"), EscapeBodyText(QStringLiteral("新的内容")), kept),
