@@ -59,10 +59,11 @@ QList<qint64> contentsSearch(
     return ids;
 }
 
-// The statements of a search for keyword sent through the sqlite3 library alone, as the program sends them: the
-// ids from the index, the count of the table, then the ids' titles (tested by a function over a bit set when they
-// are a good part of the table, else looked up one by one). What the program adds is checking the index against
-// the database and turning rows into hits.
+// The statements of a search of all text materials for keyword sent through the sqlite3 library alone, as the
+// program sends them: the ids from the index, the count of the table (kept in the index), then the ids' titles from the
+// index's table of titles (tested by a function over a bit set when they are a good part of the table, else looked up
+// one by one, the ids given by the same select again or, when that checks texts, as a list). What the program adds is
+// checking the index against the database and turning rows into hits.
 struct RawFilter {
     std::vector<quint64> bits;
     static void call(sqlite3_context* context, int, sqlite3_value** values)
@@ -93,14 +94,8 @@ sqlite3_stmt* prepared(sqlite3* db, const Statement& statement, QList<QByteArray
 
 double rawSearchMs(const QString& database, const QString& keyword, qint64* rows, bool contents = true)
 {
-    search::SearchInput in;
-    in.kind = QStringLiteral("文字资料");
-    in.category = search::allCategories();
-    in.subcategory = search::allCategories();
-    in.titleKey = keyword;
-    in.contents = contents;
-    const Statement idSelect = contentindex::matchingIds(QStringLiteral("textfile"), keyword,
-        contents ? contentindex::Scope::TitlesAndBodies : contentindex::Scope::Titles);
+    const contentindex::Scope scope = contents ? contentindex::Scope::TitlesAndBodies : contentindex::Scope::Titles;
+    const Statement idSelect = contentindex::matchingIds(QStringLiteral("textfile"), keyword, scope);
     const QByteArray indexPath = contentindex::pathFor(database).toUtf8();
     QList<QByteArray> texts;
     QElapsedTimer timer;
@@ -121,7 +116,7 @@ double rawSearchMs(const QString& database, const QString& keyword, qint64* rows
     *rows = 0;
     qint64 sum = 0;
     if (!ids.empty()) {
-        sqlite3_prepare_v2(db, "select count(*) from textfile", -1, &st, nullptr);
+        sqlite3_prepare_v2(db, "select count0 from idx.meta", -1, &st, nullptr);
         sqlite3_step(st);
         const qint64 tableRows = sqlite3_column_int64(st, 0);
         sqlite3_finalize(st);
@@ -134,6 +129,8 @@ double rawSearchMs(const QString& database, const QString& keyword, qint64* rows
             sqlite3_create_function_v2(
                 db, "qs_found", 1, SQLITE_UTF8, &filter, &RawFilter::call, nullptr, nullptr, nullptr);
             condition.sql = QStringLiteral("qs_found(key-0)");
+        } else if (!contentindex::checksTexts(keyword, scope)) {
+            condition = Statement {QStringLiteral("key in (select id+0 from (%1))").arg(idSelect.sql), idSelect.values};
         } else {
             QStringList list;
             for (const qint64 id : ids)

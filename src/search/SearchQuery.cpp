@@ -159,12 +159,18 @@ bool runWithIndex(const QString& databasePath, const SearchInput& input, bool us
         bool ok = contentindex::findIds(connection, table, input.titleKey, scope, ids, error);
         if (ok && ids.empty())
             return report(true);
-        sqlite::Statement count(connection, QStringLiteral("select count(*) from ") + table);
+        // The index in step knows how many materials the table holds.
+        sqlite::Statement count(connection,
+            QStringLiteral("select %1 from idx.meta")
+                .arg(contentindex::kindOfTable(table) == 0 ? QStringLiteral("count0") : QStringLiteral("count1")));
         ok = ok && count.isValid() && count.step() == sqlite::Statement::Step::Row;
         if (ok) {
             const qint64 rows = count.int64(0);
             count = sqlite::Statement();
-            const contentindex::IdFilter found(connection, std::move(ids));
+            const contentindex::IdFilter found(connection, std::move(ids),
+                contentindex::checksTexts(input.titleKey, scope)
+                    ? Statement()
+                    : contentindex::matchingIds(table, input.titleKey, scope));
             // With no other condition the index alone answers, titles included.
             const bool keywordOnly = input.category == allCategories() && input.subcategory == allCategories()
                 && input.author.isEmpty() && !restrictsTime(input);

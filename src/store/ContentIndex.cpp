@@ -472,7 +472,7 @@ Statement matchingIds(const QString& table, const QString& keyword, Scope scope)
     if (chars.size() <= 2) {
         // One token that the text holds exactly when it holds the keyword: no check needed.
         return Statement {
-            QStringLiteral("select rowid-? from idx.%1 where %1 match ? and rowid between ? and ?").arg(fts),
+            QStringLiteral("select rowid-? as id from idx.%1 where %1 match ? and rowid between ? and ?").arg(fts),
             {low, quoted(folded), low, high}};
     }
     QStringList pairs;
@@ -485,10 +485,10 @@ Statement matchingIds(const QString& table, const QString& keyword, Scope scope)
     if (!bodies) {
         // Candidates only: titleCondition() checks them where the title is read anyway.
         return Statement {
-            QStringLiteral("select rowid-? from idx.titles where titles match ? and rowid between ? and ?"),
+            QStringLiteral("select rowid-? as id from idx.titles where titles match ? and rowid between ? and ?"),
             {low, pairs.join(QStringLiteral(" AND ")), low, high}};
     }
-    return Statement {QStringLiteral("select docs.key-? from idx.fts join idx.docs on docs.key=fts.rowid "
+    return Statement {QStringLiteral("select docs.key-? as id from idx.fts join idx.docs on docs.key=fts.rowid "
                                      "where fts match ? and fts.rowid between ? and ? and "
                                      "(instr(%1,?)>0 or instr(%2,?)>0)")
                           .arg(fold(QStringLiteral("docs.title")), fold(QStringLiteral("docs.body"))),
@@ -542,7 +542,13 @@ namespace {
 constexpr char kFilterName[] = "qs_found";
 }
 
-IdFilter::IdFilter(sqlite::Connection& c, std::vector<qint64> sortedIds) : m_connection(c), m_ids(std::move(sortedIds))
+bool checksTexts(const QString& keyword, Scope scope)
+{
+    return scope == Scope::TitlesAndBodies && foldAscii(keyword).toUcs4().size() > 2;
+}
+
+IdFilter::IdFilter(sqlite::Connection& c, std::vector<qint64> sortedIds, const Statement& repeatable)
+    : m_connection(c), m_ids(std::move(sortedIds)), m_repeatable(repeatable)
 {
     // A bit per id up to the highest, unless the ids are too sparse for that (8 MB at most).
     const qint64 highest = m_ids.empty() ? -1 : m_ids.back();
@@ -581,6 +587,11 @@ Statement IdFilter::condition(qint64 tableRows, const QString& column, qint64 of
     // of the table, reading a covering index through and testing every id is quicker.
     if (qint64(m_ids.size()) * 8 >= tableRows)
         return Statement {QStringLiteral("%1(%2-%3)").arg(QLatin1String(kFilterName), column).arg(offset), {}};
+    // A select of the index that reads no text costs less to run again than the list of ids costs to pass.
+    if (!m_repeatable.sql.isEmpty())
+        return Statement {
+            QStringLiteral("%1 in (select id+%2 from (%3))").arg(column).arg(offset).arg(m_repeatable.sql),
+            m_repeatable.values};
     QByteArray list = "[";
     for (const qint64 id : m_ids) {
         if (list.size() > 1)

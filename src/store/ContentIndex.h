@@ -104,11 +104,15 @@ Statement titleCondition(const QString& keyword);
 bool findIds(sqlite::Connection& connection, const QString& table, const QString& keyword, Scope scope,
     std::vector<qint64>& ids, QString* error);
 
+// Whether matchingIds checks the candidates' texts (a keyword of three or more characters in the bodies).
+bool checksTexts(const QString& keyword, Scope scope);
+
 // A set of ids that statements on one connection test as a condition on the id column; registered on the
 // connection (as an SQL function) while the filter lives.
 class IdFilter {
 public:
-    IdFilter(sqlite::Connection& connection, std::vector<qint64> sortedIds);
+    // repeatable: the select that gave the ids, when it can be run again cheaply (see checksTexts).
+    IdFilter(sqlite::Connection& connection, std::vector<qint64> sortedIds, const Statement& repeatable = {});
     ~IdFilter();
     IdFilter(const IdFilter&) = delete;
     IdFilter& operator=(const IdFilter&) = delete;
@@ -123,6 +127,7 @@ private:
     sqlite::Connection& m_connection;
     std::vector<qint64> m_ids;
     std::vector<quint64> m_bits;
+    Statement m_repeatable;
 };
 
 // The select of id and unescaped title, from the index alone, of the materials of table found (of Titles: those
