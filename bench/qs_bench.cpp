@@ -823,20 +823,19 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
         const Statement st = sql::listMaterials(QStringLiteral("textfile"), cat, sub, ListOrder);
         // The database part alone: the listing's read (statement, rows, titles unescaped) without the
         // status and progress bar reports, which are GUI work.
-        // The entries are kept until the figure is taken, as the window keeps them until the next listing:
-        // freeing them is not the read's work.
+        // The window keeps the entries until the next listing, which frees them before it reads: the previous
+        // entries are freed before each read, untimed (freeing them is not the read's work).
         MainData->setStatusSink(nullptr);
-        std::vector<QList<ListEntry>> kept;
-        kept.reserve(size_t(runs) + 1);
+        QList<ListEntry> kept;
         const auto [store, r] = measurePaired(
-            runs, nullptr,
+            runs, [&] { kept = {}; },
             [&] {
-                kept.push_back(TMaterialList::AddRealFileToList(cat, sub, ListOrder, text));
-                if (kept.back().size() != bigCount)
-                    die(QStringLiteral("the listing read %1 rows").arg(kept.back().size()));
+                kept = TMaterialList::AddRealFileToList(cat, sub, ListOrder, text);
+                if (kept.size() != bigCount)
+                    die(QStringLiteral("the listing read %1 rows").arg(kept.size()));
             },
             [&] { raw.select(st); });
-        kept.clear();
+        kept = {};
         MainData->setStatusSink(&p.form->statusSink());
         print({QStringLiteral("MainListShow of %1 materials (items in the list)").arg(bigCount), ms, r,
             small ? 10.0 : 5.0, QStringLiteral("ms"),
@@ -1029,18 +1028,18 @@ int runFigures(int argc, char** argv, const QString& dir, int runs, const QStrin
                         .arg(p.form->ui().StoreItemView->count())
                         .arg(c.hits));
             const Statement st = search::buildStatement(dialog.input());
-            // The hits are kept until the figure is taken, as the window keeps its results.
-            std::vector<QList<search::SearchHit>> kept(size_t(runs) + 1);
-            size_t run = 0;
+            // The window keeps its results until the next search: the previous hits are freed before each run,
+            // untimed.
+            QList<search::SearchHit> kept;
             const auto [store, r] = measurePaired(
-                runs, nullptr,
+                runs, [&] { kept = {}; },
                 [&] {
                     QString error;
-                    if (!search::run(*MainData, st, kept[std::min(run++, kept.size() - 1)], &error))
+                    if (!search::run(*MainData, st, kept, &error))
                         die(error);
                 },
                 [&] { raw.select(st); });
-            kept.clear();
+            kept = {};
             print({c.name, ms, r, c.target, QStringLiteral("ms"),
                 QStringLiteral("%1 found; result items are GUI work").arg(c.hits), false});
             // A keyword is looked up through the contents index (qs-contents-bench times those statements); the
