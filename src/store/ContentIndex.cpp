@@ -828,22 +828,39 @@ int TContentIndex::onCommit(void* self)
     if (!QFileInfo::exists(index->indexPath()))
         return 0;
     // The keys are in the index before the database commits, so a run killed right after the commit leaves them
-    // to be read again. Only the first write of a run waits for the disk: it marks the index as written without
-    // syncs in this boot of the system (a killed program loses nothing the system holds; a restart may, and then
-    // the mark makes the index be built anew). Without a boot id every write syncs its keys.
+    // to be read again. Only a write that finds the index without this boot's mark waits for the disk: it marks
+    // the index as written without syncs in this boot of the system (a killed program loses nothing the system
+    // holds; a restart may, and then the mark makes the index be built anew). The mark is read each time, as
+    // another program writing beside this one may have cleared it at its end. Without a boot id every write
+    // syncs its keys.
     sqlite::Connection* c = index->writeConnection();
     const QString boot = contentindex::bootId();
-    const bool sync = boot.isEmpty() || !index->m_marked;
-    bool ok = c
-        && c->exec(
-                sync ? QStringLiteral("PRAGMA idx.synchronous=FULL") : QStringLiteral("PRAGMA idx.synchronous=NORMAL"))
-               .ok();
-    if (ok) {
+    bool ok = c != nullptr;
+    if (ok)
         c->restartBusyBudget();
+    // Whether the index holds this boot's mark now.
+    auto hasMark = [c, &boot](bool& marked) {
+        sqlite::Statement mark(*c, QStringLiteral("select unsynced=? from idx.meta"));
+        const bool read = mark.isValid() && mark.bindAll({boot}).ok() && mark.step() == sqlite::Statement::Step::Row;
+        marked = read && mark.int64(0) != 0;
+        return read;
+    };
+    // The sync level cannot change within a transaction: the mark is read before, and once more within, should
+    // it have gone meanwhile (then the write is done again, synced).
+    bool committed = false;
+    for (int attempt = 0; ok && attempt < 2; ++attempt) {
+        bool marked = false;
+        ok = boot.isEmpty() || hasMark(marked);
+        ok = ok
+            && c->exec(marked ? QStringLiteral("PRAGMA idx.synchronous=NORMAL")
+                              : QStringLiteral("PRAGMA idx.synchronous=FULL"))
+                   .ok();
+        if (!ok)
+            break;
+        // Deferred: the database itself stays unlocked (it is committing). The keys go in first, which takes
+        // the index's write lock; the mark is then read under it.
         sqlite::Transaction transaction(*c, sqlite::Transaction::Mode::Deferred);
         ok = transaction.error().ok();
-        if (ok && sync && !boot.isEmpty())
-            ok = c->run(QStringLiteral("update idx.meta set unsynced=?"), {boot}).ok();
         sqlite::Statement st(*c, QStringLiteral("insert or ignore into idx.pending(kind,id) values(?,?)"));
         ok = ok && st.isValid();
         for (auto it = index->m_touched.cbegin(); ok && it != index->m_touched.cend(); ++it) {
@@ -851,11 +868,20 @@ int TContentIndex::onCommit(void* self)
             ok = st.bindAll({it->first, it->second}).ok() && st.step() == sqlite::Statement::Step::Done;
         }
         st = sqlite::Statement();
-        ok = ok && transaction.commit().ok();
+        if (ok && marked) {
+            bool still = false;
+            ok = hasMark(still);
+            if (ok && !still)
+                continue;  // rolled back
+        }
+        if (ok && !marked && !boot.isEmpty())
+            ok = c->run(QStringLiteral("update idx.meta set unsynced=?"), {boot}).ok();
+        committed = ok && transaction.commit().ok();
+        break;
     }
-    if (ok) {
+    if (committed) {
         index->m_pendingWritten = true;
-        index->m_marked = index->m_marked || !boot.isEmpty();
+        index->m_marked = !boot.isEmpty();
     } else {
         // An index that cannot learn of a change must not answer any more: it is built anew when needed.
         index->m_write.reset();

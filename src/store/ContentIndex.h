@@ -199,7 +199,7 @@ private:
     bool m_pendingWritten = false;
     QSet<contentindex::Key> m_unapplied;  // pending in the index file, not yet read into it
     bool m_applyQueued = false;
-    bool m_marked = false;  // the open index file holds this boot's id: its writes need no sync
+    bool m_marked = false;  // this run wrote under this boot's mark: its end syncs and clears the mark
     QSet<contentindex::Key> m_changedWhileBuilding;
     std::unique_ptr<Build> m_build;
     bool m_buildFailed = false;

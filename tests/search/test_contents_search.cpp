@@ -386,6 +386,16 @@ private slots:
         QTRY_COMPARE(indexValue(QStringLiteral("select count(*) from pending")), QStringLiteral("0"));
         QCOMPARE(indexValue(QStringLiteral("select count(*) from docs where title='后来'")), QStringLiteral("1"));
         QCOMPARE(indexValue(QStringLiteral("select unsynced from meta")), contentindex::bootId());
+        // Another program writing beside this one clears the mark at its end: the next write puts it back.
+        {
+            sqlite::Connection idx;
+            QVERIFY(idx.open(contentindex::pathFor(database)).ok());
+            QVERIFY(idx.exec(QStringLiteral("update meta set unsynced=''")).ok());
+        }
+        QVERIFY(data.execute(sql::insertText(QStringLiteral("再后来"), QString(), QStringLiteral("网"), {},
+                                 QStringLiteral("2020-01-01"), QStringLiteral("最后")),
+            &error));
+        QCOMPARE(indexValue(QStringLiteral("select unsynced from meta")), contentindex::bootId());
         data.contentIndex().closeWrites();
         QCOMPARE(indexValue(QStringLiteral("select unsynced from meta")), QString());
         agree(database, QStringLiteral("closed"));
