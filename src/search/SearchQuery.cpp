@@ -167,6 +167,7 @@ bool runWithIndex(const QString& databasePath, const SearchInput& input, bool us
         if (ok) {
             const qint64 rows = count.int64(0);
             count = sqlite::Statement();
+            hits.reserve(before + qsizetype(ids.size()));  // at most one hit per id
             const contentindex::IdFilter found(connection, std::move(ids),
                 contentindex::checksTexts(input.titleKey, scope)
                     ? Statement()

@@ -534,7 +534,9 @@ bool findIds(sqlite::Connection& c, const QString& table, const QString& keyword
         setError(error, e.message);
         return false;
     }
-    std::sort(ids.begin(), ids.end());  // in rowid order already, unless SQLite chose another plan
+    // In rowid order already, unless SQLite chose another plan.
+    if (!std::is_sorted(ids.cbegin(), ids.cend()))
+        std::sort(ids.begin(), ids.end());
     return true;
 }
 
