@@ -766,7 +766,8 @@ TContentIndex::~TContentIndex()
 
 void TContentIndex::closeWrites()
 {
-    applyPending();
+    while (!m_unapplied.isEmpty())
+        applyPending();
     // One sync puts every write of the run on disk; then the mark goes, so that a restart of the system does
     // not make the index be built anew.
     if (m_write && m_marked) {
@@ -923,8 +924,18 @@ void TContentIndex::applyPending()
     m_applyQueued = false;
     if (m_unapplied.isEmpty())
         return;
-    const QList<contentindex::Key> keys(m_unapplied.cbegin(), m_unapplied.cend());
-    m_unapplied.clear();
+    // A few rows at a time, the event loop turning in between: reading a large category's texts in (or
+    // taking them out) does not stop the window for all of them at once.
+    constexpr int kRowsPerTurn = 64;
+    QList<contentindex::Key> keys;
+    for (auto it = m_unapplied.begin(); it != m_unapplied.end() && keys.size() < kRowsPerTurn;) {
+        keys.append(*it);
+        it = m_unapplied.erase(it);
+    }
+    if (!m_unapplied.isEmpty()) {
+        m_applyQueued = true;
+        QTimer::singleShot(0, this, [this] { applyPending(); });
+    }
     // Left pending on failure: the next reader of the index brings the rows up to date.
     sqlite::Connection* c = writeConnection();
     if (!c)

@@ -162,7 +162,8 @@ public:
     // index before the commit and brought up to date after it.
     void writeBegins(sqlite::Connection& connection);
     void writeEnded(sqlite::Connection& connection);
-    // Brings the rows written since the last time into the index (queued after every write).
+    // Brings rows written since the last time into the index, a few per turn of the event loop (queued after
+    // every write).
     void applyPending();
     // Brings in what is left, puts the writes of this run on disk and closes the index file (done on
     // destruction too).

@@ -396,7 +396,27 @@ private slots:
                                  QStringLiteral("2020-01-01"), QStringLiteral("最后")),
             &error));
         QCOMPARE(indexValue(QStringLiteral("select unsynced from meta")), contentindex::bootId());
+        // A burst of rows is read in a few at a time, the event loop turning in between; the end of the run reads
+        // in what is left.
+        QVERIFY(data.writeTransaction(
+            [](sqlite::Connection& c, QString* why) {
+                for (int i = 0; i < 150; ++i) {
+                    const Statement st = sql::insertText(QStringLiteral("批量"), QString(), QStringLiteral("网"), {},
+                        QStringLiteral("2020-01-01"), QStringLiteral("线程池 %1").arg(i));
+                    sqlite::Statement insert(c, st.sql);
+                    if (!insert.bindAll(st.values).ok() || insert.step() != sqlite::Statement::Step::Done) {
+                        *why = insert.error().message;
+                        return false;
+                    }
+                }
+                return true;
+            },
+            &error));
+        QCoreApplication::processEvents();
+        QVERIFY(indexValue(QStringLiteral("select count(*) from pending")).toInt() > 0);
         data.contentIndex().closeWrites();
+        QCOMPARE(indexValue(QStringLiteral("select count(*) from pending")), QStringLiteral("0"));
+        QCOMPARE(indexValue(QStringLiteral("select count(*) from docs where title='批量'")), QStringLiteral("150"));
         QCOMPARE(indexValue(QStringLiteral("select unsynced from meta")), QString());
         agree(database, QStringLiteral("closed"));
     }
