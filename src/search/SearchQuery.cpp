@@ -45,11 +45,10 @@ bool restrictsTime(const SearchInput& input)
 }
 }  // namespace
 
-Statement buildStatement(const SearchInput& input, bool indexed)
+Statement buildStatement(const SearchInput& input)
 {
     if (searchesContents(input))
-        return buildStatement(
-            input, contentindex::contentsCondition(tableForKind(input.kind), input.titleKey, indexed));
+        return buildStatement(input, contentindex::contentsCondition(tableForKind(input.kind), input.titleKey));
     if (input.titleKey.isEmpty())
         return buildStatement(input, Statement());
     return buildStatement(input, Statement {QStringLiteral("title like ? escape '\\'"), {likePattern(input.titleKey)}});
@@ -152,41 +151,18 @@ bool runWithIndex(const QString& databasePath, const SearchInput& input, bool us
     if (state == contentindex::State::Ready) {
         const qsizetype before = hits.size();
         // The index gives the ids first; the materials' other conditions and titles are then read with them.
-        const QString table = tableForKind(input.kind);
-        std::vector<qint64> ids;
         const contentindex::Scope scope
             = input.contents ? contentindex::Scope::TitlesAndBodies : contentindex::Scope::Titles;
-        bool ok = contentindex::findIds(connection, table, input.titleKey, scope, ids, error);
-        if (ok && ids.empty())
+        contentindex::Found found(connection, tableForKind(input.kind), input.titleKey, scope);
+        const bool ok = found.read(error);
+        if (ok && found.isEmpty())
             return report(true);
-        // The index in step knows how many materials the table holds.
-        sqlite::Statement count(connection,
-            QStringLiteral("select %1 from idx.meta")
-                .arg(contentindex::kindOfTable(table) == 0 ? QStringLiteral("count0") : QStringLiteral("count1")));
-        ok = ok && count.isValid() && count.step() == sqlite::Statement::Step::Row;
         if (ok) {
-            const qint64 rows = count.int64(0);
-            count = sqlite::Statement();
-            hits.reserve(before + qsizetype(ids.size()));  // at most one hit per id
-            const contentindex::IdFilter found(connection, std::move(ids),
-                contentindex::checksTexts(input.titleKey, scope)
-                    ? Statement()
-                    : contentindex::matchingIds(table, input.titleKey, scope));
+            hits.reserve(before + found.size());  // at most one hit per id
             // With no other condition the index alone answers, titles included.
             const bool keywordOnly = input.category == allCategories() && input.subcategory == allCategories()
                 && input.author.isEmpty() && !restrictsTime(input);
-            Statement select;
-            if (keywordOnly) {
-                select = contentindex::namesSelect(table, found, rows, scope, input.titleKey);
-            } else {
-                Statement condition = found.condition(rows);
-                if (scope == contentindex::Scope::Titles) {
-                    const Statement check = contentindex::titleCondition(input.titleKey);
-                    condition.sql += QStringLiteral(" and ") + check.sql;
-                    condition.values << check.values;
-                }
-                select = buildStatement(input, condition);
-            }
+            const Statement select = keywordOnly ? found.namesSelect() : buildStatement(input, found.condition());
             if (runOn(connection, select, hits, error, !keywordOnly))
                 return report(true);
         }
@@ -194,7 +170,7 @@ bool runWithIndex(const QString& databasePath, const SearchInput& input, bool us
         hits.resize(before);
         state = contentindex::State::Outdated;
     }
-    return report(runOn(connection, buildStatement(input, false), hits, error));
+    return report(runOn(connection, buildStatement(input), hits, error));
 }
 
 }  // namespace search

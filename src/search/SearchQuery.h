@@ -30,11 +30,11 @@ struct SearchInput {
 // The message that refuses the input, or an empty text when it can be searched.
 QString validate(const SearchInput& input);
 
-// The select for a validated input: every value bound, the keyword taken literally. A contents search reads
-// the index attached as "idx" when indexed, otherwise every body.
-Statement buildStatement(const SearchInput& input, bool indexed = false);
-// The same with the contents condition given (used only when the input searches the contents).
-Statement buildStatement(const SearchInput& input, const Statement& contents);
+// The select for a validated input without the index: every value bound, the keyword taken literally. A
+// contents search reads every body.
+Statement buildStatement(const SearchInput& input);
+// The same with the keyword's condition given (the index's, see runWithIndex).
+Statement buildStatement(const SearchInput& input, const Statement& keyword);
 
 // Whether the input searches the contents too (the box is ticked and there is a keyword).
 inline bool searchesContents(const SearchInput& input) { return input.contents && !input.titleKey.isEmpty(); }

@@ -495,49 +495,16 @@ Statement matchingIds(const QString& table, const QString& keyword, Scope scope)
         {low, pairs.join(QStringLiteral(" AND ")), low, high, folded, folded}};
 }
 
-Statement contentsCondition(const QString& table, const QString& keyword, bool indexed)
+Statement contentsCondition(const QString& table, const QString& keyword)
 {
     const int kind = kindOfTable(table);
     const QString folded = foldAscii(keyword);
     auto fold = [&folded](const QString& text) {
         return foldedLike(folded, text);
     };
-    if (indexed) {
-        Statement ids = matchingIds(table, keyword, Scope::TitlesAndBodies);
-        ids.sql = QStringLiteral("id in (%1)").arg(ids.sql);
-        return ids;
-    }
     return Statement {QStringLiteral("(instr(%1,?)>0 or instr(%2,?)>0)")
                           .arg(fold(unescapedTitle(QStringLiteral("title"))), fold(unescapedBody(bodyColumnOf(kind)))),
         {folded, folded}};
-}
-
-Statement titleCondition(const QString& keyword)
-{
-    const QString folded = foldAscii(keyword);
-    return Statement {
-        QStringLiteral("instr(%1,?)>0").arg(foldedLike(folded, unescapedTitle(QStringLiteral("title")))), {folded}};
-}
-
-bool findIds(sqlite::Connection& c, const QString& table, const QString& keyword, Scope scope, std::vector<qint64>& ids,
-    QString* error)
-{
-    const Statement select = matchingIds(table, keyword, scope);
-    sqlite::Statement st(c, select.sql);
-    sqlite::Error e = st.isValid() ? st.bindAll(select.values) : st.error();
-    sqlite::Statement::Step step = sqlite::Statement::Step::Failed;
-    while (e.ok() && (step = st.step()) == sqlite::Statement::Step::Row)
-        ids.push_back(st.int64(0));
-    if (e.ok() && step == sqlite::Statement::Step::Failed)
-        e = st.error();
-    if (!e.ok()) {
-        setError(error, e.message);
-        return false;
-    }
-    // In rowid order already, unless SQLite chose another plan.
-    if (!std::is_sorted(ids.cbegin(), ids.cend()))
-        std::sort(ids.begin(), ids.end());
-    return true;
 }
 
 namespace {
@@ -549,51 +516,84 @@ bool checksTexts(const QString& keyword, Scope scope)
     return scope == Scope::TitlesAndBodies && foldAscii(keyword).toUcs4().size() > 2;
 }
 
-IdFilter::IdFilter(sqlite::Connection& c, std::vector<qint64> sortedIds, const Statement& repeatable)
-    : m_connection(c), m_ids(std::move(sortedIds)), m_repeatable(repeatable)
-{
-    // A bit per id up to the highest, unless the ids are too sparse for that (8 MB at most).
-    const qint64 highest = m_ids.empty() ? -1 : m_ids.back();
-    if (!m_ids.empty() && m_ids.front() >= 0 && highest < (qint64(64) << 20)) {
-        m_bits.assign(size_t(highest / 64 + 1), 0);
-        for (const qint64 id : m_ids)
-            m_bits[size_t(id / 64)] |= quint64(1) << (id % 64);
-    }
-    sqlite3_create_function_v2(
-        c.handle(), kFilterName, 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this, &IdFilter::call, nullptr, nullptr, nullptr);
-}
+Found::Found(sqlite::Connection& connection, const QString& table, const QString& keyword, Scope scope)
+    : m_connection(connection), m_table(table), m_keyword(keyword), m_scope(scope)
+{ }
 
-IdFilter::~IdFilter()
+Found::~Found()
 {
-    if (m_connection.handle())
+    if (m_tested && m_connection.handle())
         sqlite3_create_function_v2(
             m_connection.handle(), kFilterName, 1, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
-bool IdFilter::contains(qint64 id) const
+bool Found::read(QString* error)
+{
+    const Statement select = matchingIds(m_table, m_keyword, m_scope);
+    sqlite::Statement st(m_connection, select.sql);
+    sqlite::Error e = st.isValid() ? st.bindAll(select.values) : st.error();
+    sqlite::Statement::Step step = sqlite::Statement::Step::Failed;
+    while (e.ok() && (step = st.step()) == sqlite::Statement::Step::Row)
+        m_ids.push_back(st.int64(0));
+    if (e.ok() && step == sqlite::Statement::Step::Failed)
+        e = st.error();
+    st = sqlite::Statement();
+    // The index in step knows how many materials the table holds.
+    if (e.ok()) {
+        sqlite::Statement count(m_connection,
+            QStringLiteral("select %1 from idx.meta")
+                .arg(kindOfTable(m_table) == 0 ? QStringLiteral("count0") : QStringLiteral("count1")));
+        e = count.isValid() && count.step() == sqlite::Statement::Step::Row ? sqlite::Error() : count.error();
+        m_tableRows = count.int64(0);
+    }
+    if (!e.ok()) {
+        setError(error, e.message);
+        return false;
+    }
+    // In rowid order already, unless SQLite chose another plan.
+    if (!std::is_sorted(m_ids.cbegin(), m_ids.cend()))
+        std::sort(m_ids.begin(), m_ids.end());
+    // Looking up a row costs about ten times testing one while reading an index in order: for a good part of
+    // the table, reading a covering index through and testing every id is quicker.
+    m_tested = !m_ids.empty() && size() * 8 >= m_tableRows;
+    if (!m_tested)
+        return true;
+    // A bit per id up to the highest, unless the ids are too sparse for that (8 MB at most).
+    const qint64 highest = m_ids.back();
+    if (m_ids.front() >= 0 && highest < (qint64(64) << 20)) {
+        m_bits.assign(size_t(highest / 64 + 1), 0);
+        for (const qint64 id : m_ids)
+            m_bits[size_t(id / 64)] |= quint64(1) << (id % 64);
+    }
+    sqlite3_create_function_v2(m_connection.handle(), kFilterName, 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this,
+        &Found::call, nullptr, nullptr, nullptr);
+    return true;
+}
+
+bool Found::contains(qint64 id) const
 {
     if (!m_bits.empty())
         return id >= 0 && size_t(id / 64) < m_bits.size() && (m_bits[size_t(id / 64)] >> (id % 64)) & 1;
     return std::binary_search(m_ids.cbegin(), m_ids.cend(), id);
 }
 
-void IdFilter::call(sqlite3_context* context, int, sqlite3_value** values)
+void Found::call(sqlite3_context* context, int, sqlite3_value** values)
 {
-    const auto* self = static_cast<const IdFilter*>(sqlite3_user_data(context));
+    const auto* self = static_cast<const Found*>(sqlite3_user_data(context));
     sqlite3_result_int(context, self->contains(sqlite3_value_int64(values[0])) ? 1 : 0);
 }
 
-Statement IdFilter::condition(qint64 tableRows, const QString& column, qint64 offset) const
+Statement Found::idTest(const QString& column, qint64 offset) const
 {
-    // Looking up a row costs about ten times testing one while reading an index in order: for a good part
-    // of the table, reading a covering index through and testing every id is quicker.
-    if (qint64(m_ids.size()) * 8 >= tableRows)
+    if (m_tested)
         return Statement {QStringLiteral("%1(%2-%3)").arg(QLatin1String(kFilterName), column).arg(offset), {}};
-    // A select of the index that reads no text costs less to run again than the list of ids costs to pass.
-    if (!m_repeatable.sql.isEmpty())
+    // The column itself on the left, so that each id is looked up. A select of the index that reads no text
+    // costs less to run again than the list of ids costs to pass.
+    if (!checksTexts(m_keyword, m_scope)) {
+        const Statement again = matchingIds(m_table, m_keyword, m_scope);
         return Statement {
-            QStringLiteral("%1 in (select id+%2 from (%3))").arg(column).arg(offset).arg(m_repeatable.sql),
-            m_repeatable.values};
+            QStringLiteral("%1 in (select id+%2 from (%3))").arg(column).arg(offset).arg(again.sql), again.values};
+    }
     QByteArray list = "[";
     for (const qint64 id : m_ids) {
         if (list.size() > 1)
@@ -601,28 +601,39 @@ Statement IdFilter::condition(qint64 tableRows, const QString& column, qint64 of
         list += QByteArray::number(id);
     }
     list += ']';
-    // The column itself on the left, so that each id is looked up.
     return Statement {QStringLiteral("%1 in (select value+%2 from json_each(?))").arg(column).arg(offset),
         {QString::fromLatin1(list)}};
 }
 
-Statement namesSelect(
-    const QString& table, const IdFilter& found, qint64 tableRows, Scope scope, const QString& keyword)
+Statement Found::titleCheck(const QString& title) const
 {
-    const int kind = kindOfTable(table);
+    if (m_scope != Scope::Titles)
+        return Statement();
+    const QString folded = foldAscii(m_keyword);
+    return Statement {QStringLiteral(" and instr(%1,?)>0").arg(foldedLike(folded, title)), {folded}};
+}
+
+Statement Found::condition() const
+{
+    Statement condition = idTest(QStringLiteral("id"), 0);
+    const Statement check = titleCheck(unescapedTitle(QStringLiteral("title")));
+    condition.sql += check.sql;
+    condition.values << check.values;
+    return condition;
+}
+
+Statement Found::namesSelect() const
+{
+    const int kind = kindOfTable(m_table);
     const qint64 low = keyOf(kind, 0);
     // The key is the id within the kind's range: key - low (a number of this program's, not of the user's).
-    const Statement condition = found.condition(tableRows, QStringLiteral("key"), low);
-    Statement select {QStringLiteral("select key-%1, title from idx.names where key between ? and ? and %2")
+    const Statement test = idTest(QStringLiteral("key"), low);
+    const Statement check = titleCheck(QStringLiteral("title"));
+    Statement select {QStringLiteral("select key-%1, title from idx.names where key between ? and ? and %2%3")
                           .arg(low)
-                          .arg(condition.sql),
+                          .arg(test.sql, check.sql),
         {low, keyOf(kind, (qint64(1) << kKindShift) - 1)}};
-    select.values << condition.values;
-    if (scope == Scope::Titles) {
-        const QString folded = foldAscii(keyword);
-        select.sql += QStringLiteral(" and instr(%1,?)>0").arg(foldedLike(folded, QStringLiteral("title")));
-        select.values << folded;
-    }
+    select.values << test.values << check.values;
     return select;
 }
 

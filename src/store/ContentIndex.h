@@ -86,54 +86,57 @@ State attach(sqlite::Connection& connection, const QString& indexPath, QString* 
 bool syncRows(sqlite::Connection& connection, const QList<Key>& keys, QString* error);
 
 // The condition on a material table (columns title and body column) that holds when the title or the body
-// contains keyword, unescaped, ASCII case ignored. indexed: through the attached index (attach() gave
-// Ready); otherwise by reading every row.
-Statement contentsCondition(const QString& table, const QString& keyword, bool indexed);
+// contains keyword, unescaped, ASCII case ignored, by reading every row (what answers while there is no index).
+Statement contentsCondition(const QString& table, const QString& keyword);
 
 // Where a keyword is looked for.
 enum class Scope { Titles, TitlesAndBodies };
 
 // The select of the ids of the materials of table whose title or body holds keyword, unescaped, ASCII case
-// ignored, through the attached index. For Titles, the select gives candidates, which titleCondition() checks.
+// ignored, through the attached index. For Titles, the select gives candidates: the selects of Found check
+// their titles.
 Statement matchingIds(const QString& table, const QString& keyword, Scope scope);
-
-// The condition on a material table that holds when the unescaped title contains keyword, ASCII case ignored.
-Statement titleCondition(const QString& keyword);
-
-// The ids, ascending, matchingIds gives. False with error on failure.
-bool findIds(sqlite::Connection& connection, const QString& table, const QString& keyword, Scope scope,
-    std::vector<qint64>& ids, QString* error);
 
 // Whether matchingIds checks the candidates' texts (a keyword of three or more characters in the bodies).
 bool checksTexts(const QString& keyword, Scope scope);
 
-// A set of ids that statements on one connection test as a condition on the id column; registered on the
-// connection (as an SQL function) while the filter lives.
-class IdFilter {
+// What the attached index found for a keyword in one material table, for the statements that hand out the
+// materials: the ids are tested through an SQL function registered on the connection while this lives.
+class Found {
 public:
-    // repeatable: the select that gave the ids, when it can be run again cheaply (see checksTexts).
-    IdFilter(sqlite::Connection& connection, std::vector<qint64> sortedIds, const Statement& repeatable = {});
-    ~IdFilter();
-    IdFilter(const IdFilter&) = delete;
-    IdFilter& operator=(const IdFilter&) = delete;
+    Found(sqlite::Connection& connection, const QString& table, const QString& keyword, Scope scope);
+    ~Found();
+    Found(const Found&) = delete;
+    Found& operator=(const Found&) = delete;
 
+    // Reads the ids and the table's count from the index. False with error on failure.
+    bool read(QString* error);
     bool isEmpty() const { return m_ids.empty(); }
+    qsizetype size() const { return qsizetype(m_ids.size()); }
     bool contains(qint64 id) const;
-    // The condition on a table of tableRows rows whose column holds the ids plus offset.
-    Statement condition(qint64 tableRows, const QString& column = QStringLiteral("id"), qint64 offset = 0) const;
+
+    // The condition on the material table (column id) that holds for the materials found.
+    Statement condition() const;
+    // The select of id and unescaped title of the materials found, from the index alone (for a search with no
+    // condition but the keyword).
+    Statement namesSelect() const;
 
 private:
     static void call(sqlite3_context* context, int count, sqlite3_value** values);
-    sqlite::Connection& m_connection;
-    std::vector<qint64> m_ids;
-    std::vector<quint64> m_bits;
-    Statement m_repeatable;
-};
+    // The test of the ids on a column holding the ids plus offset.
+    Statement idTest(const QString& column, qint64 offset) const;
+    // The check of the candidates' titles (Titles only) on a title expression.
+    Statement titleCheck(const QString& title) const;
 
-// The select of id and unescaped title, from the index alone, of the materials of table found (of Titles: those
-// whose title holds keyword); for a search with no condition but the keyword.
-Statement namesSelect(
-    const QString& table, const IdFilter& found, qint64 tableRows, Scope scope, const QString& keyword);
+    sqlite::Connection& m_connection;
+    QString m_table;
+    QString m_keyword;
+    Scope m_scope;
+    std::vector<qint64> m_ids;  // ascending
+    std::vector<quint64> m_bits;
+    qint64 m_tableRows = 0;
+    bool m_tested = false;  // the ids are tested row by row through the SQL function
+};
 
 // Builds a complete index of the database into target (a new file; a file there is replaced). progress gets
 // the materials done and the total and returns false to stop; a stopped or failed build leaves no file.
