@@ -28,38 +28,44 @@ qsizetype decodeWellFormed(const char* data, qsizetype size, char16_t* out)
             o += 8;
             p += 8;
         }
-        if (p == end)
-            break;
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            *o++ = c;
-            ++p;
-        } else if (c < 0xC2) {
-            return -1;  // a continuation byte, or the lead of an overlong form
-        } else if (c < 0xE0) {
-            if (end - p < 2 || !isContinuation(p[1]))
+        // Character by character until ASCII resumes: Chinese text stays here, without trying the word
+        // loop before every character.
+        while (p < end) {
+            const unsigned char c = *p;
+            if (c < 0x80) {
+                *o++ = c;
+                ++p;
+                if (end - p >= 8 && *p < 0x80)
+                    break;
+            } else if (c >= 0xE0 && c < 0xF0) {
+                if (end - p < 3 || !isContinuation(p[1]) || !isContinuation(p[2]))
+                    return -1;
+                const char32_t cp = ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+                // Below U+D800 only an overlong form is refused; the rest of the checks are for the rare high end.
+                if (cp < 0x800 || (cp >= 0xD800 && (cp <= 0xDFFF || isSpecial(cp))))
+                    return -1;
+                *o++ = char16_t(cp);
+                p += 3;
+            } else if (c < 0xC2) {
+                return -1;  // a continuation byte, or the lead of an overlong form
+            } else if (c < 0xE0) {
+                if (end - p < 2 || !isContinuation(p[1]))
+                    return -1;
+                *o++ = char16_t(((c & 0x1F) << 6) | (p[1] & 0x3F));
+                p += 2;
+            } else if (c < 0xF5) {
+                if (end - p < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3]))
+                    return -1;
+                const char32_t cp
+                    = ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+                if (cp < 0x10000 || cp > 0x10FFFF || isSpecial(cp))
+                    return -1;
+                *o++ = QChar::highSurrogate(cp);
+                *o++ = QChar::lowSurrogate(cp);
+                p += 4;
+            } else {
                 return -1;
-            *o++ = char16_t(((c & 0x1F) << 6) | (p[1] & 0x3F));
-            p += 2;
-        } else if (c < 0xF0) {
-            if (end - p < 3 || !isContinuation(p[1]) || !isContinuation(p[2]))
-                return -1;
-            const char32_t cp = ((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
-            if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF) || isSpecial(cp))
-                return -1;
-            *o++ = char16_t(cp);
-            p += 3;
-        } else if (c < 0xF5) {
-            if (end - p < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3]))
-                return -1;
-            const char32_t cp = ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
-            if (cp < 0x10000 || cp > 0x10FFFF || isSpecial(cp))
-                return -1;
-            *o++ = QChar::highSurrogate(cp);
-            *o++ = QChar::lowSurrogate(cp);
-            p += 4;
-        } else {
-            return -1;
+            }
         }
     }
     return o - out;

@@ -32,12 +32,12 @@ QString EscapeBodyText(const QString& text)
     return replaced(replaced(text, kApostrophe, kApostropheToken), kColon, kColonToken);
 }
 
-QString UnescapeTitleText(const QString& text)
+QString UnescapeTitleText(QString text)
 {
     // Most titles hold no token: they are handed back as they are, without a copy.
     if (!text.contains(QLatin1Char('+')))
         return text;
-    return replaced(text, kApostropheToken, kApostrophe);
+    return replaced(std::move(text), kApostropheToken, kApostrophe);
 }
 
 QString UnescapeBodyText(const QString& text)

@@ -4,5 +4,6 @@
 
 QString EscapeTitleText(const QString& text);
 QString EscapeBodyText(const QString& text);
-QString UnescapeTitleText(const QString& text);
+// By value: a title read for a listing is moved through, most often untouched.
+QString UnescapeTitleText(QString text);
 QString UnescapeBodyText(const QString& text);
