@@ -8,6 +8,7 @@
 // is); the inserted materials are deleted again, and the safety copies the inserts made removed. Beside each search it
 // prints the time of the same statement sent straight through the sqlite3 library (a connection opened, the tokenizer
 // registered, the index attached, every row's columns read), the figure the program's own work is measured against.
+#include "app/HeapSettings.h"
 #include "search/SearchQuery.h"
 #include "store/ContentIndex.h"
 #include "store/Escaping.h"
@@ -199,6 +200,7 @@ double insertMs(TMainData& data, int count, QList<qint64>& ids, double* laterMs 
 
 int main(int argc, char** argv)
 {
+    heapsettings::keepFreedMemoryAtHand();  // as the program's main() does
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {

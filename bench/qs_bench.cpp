@@ -12,6 +12,7 @@
 // The writing figures make safety copies of Data.QSD, as the program does; every copy file that was not
 // there when the benchmark started is removed when it ends (and before the writing runs, so that they
 // start from the same copies). Nothing else in the data directory is touched.
+#include "app/HeapSettings.h"
 #include "app/InstallFiles.h"
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
@@ -1292,6 +1293,7 @@ void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& tex
 
 int main(int argc, char** argv)
 {
+    heapsettings::keepFreedMemoryAtHand();  // as the program's main() does; its children start here too
     qInstallMessageHandler(quietMessages);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

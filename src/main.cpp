@@ -1,4 +1,5 @@
 // Program entry: one instance per program directory; a second start wakes the first and ends.
+#include "app/HeapSettings.h"
 #include "app/QtTranslations.h"
 #include "app/SingleInstance.h"
 #include "app/TMainForm.h"
@@ -15,6 +16,7 @@ void warn(const QString& text) { std::fprintf(stderr, "quillstash: %s\n", qUtf8P
 
 int main(int argc, char** argv)
 {
+    heapsettings::keepFreedMemoryAtHand();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillstash"));
     // The menu entry `make install` writes; desktops match the running window to it by this name.
