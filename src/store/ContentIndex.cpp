@@ -308,6 +308,21 @@ QString foldAscii(const QString& text)
 
 int kindOfTable(const QString& table) { return table == QLatin1String("textfile") ? 0 : 1; }
 
+namespace {
+bool pendingKeys(sqlite::Connection& c, QList<Key>& keys, sqlite::Error& failure)
+{
+    keys.clear();
+    sqlite::Statement st(c, QStringLiteral("select kind,id from idx.pending"));
+    sqlite::Statement::Step step = sqlite::Statement::Step::Failed;
+    while (st.isValid() && (step = st.step()) == sqlite::Statement::Step::Row)
+        keys.append({int(st.int64(0)), st.int64(1)});
+    if (step == sqlite::Statement::Step::Done)
+        return true;
+    failure = st.error();
+    return false;
+}
+}  // namespace
+
 State attach(sqlite::Connection& c, const QString& path, QString* why)
 {
     if (!QFileInfo::exists(path)) {
@@ -358,31 +373,25 @@ State attach(sqlite::Connection& c, const QString& path, QString* why)
             return fail(State::Outdated, QStringLiteral("内容索引的最后几次写入在系统重启时可能已丢失"));
     }
 
-    // Rows a killed run wrote but did not bring into the index.
+    // Rows a killed run wrote but did not bring into the index, or a running one has not yet.
     QList<Key> pending;
-    {
-        sqlite::Statement st(c, QStringLiteral("select kind,id from idx.pending"));
-        sqlite::Statement::Step step = sqlite::Statement::Step::Failed;
-        while (st.isValid() && (step = st.step()) == sqlite::Statement::Step::Row)
-            pending.append({int(st.int64(0)), st.int64(1)});
-        if (step != sqlite::Statement::Step::Done) {
-            failure = st.error();
-            st = sqlite::Statement();
-            return fail(stateOf(failure), failure.message);
-        }
-    }
+    if (!pendingKeys(c, pending, failure))
+        return fail(stateOf(failure), failure.message);
     if (!pending.isEmpty()) {
         bool repaired = false;
         {
-            sqlite::Transaction transaction(c, sqlite::Transaction::Mode::Deferred);
-            repaired = transaction.error().ok() && syncRows(c, pending, &error)
+            // Under the database's write lock. A writer puts its keys in before its commit: between the two the
+            // rows read here would be the old ones, and the writer's keys would go with them. Under the lock
+            // every key stands for a change that is committed (or was given up), and no key comes in meanwhile.
+            sqlite::Transaction transaction(c, sqlite::Transaction::Mode::Immediate);
+            repaired = transaction.error().ok() && pendingKeys(c, pending, failure) && syncRows(c, pending, &error)
                 && runOne(c, QStringLiteral("delete from idx.pending"), {}, &error);
             if (repaired) {
                 const sqlite::Error e = transaction.commit();
                 repaired = e.ok();
                 error = e.message;
             } else if (error.isEmpty()) {
-                error = transaction.error().message;
+                error = transaction.error().ok() ? failure.message : transaction.error().message;
             }
         }
         if (!repaired)

@@ -451,11 +451,34 @@ private slots:
         QCOMPARE(state, contentindex::State::Ready);
         QCOMPARE(found(database, 0, QStringLiteral("新的"), true, &state), QList<qint64> {id});
         QCOMPARE(state, contentindex::State::Ready);
-        sqlite::Connection idx;
-        QVERIFY(idx.open(contentindex::pathFor(database)).ok());
-        sqlite::Statement left(idx, QStringLiteral("select count(*) from pending"));
-        QVERIFY(left.step() == sqlite::Statement::Step::Row);
-        QCOMPARE(left.int64(0), 0);
+        auto pendingCount = [&database] {
+            sqlite::Connection idx;
+            if (!idx.open(contentindex::pathFor(database)).ok())
+                return qint64(-1);
+            sqlite::Statement left(idx, QStringLiteral("select count(*) from pending"));
+            return left.step() == sqlite::Statement::Step::Row ? left.int64(0) : qint64(-1);
+        };
+        QCOMPARE(pendingCount(), 0);
+
+        // A search while a writer has put its key in and not yet committed: the rows it would read are the old
+        // ones, so it must neither take them into the index nor drop the writer's key.
+        sqlite::Connection writer;
+        QVERIFY(writer.open(database).ok());
+        QVERIFY(writer.exec(QStringLiteral("BEGIN IMMEDIATE")).ok());
+        QVERIFY(writer.run(QStringLiteral("update textfile set main=? where id=?"), {QStringLiteral("第三版"), id}).ok());
+        {
+            sqlite::Connection idx;
+            QVERIFY(idx.open(contentindex::pathFor(database)).ok());
+            QVERIFY(idx.exec(QStringLiteral("insert into pending values(0,%1)").arg(id)).ok());
+        }
+        QCOMPARE(found(database, 0, QStringLiteral("新的"), true, &state), QList<qint64> {id});
+        QVERIFY(state != contentindex::State::Ready);  // answered by reading the rows
+        QCOMPARE(pendingCount(), 1);
+        QVERIFY(writer.exec(QStringLiteral("COMMIT")).ok());
+        QVERIFY(found(database, 0, QStringLiteral("新的"), true, &state).isEmpty());
+        QCOMPARE(state, contentindex::State::Ready);
+        QCOMPARE(found(database, 0, QStringLiteral("第三版"), true, &state), QList<qint64> {id});
+        QCOMPARE(pendingCount(), 0);
     }
 
     // Index files that must not be trusted: the search reads every row instead, answers right, and the index
