@@ -103,7 +103,7 @@ double rawSearchMs(const QString& database, const QString& keyword, qint64* rows
     timer.start();
     sqlite3* db = nullptr;
     sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    contentindex::registerTokenizer(db, nullptr);
+    contentindex::registerIndexFunctions(db, nullptr);
     sqlite3_stmt* attach = nullptr;
     sqlite3_prepare_v2(db, "ATTACH ? AS idx", -1, &attach, nullptr);
     sqlite3_bind_text(attach, 1, indexPath.constData(), int(indexPath.size()), SQLITE_STATIC);

@@ -9,8 +9,11 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <sqlite3.h>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -274,8 +277,111 @@ bool attachAs(sqlite::Connection& c, const QString& path, const QString& name, Q
     return runOne(c, QStringLiteral("ATTACH ? AS %1").arg(name), {path}, error);
 }
 
-bool registerTokenizer(sqlite3* db, QString* error)
+namespace {
+// qs_body_has(key, needle, fold): whether the body of idx.docs row key holds needle (UTF-8 bytes), with ASCII letters
+// of the body lowered first when fold is 1. The body is read a piece at a time until the first occurrence: a
+// candidate that holds the keyword near its start costs that start, not the whole text. The blob handle moves from
+// row to row and is closed with the statement (it is kept as the needle's auxiliary data), so that no read
+// transaction outlives the statement.
+
+// The first piece is small (a keyword is often near the start); each next one twice as large, up to the largest.
+constexpr int kFirstPiece = 4 * 1024;
+constexpr int kLargestPiece = 64 * 1024;
+
+struct BodyReader {
+    sqlite3_blob* blob = nullptr;
+    std::vector<char> buffer;
+    static void release(void* p)
+    {
+        auto* reader = static_cast<BodyReader*>(p);
+        if (reader->blob)
+            sqlite3_blob_close(reader->blob);
+        delete reader;
+    }
+};
+
+void lowerAscii(char* p, size_t n)
 {
+    for (size_t i = 0; i < n; ++i) {
+        if (p[i] >= 'A' && p[i] <= 'Z')
+            p[i] = char(p[i] - 'A' + 'a');
+    }
+}
+
+void bodyHas(sqlite3_context* context, int, sqlite3_value** values)
+{
+    const sqlite3_int64 key = sqlite3_value_int64(values[0]);
+    const auto* needle = reinterpret_cast<const char*>(sqlite3_value_text(values[1]));
+    const size_t needleSize = size_t(sqlite3_value_bytes(values[1]));
+    const bool fold = sqlite3_value_int(values[2]) != 0;
+    if (!needle || needleSize == 0) {
+        sqlite3_result_int(context, 1);
+        return;
+    }
+    auto* reader = static_cast<BodyReader*>(sqlite3_get_auxdata(context, 1));
+    if (!reader) {
+        reader = new BodyReader;
+        sqlite3_set_auxdata(context, 1, reader, &BodyReader::release);
+        // SQLite may free it at once (a needle that is not a constant): then it lives for this call only.
+        if (sqlite3_get_auxdata(context, 1) != reader) {
+            reader = nullptr;
+        }
+    }
+    BodyReader local;
+    BodyReader& r = reader ? *reader : local;
+    sqlite3* db = sqlite3_context_db_handle(context);
+    int rc = r.blob ? sqlite3_blob_reopen(r.blob, key) : sqlite3_blob_open(db, "idx", "docs", "body", key, 0, &r.blob);
+    if (rc != SQLITE_OK) {
+        // A failed reopen leaves the handle unusable; a failed open may hand one out anyway.
+        if (r.blob) {
+            sqlite3_blob_close(r.blob);
+            r.blob = nullptr;
+        }
+        if (rc == SQLITE_ERROR) {
+            sqlite3_result_int(context, 0);  // no such row: no body to hold the keyword
+        } else {
+            sqlite3_result_error_code(context, rc);
+        }
+        return;
+    }
+    const int total = sqlite3_blob_bytes(r.blob);
+    const size_t overlap = needleSize - 1;
+    r.buffer.resize(overlap + kLargestPiece);
+    size_t kept = 0;  // bytes of the previous piece kept in front, so that an occurrence across pieces is seen
+    bool found = false;
+    int size = kFirstPiece;
+    for (int offset = 0; offset < total && !found; size = std::min(2 * size, kLargestPiece)) {
+        const int piece = std::min(size, total - offset);
+        rc = sqlite3_blob_read(r.blob, r.buffer.data() + kept, piece, offset);
+        if (rc != SQLITE_OK)
+            break;
+        if (fold)
+            lowerAscii(r.buffer.data() + kept, size_t(piece));
+        const size_t filled = kept + size_t(piece);
+        found = memmem(r.buffer.data(), filled, needle, needleSize) != nullptr;
+        offset += piece;
+        kept = std::min(overlap, filled);
+        std::memmove(r.buffer.data(), r.buffer.data() + filled - kept, kept);
+    }
+    if (!reader) {
+        sqlite3_blob_close(r.blob);
+        r.blob = nullptr;
+    }
+    if (rc != SQLITE_OK)
+        sqlite3_result_error_code(context, rc);
+    else
+        sqlite3_result_int(context, found ? 1 : 0);
+}
+}  // namespace
+
+bool registerIndexFunctions(sqlite3* db, QString* error)
+{
+    if (sqlite3_create_function_v2(db, "qs_body_has", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &bodyHas,
+            nullptr, nullptr, nullptr)
+        != SQLITE_OK) {
+        setError(error, QString::fromUtf8(sqlite3_errmsg(db)));
+        return false;
+    }
     fts5_api* api = nullptr;
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &st, nullptr) != SQLITE_OK) {
@@ -330,7 +436,7 @@ State attach(sqlite::Connection& c, const QString& path, QString* why)
         return State::Missing;
     }
     QString error;
-    if (!registerTokenizer(c.handle(), &error)) {
+    if (!registerIndexFunctions(c.handle(), &error)) {
         setError(why, error);
         return State::Unusable;
     }
@@ -450,11 +556,14 @@ bool syncRows(sqlite::Connection& c, const QList<Key>& keys, QString* error)
 namespace {
 // The SQL text folded as the keyword was. Only a keyword with ASCII letters needs it; folding a long body costs a
 // copy of it.
+bool hasLetters(const QString& foldedKeyword)
+{
+    return std::any_of(foldedKeyword.cbegin(), foldedKeyword.cend(), [](QChar c) { return c >= 'a' && c <= 'z'; });
+}
+
 QString foldedLike(const QString& foldedKeyword, const QString& text)
 {
-    const bool letters
-        = std::any_of(foldedKeyword.cbegin(), foldedKeyword.cend(), [](QChar c) { return c >= 'a' && c <= 'z'; });
-    return letters ? QStringLiteral("lower(%1)").arg(text) : text;
+    return hasLetters(foldedKeyword) ? QStringLiteral("lower(%1)").arg(text) : text;
 }
 }  // namespace
 
@@ -497,10 +606,12 @@ Statement matchingIds(const QString& table, const QString& keyword, Scope scope)
             QStringLiteral("select rowid-? as id from idx.titles where titles match ? and rowid between ? and ?"),
             {low, pairs.join(QStringLiteral(" AND ")), low, high}};
     }
+    // The body is read only as far as its first occurrence (qs_body_has), and not at all when the title has it.
     return Statement {QStringLiteral("select docs.key-? as id from idx.fts join idx.docs on docs.key=fts.rowid "
                                      "where fts match ? and fts.rowid between ? and ? and "
-                                     "(instr(%1,?)>0 or instr(%2,?)>0)")
-                          .arg(fold(QStringLiteral("docs.title")), fold(QStringLiteral("docs.body"))),
+                                     "(instr(%1,?)>0 or qs_body_has(docs.key,?,%2))")
+                          .arg(fold(QStringLiteral("docs.title")))
+                          .arg(hasLetters(folded) ? 1 : 0),
         {low, pairs.join(QStringLiteral(" AND ")), low, high, folded, folded}};
 }
 
@@ -662,7 +773,7 @@ bool build(const QString& databasePath, const QString& target,
             return false;
         }
         out.setBusyBudget(5000);
-        ok = registerTokenizer(out.handle(), error);
+        ok = registerIndexFunctions(out.handle(), error);
         // The new file is put in place only once it is complete, so it needs no journal while it is built.
         if (ok) {
             const sqlite::Error e = out.exec(
@@ -827,7 +938,7 @@ sqlite::Connection* TContentIndex::writeConnection()
         return m_write.get();
     auto c = std::make_unique<sqlite::Connection>();
     QString error;
-    if (!c->open(database).ok() || !contentindex::registerTokenizer(c->handle(), &error)
+    if (!c->open(database).ok() || !contentindex::registerIndexFunctions(c->handle(), &error)
         || !contentindex::attachAs(*c, path, QStringLiteral("idx"), &error))
         return nullptr;
     // Each write adds a few pages to the index's WAL: folding them back into the file less often spares the
@@ -1059,7 +1170,7 @@ void TContentIndex::finishBuild()
     if (ok && !m_changedWhileBuilding.isEmpty()) {
         // The rows written since the build took its snapshot.
         sqlite::Connection c;
-        ok = c.open(database).ok() && contentindex::registerTokenizer(c.handle(), &error)
+        ok = c.open(database).ok() && contentindex::registerIndexFunctions(c.handle(), &error)
             && contentindex::attachAs(c, build->target, QStringLiteral("idx"), &error);
         if (ok) {
             const QList<contentindex::Key> keys(m_changedWhileBuilding.cbegin(), m_changedWhileBuilding.cend());

@@ -56,8 +56,9 @@ bool attachAs(sqlite::Connection& connection, const QString& path, const QString
 // The id of this boot of the system ("" where the system does not tell it).
 QString bootId();
 
-// Registers the index's tokenizer on a connection. Every connection that reads or writes the index needs it.
-bool registerTokenizer(sqlite3* db, QString* error);
+// Registers the index's tokenizer and its text check (qs_body_has) on a connection. Every connection that reads or
+// writes the index needs them.
+bool registerIndexFunctions(sqlite3* db, QString* error);
 
 // The keyword with ASCII letters in lower case and nothing else changed: the case rule of every search.
 QString foldAscii(const QString& text);

@@ -364,6 +364,24 @@ private slots:
         QCOMPARE(found(database, 0, QStringLiteral("的词"), true).size(), 1);
         QCOMPARE(found(database, 0, QStringLiteral("X末尾的"), true).size(), 1);
         agree(database, QStringLiteral("10 MB body"));
+        // A body is checked a piece at a time (4 KB, then 8, 16, 32 and 64 KB): keywords across the seams, in another
+        // case than the text's.
+        QList<int> offsets;
+        for (const int seam : {4096, 12288, 28672, 61440})
+            offsets << seam - 9 << seam - 1 << seam;
+        for (const int offset : offsets) {
+            QVERIFY(data.execute(sql::insertText(QStringLiteral("接缝"), QString(), QStringLiteral("网"), {},
+                                     QStringLiteral("2020-01-01"),
+                                     QString(offset, QLatin1Char('y')) + QStringLiteral("跨界 QSqlQuery")),
+                &error));
+        }
+        QList<qint64> across;
+        for (const QString& id : dir.column(QStringLiteral("select id from textfile where title='接缝' order by id")))
+            across << id.toLongLong();
+        QCOMPARE(across.size(), offsets.size());
+        QCOMPARE(found(database, 0, QStringLiteral("跨界 qsqlquery"), true), across);
+        QCOMPARE(found(database, 0, QStringLiteral("Y跨界"), true), across);
+        QCOMPARE(found(database, 0, QStringLiteral("yyy跨"), true), across);
 
         QVERIFY(
             data.execute(sql::deleteClassRows(QStringLiteral("textfile"), QStringLiteral("网"), std::nullopt), &error));
