@@ -56,8 +56,7 @@ qsizetype decodeWellFormed(const char* data, qsizetype size, char16_t* out)
             } else if (c < 0xF5) {
                 if (end - p < 4 || !isContinuation(p[1]) || !isContinuation(p[2]) || !isContinuation(p[3]))
                     return -1;
-                const char32_t cp
-                    = ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
+                const char32_t cp = ((c & 0x07) << 18) | ((p[1] & 0x3F) << 12) | ((p[2] & 0x3F) << 6) | (p[3] & 0x3F);
                 if (cp < 0x10000 || cp > 0x10FFFF || isSpecial(cp))
                     return -1;
                 *o++ = QChar::highSurrogate(cp);

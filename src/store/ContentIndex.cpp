@@ -13,9 +13,9 @@
 #include <cstdio>
 #include <cstring>
 #include <sqlite3.h>
-#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace contentindex {
 
@@ -376,8 +376,8 @@ void bodyHas(sqlite3_context* context, int, sqlite3_value** values)
 
 bool registerIndexFunctions(sqlite3* db, QString* error)
 {
-    if (sqlite3_create_function_v2(db, "qs_body_has", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &bodyHas,
-            nullptr, nullptr, nullptr)
+    if (sqlite3_create_function_v2(
+            db, "qs_body_has", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, &bodyHas, nullptr, nullptr, nullptr)
         != SQLITE_OK) {
         setError(error, QString::fromUtf8(sqlite3_errmsg(db)));
         return false;

@@ -370,9 +370,9 @@ private slots:
         for (const int seam : {4096, 12288, 28672, 61440})
             offsets << seam - 9 << seam - 1 << seam;
         for (const int offset : offsets) {
-            QVERIFY(data.execute(sql::insertText(QStringLiteral("接缝"), QString(), QStringLiteral("网"), {},
-                                     QStringLiteral("2020-01-01"),
-                                     QString(offset, QLatin1Char('y')) + QStringLiteral("跨界 QSqlQuery")),
+            QVERIFY(data.execute(
+                sql::insertText(QStringLiteral("接缝"), QString(), QStringLiteral("网"), {},
+                    QStringLiteral("2020-01-01"), QString(offset, QLatin1Char('y')) + QStringLiteral("跨界 QSqlQuery")),
                 &error));
         }
         QList<qint64> across;
@@ -483,7 +483,8 @@ private slots:
         sqlite::Connection writer;
         QVERIFY(writer.open(database).ok());
         QVERIFY(writer.exec(QStringLiteral("BEGIN IMMEDIATE")).ok());
-        QVERIFY(writer.run(QStringLiteral("update textfile set main=? where id=?"), {QStringLiteral("第三版"), id}).ok());
+        QVERIFY(
+            writer.run(QStringLiteral("update textfile set main=? where id=?"), {QStringLiteral("第三版"), id}).ok());
         {
             sqlite::Connection idx;
             QVERIFY(idx.open(contentindex::pathFor(database)).ok());
