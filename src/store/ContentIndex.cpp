@@ -897,8 +897,15 @@ TContentIndex::~TContentIndex()
 
 void TContentIndex::closeWrites()
 {
-    while (!m_unapplied.isEmpty())
-        applyPending();
+    stopReading();
+    while (!m_unapplied.isEmpty()) {
+        QList<contentindex::Key> keys;
+        for (auto it = m_unapplied.begin(); it != m_unapplied.end() && keys.size() < 500;) {
+            keys.append(*it);
+            it = m_unapplied.erase(it);
+        }
+        applyNow(keys);
+    }
     // One sync puts every write of the run on disk; then the mark goes, so that a restart of the system does
     // not make the index be built anew.
     if (m_write && m_marked) {
@@ -1050,43 +1057,93 @@ void TContentIndex::writeEnded(sqlite::Connection& connection)
     }
 }
 
+namespace {
+// Begins a transaction that holds the index's write lock from its first statement: SQLite waits for a busy lock
+// only when a transaction starts, so one that read first would meet a writer of the index with an error at
+// once. The database itself is only read.
+bool beginIndexWrite(sqlite::Connection& c, sqlite::Transaction& transaction)
+{
+    return transaction.error().ok() && c.exec(QStringLiteral("delete from idx.pending where 0")).ok();
+}
+}  // namespace
+
 void TContentIndex::applyPending()
 {
     m_applyQueued = false;
-    if (m_unapplied.isEmpty())
-        return;
-    // A few rows at a time, the event loop turning in between: reading a large category's texts in (or
-    // taking them out) does not stop the window for all of them at once.
-    constexpr int kRowsPerTurn = 64;
-    QList<contentindex::Key> keys;
-    for (auto it = m_unapplied.begin(); it != m_unapplied.end() && keys.size() < kRowsPerTurn;) {
-        keys.append(*it);
+    if (m_unapplied.isEmpty() || m_reading.joinable())
+        return;  // the batch being read comes back here when it is done
+    // A few rows at a time: a large category's texts are read in (or taken out) in steps.
+    constexpr int kRowsPerBatch = 64;
+    for (auto it = m_unapplied.begin(); it != m_unapplied.end() && m_inFlight.size() < kRowsPerBatch;) {
+        m_inFlight.append(*it);
         it = m_unapplied.erase(it);
     }
-    if (!m_unapplied.isEmpty()) {
+    // Tokenizing the texts is the costly part (about 0.4 s for a body of 10 MB): a thread of its own does it, on a
+    // connection of its own, without taking the keys out of pending. Its rows may already be old when it commits
+    // (a write may have come in between); the window's thread then brings the rows in step once more, which
+    // costs a comparison of each text, and takes the keys out.
+    const QString database = QFileInfo(m_databasePath()).absoluteFilePath();
+    const QString path = contentindex::pathFor(database);
+    const QList<contentindex::Key> keys = m_inFlight;
+    m_reading = std::thread([this, database, path, keys] {
+        sqlite::Connection c;
+        QString error;
+        if (QFileInfo::exists(path) && c.open(database).ok() && contentindex::registerIndexFunctions(c.handle(), &error)
+            && contentindex::attachAs(c, path, QStringLiteral("idx"), &error)) {
+            c.exec(QStringLiteral("PRAGMA idx.synchronous=NORMAL"));
+            sqlite::Transaction transaction(c, sqlite::Transaction::Mode::Deferred);
+            if (beginIndexWrite(c, transaction) && contentindex::syncRows(c, keys, &error))
+                transaction.commit();
+        }
+        QMetaObject::invokeMethod(
+            this, [this] { finishReading(); }, Qt::QueuedConnection);
+    });
+}
+
+void TContentIndex::finishReading()
+{
+    if (!m_reading.joinable())
+        return;
+    m_reading.join();
+    const QList<contentindex::Key> keys = std::exchange(m_inFlight, {});
+    if (!m_build)
+        applyNow(keys);
+    if (!m_unapplied.isEmpty() && !m_applyQueued) {
         m_applyQueued = true;
         QTimer::singleShot(0, this, [this] { applyPending(); });
     }
+}
+
+void TContentIndex::stopReading()
+{
+    if (m_reading.joinable())
+        m_reading.join();
+    m_unapplied.unite(QSet<contentindex::Key>(m_inFlight.cbegin(), m_inFlight.cend()));
+    m_inFlight.clear();
+}
+
+bool TContentIndex::applyNow(const QList<contentindex::Key>& keys)
+{
     // Left pending on failure: the next reader of the index brings the rows up to date.
     sqlite::Connection* c = writeConnection();
     if (!c)
-        return;
+        return false;
     // A change lost with the power is still pending: no sync needed here.
     c->exec(QStringLiteral("PRAGMA idx.synchronous=NORMAL"));
     c->restartBusyBudget();
     QString error;
     sqlite::Transaction transaction(*c, sqlite::Transaction::Mode::Deferred);
-    if (!transaction.error().ok() || !contentindex::syncRows(*c, keys, &error))
-        return;
+    if (!beginIndexWrite(*c, transaction) || !contentindex::syncRows(*c, keys, &error))
+        return false;
     {
         sqlite::Statement st(*c, QStringLiteral("delete from idx.pending where kind=? and id=?"));
         for (const contentindex::Key& k : keys) {
             st.reset();
             if (!st.bindAll({k.first, k.second}).ok() || st.step() != sqlite::Statement::Step::Done)
-                return;
+                return false;
         }
     }
-    transaction.commit();
+    return transaction.commit().ok();
 }
 
 void TContentIndex::show(const QString& text)
@@ -1103,7 +1160,10 @@ void TContentIndex::startBuild()
     if (!QFileInfo::exists(database))
         return;
     const QString path = contentindex::pathFor(database);
-    // The old file no longer answers: changes made while the new one is built do not reach it.
+    // The old file no longer answers: changes made while the new one is built do not reach it, and the rows on
+    // their way into it are read by the build.
+    stopReading();
+    m_unapplied.clear();
     m_write.reset();
     removeIndexFiles(path);
     if (QFileInfo::exists(path)) {

@@ -166,8 +166,8 @@ public:
     // index before the commit and brought up to date after it.
     void writeBegins(sqlite::Connection& connection);
     void writeEnded(sqlite::Connection& connection);
-    // Brings rows written since the last time into the index, a few per turn of the event loop (queued after
-    // every write).
+    // Brings rows written since the last time into the index, a batch at a time: a thread of its own reads the
+    // texts in, then the window's thread checks them and takes the keys out of pending (queued after every write).
     void applyPending();
     // Brings in what is left, puts the writes of this run on disk and closes the index file (done on
     // destruction too).
@@ -193,6 +193,12 @@ private:
     static int onCommit(void* self);
     static void onUpdate(void* self, int op, const char* db, const char* table, qint64 rowid);
     void finishBuild();
+    // The batch read in by m_reading: brought in step and taken out of pending; then the next batch.
+    void finishReading();
+    // Waits for the batch being read, which goes back to the rows to bring in.
+    void stopReading();
+    // Brings keys in step in one transaction on the write connection and takes them out of pending.
+    bool applyNow(const QList<contentindex::Key>& keys);
     void show(const QString& text);
     // The connection the writes keep the index with (the database, the index attached as "idx"), kept open
     // between writes; null when there is no index file or it cannot be opened.
@@ -204,6 +210,8 @@ private:
     bool m_pendingWritten = false;
     QSet<contentindex::Key> m_unapplied;  // pending in the index file, not yet read into it
     bool m_applyQueued = false;
+    std::thread m_reading;  // reads a batch into the index
+    QList<contentindex::Key> m_inFlight;  // that batch
     bool m_marked = false;  // this run wrote under this boot's mark: its end syncs and clears the mark
     QSet<contentindex::Key> m_changedWhileBuilding;
     std::unique_ptr<Build> m_build;

@@ -414,8 +414,23 @@ private slots:
                                  QStringLiteral("2020-01-01"), QStringLiteral("最后")),
             &error));
         QCOMPARE(indexValue(QStringLiteral("select unsynced from meta")), contentindex::bootId());
-        // A burst of rows is read in a few at a time, the event loop turning in between; the end of the run reads
-        // in what is left.
+        // The texts are read into the index on a thread of their own: the window's thread only hands them over,
+        // and is not held up while another connection keeps the index busy for a while.
+        QTRY_COMPARE(indexValue(QStringLiteral("select count(*) from pending")), QStringLiteral("0"));
+        QVERIFY(data.execute(sql::insertText(QStringLiteral("忙时"), QString(), QStringLiteral("网"), {},
+                                 QStringLiteral("2020-01-01"), QStringLiteral("最后")),
+            &error));
+        {
+            sqlite::Connection other;
+            QVERIFY(other.open(contentindex::pathFor(database)).ok());
+            QVERIFY(other.exec(QStringLiteral("BEGIN IMMEDIATE")).ok());
+            QTest::qWait(150);
+            QCOMPARE(indexValue(QStringLiteral("select count(*) from pending")), QStringLiteral("1"));
+            QVERIFY(other.exec(QStringLiteral("ROLLBACK")).ok());
+        }
+        QTRY_COMPARE(indexValue(QStringLiteral("select count(*) from pending")), QStringLiteral("0"));
+        QCOMPARE(indexValue(QStringLiteral("select count(*) from docs where title='忙时'")), QStringLiteral("1"));
+        // A burst of rows is read in a batch at a time; the end of the run reads in what is left.
         QVERIFY(data.writeTransaction(
             [](sqlite::Connection& c, QString* why) {
                 for (int i = 0; i < 150; ++i) {
