@@ -169,6 +169,8 @@ public:
     // Brings rows written since the last time into the index, a batch at a time: a thread of its own reads the
     // texts in, then the window's thread checks them and takes the keys out of pending (queued after every write).
     void applyPending();
+    // Whether rows written in this run are still on their way into the index.
+    bool isApplying() const { return !m_unapplied.isEmpty() || !m_inFlight.isEmpty(); }
     // Brings in what is left, puts the writes of this run on disk and closes the index file (done on
     // destruction too).
     void closeWrites();
