@@ -17,9 +17,9 @@
 #include "store/TMainData.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 
