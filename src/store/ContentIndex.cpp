@@ -52,6 +52,10 @@ int createTokenizer(void*, const char**, int, Fts5Tokenizer** out)
 
 void deleteTokenizer(Fts5Tokenizer*) { }
 
+// Set on the thread that reads rows into the index: a long text stops being tokenized once it is asked to stop
+// (an interrupt of SQLite is only seen between the steps of a statement, and one text is one step).
+thread_local const std::atomic<bool>* t_stopTokenizing = nullptr;
+
 // Documents: every character and every pair starting at it. Queries: one character gives itself, a
 // longer string its pairs (the search only ever asks for one character or one pair per phrase).
 int tokenize(Fts5Tokenizer*, void* ctx, int flags, const char* text, int size,
@@ -75,6 +79,8 @@ int tokenize(Fts5Tokenizer*, void* ctx, int flags, const char* text, int size,
         return addToken(ctx, 0, token, size, 0, size);
     }
     while (pos < size) {
+        if ((count & 0xFFF) == 0 && t_stopTokenizing && t_stopTokenizing->load(std::memory_order_relaxed))
+            return SQLITE_INTERRUPT;
         const int len = charAt(pos);
         starts[count % 2] = pos;
         lengths[count % 2] = len;
@@ -1033,6 +1039,9 @@ int TContentIndex::onCommit(void* self)
 
 void TContentIndex::writeBegins(sqlite::Connection& connection)
 {
+    // A write never waits for the index to read texts in (a body of 10 MB takes about 0.4 s): the batch being read
+    // is given up, and read again after the write.
+    interruptReading();
     m_touched.clear();
     m_pendingWritten = false;
     sqlite3_update_hook(connection.handle(), &TContentIndex::onUpdate, this);
@@ -1085,19 +1094,47 @@ void TContentIndex::applyPending()
     const QString database = QFileInfo(m_databasePath()).absoluteFilePath();
     const QString path = contentindex::pathFor(database);
     const QList<contentindex::Key> keys = m_inFlight;
+    m_readingStop = false;
     m_reading = std::thread([this, database, path, keys] {
         sqlite::Connection c;
         QString error;
+        contentindex::t_stopTokenizing = &m_readingStop;
         if (QFileInfo::exists(path) && c.open(database).ok() && contentindex::registerIndexFunctions(c.handle(), &error)
             && contentindex::attachAs(c, path, QStringLiteral("idx"), &error)) {
+            bool go = false;
+            {
+                const std::lock_guard<std::mutex> lock(m_readingMutex);
+                go = !m_readingStop;
+                m_readingDb = go ? c.handle() : nullptr;
+            }
             c.exec(QStringLiteral("PRAGMA idx.synchronous=NORMAL"));
             sqlite::Transaction transaction(c, sqlite::Transaction::Mode::Deferred);
-            if (beginIndexWrite(c, transaction) && contentindex::syncRows(c, keys, &error))
+            go = go && beginIndexWrite(c, transaction);
+            // A row at a time, so that a stop asked between two statements is seen too (an interrupt only stops
+            // the statement running); what is not committed goes with the transaction.
+            for (qsizetype i = 0; go && i < keys.size(); ++i)
+                go = !m_readingStop && contentindex::syncRows(c, {keys.at(i)}, &error);
+            if (go && !m_readingStop)
                 transaction.commit();
+            const std::lock_guard<std::mutex> lock(m_readingMutex);
+            m_readingDb = nullptr;
         }
         QMetaObject::invokeMethod(
             this, [this] { finishReading(); }, Qt::QueuedConnection);
     });
+}
+
+void TContentIndex::interruptReading()
+{
+    if (!m_reading.joinable())
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(m_readingMutex);
+        m_readingStop = true;
+        if (m_readingDb)
+            sqlite3_interrupt(m_readingDb);
+    }
+    stopReading();
 }
 
 void TContentIndex::finishReading()

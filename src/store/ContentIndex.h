@@ -31,6 +31,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -199,6 +200,8 @@ private:
     void finishReading();
     // Waits for the batch being read, which goes back to the rows to bring in.
     void stopReading();
+    // The same, the reading stopped where it is (its transaction rolled back).
+    void interruptReading();
     // Brings keys in step in one transaction on the write connection and takes them out of pending.
     bool applyNow(const QList<contentindex::Key>& keys);
     void show(const QString& text);
@@ -213,6 +216,9 @@ private:
     QSet<contentindex::Key> m_unapplied;  // pending in the index file, not yet read into it
     bool m_applyQueued = false;
     std::thread m_reading;  // reads a batch into the index
+    std::mutex m_readingMutex;
+    sqlite3* m_readingDb = nullptr;  // its connection while open (guarded by m_readingMutex)
+    std::atomic<bool> m_readingStop {false};
     QList<contentindex::Key> m_inFlight;  // that batch
     bool m_marked = false;  // this run wrote under this boot's mark: its end syncs and clears the mark
     QSet<contentindex::Key> m_changedWhileBuilding;

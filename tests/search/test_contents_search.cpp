@@ -430,6 +430,17 @@ private slots:
         }
         QTRY_COMPARE(indexValue(QStringLiteral("select count(*) from pending")), QStringLiteral("0"));
         QCOMPARE(indexValue(QStringLiteral("select count(*) from docs where title='忙时'")), QStringLiteral("1"));
+        // A write while a batch is being read stops the reading; both rows come in afterwards.
+        QVERIFY(data.execute(sql::insertText(QStringLiteral("大块"), QString(), QStringLiteral("网"), {},
+                                 QStringLiteral("2020-01-01"), QString(4 * 1024 * 1024, QLatin1Char('z'))),
+            &error));
+        QCoreApplication::processEvents();
+        QVERIFY(data.execute(sql::insertText(QStringLiteral("紧接着"), QString(), QStringLiteral("网"), {},
+                                 QStringLiteral("2020-01-01"), QStringLiteral("最后")),
+            &error));
+        QTRY_COMPARE(indexValue(QStringLiteral("select count(*) from pending")), QStringLiteral("0"));
+        QCOMPARE(indexValue(QStringLiteral("select count(*) from docs where title in ('大块','紧接着')")),
+            QStringLiteral("2"));
         // A burst of rows is read in a batch at a time; the end of the run reads in what is left.
         QVERIFY(data.writeTransaction(
             [](sqlite::Connection& c, QString* why) {
