@@ -283,6 +283,15 @@ bool attachAs(sqlite::Connection& c, const QString& path, const QString& name, Q
     return runOne(c, QStringLiteral("ATTACH ? AS %1").arg(name), {path}, error);
 }
 
+bool openWithIndex(sqlite::Connection& c, const QString& databasePath, const QString& indexPath, QString* error)
+{
+    if (const sqlite::Error e = c.open(databasePath); !e.ok()) {
+        setError(error, e.message);
+        return false;
+    }
+    return registerIndexFunctions(c.handle(), error) && attachAs(c, indexPath, QStringLiteral("idx"), error);
+}
+
 namespace {
 // qs_body_has(key, needle, fold): whether the body of idx.docs row key holds needle (UTF-8 bytes), with ASCII letters
 // of the body lowered first when fold is 1. The body is read a piece at a time until the first occurrence: a
@@ -297,13 +306,14 @@ constexpr int kLargestPiece = 64 * 1024;
 struct BodyReader {
     sqlite3_blob* blob = nullptr;
     std::vector<char> buffer;
-    static void release(void* p)
+    ~BodyReader() { close(); }
+    void close()
     {
-        auto* reader = static_cast<BodyReader*>(p);
-        if (reader->blob)
-            sqlite3_blob_close(reader->blob);
-        delete reader;
+        if (blob)
+            sqlite3_blob_close(blob);
+        blob = nullptr;
     }
+    static void release(void* p) { delete static_cast<BodyReader*>(p); }
 };
 
 void lowerAscii(char* p, size_t n)
@@ -339,10 +349,7 @@ void bodyHas(sqlite3_context* context, int, sqlite3_value** values)
     int rc = r.blob ? sqlite3_blob_reopen(r.blob, key) : sqlite3_blob_open(db, "idx", "docs", "body", key, 0, &r.blob);
     if (rc != SQLITE_OK) {
         // A failed reopen leaves the handle unusable; a failed open may hand one out anyway.
-        if (r.blob) {
-            sqlite3_blob_close(r.blob);
-            r.blob = nullptr;
-        }
+        r.close();
         if (rc == SQLITE_ERROR) {
             sqlite3_result_int(context, 0);  // no such row: no body to hold the keyword
         } else {
@@ -368,10 +375,6 @@ void bodyHas(sqlite3_context* context, int, sqlite3_value** values)
         offset += piece;
         kept = std::min(overlap, filled);
         std::memmove(r.buffer.data(), r.buffer.data() + filled - kept, kept);
-    }
-    if (!reader) {
-        sqlite3_blob_close(r.blob);
-        r.blob = nullptr;
     }
     if (rc != SQLITE_OK)
         sqlite3_result_error_code(context, rc);
@@ -607,7 +610,7 @@ Statement matchingIds(const QString& table, const QString& keyword, Scope scope)
             pairs.append(pair);
     }
     if (!bodies) {
-        // Candidates only: titleCondition() checks them where the title is read anyway.
+        // Candidates only: Found::titleCheck() checks them where the title is read anyway.
         return Statement {
             QStringLiteral("select rowid-? as id from idx.titles where titles match ? and rowid between ? and ?"),
             {low, pairs.join(QStringLiteral(" AND ")), low, high}};
@@ -904,14 +907,8 @@ TContentIndex::~TContentIndex()
 void TContentIndex::closeWrites()
 {
     stopReading();
-    while (!m_unapplied.isEmpty()) {
-        QList<contentindex::Key> keys;
-        for (auto it = m_unapplied.begin(); it != m_unapplied.end() && keys.size() < 500;) {
-            keys.append(*it);
-            it = m_unapplied.erase(it);
-        }
-        applyNow(keys);
-    }
+    while (!m_unapplied.isEmpty())
+        applyNow(takeUnapplied(500));
     // One sync puts every write of the run on disk; then the mark goes, so that a restart of the system does
     // not make the index be built anew.
     if (m_write && m_marked) {
@@ -951,8 +948,7 @@ sqlite::Connection* TContentIndex::writeConnection()
         return m_write.get();
     auto c = std::make_unique<sqlite::Connection>();
     QString error;
-    if (!c->open(database).ok() || !contentindex::registerIndexFunctions(c->handle(), &error)
-        || !contentindex::attachAs(*c, path, QStringLiteral("idx"), &error))
+    if (!contentindex::openWithIndex(*c, database, path, &error))
         return nullptr;
     // Each write adds a few pages to the index's WAL: folding them back into the file less often spares the
     // syncs that each folding costs.
@@ -1083,10 +1079,7 @@ void TContentIndex::applyPending()
         return;  // the batch being read comes back here when it is done
     // A few rows at a time: a large category's texts are read in (or taken out) in steps.
     constexpr int kRowsPerBatch = 64;
-    for (auto it = m_unapplied.begin(); it != m_unapplied.end() && m_inFlight.size() < kRowsPerBatch;) {
-        m_inFlight.append(*it);
-        it = m_unapplied.erase(it);
-    }
+    m_inFlight = takeUnapplied(kRowsPerBatch);
     // Tokenizing the texts is the costly part (about 0.4 s for a body of 10 MB): a thread of its own does it, on a
     // connection of its own, without taking the keys out of pending. Its rows may already be old when it commits
     // (a write may have come in between); the window's thread then brings the rows in step once more, which
@@ -1099,8 +1092,7 @@ void TContentIndex::applyPending()
         sqlite::Connection c;
         QString error;
         contentindex::t_stopTokenizing = &m_readingStop;
-        if (QFileInfo::exists(path) && c.open(database).ok() && contentindex::registerIndexFunctions(c.handle(), &error)
-            && contentindex::attachAs(c, path, QStringLiteral("idx"), &error)) {
+        if (QFileInfo::exists(path) && contentindex::openWithIndex(c, database, path, &error)) {
             bool go = false;
             {
                 const std::lock_guard<std::mutex> lock(m_readingMutex);
@@ -1122,6 +1114,16 @@ void TContentIndex::applyPending()
         QMetaObject::invokeMethod(
             this, [this] { finishReading(); }, Qt::QueuedConnection);
     });
+}
+
+QList<contentindex::Key> TContentIndex::takeUnapplied(int count)
+{
+    QList<contentindex::Key> keys;
+    for (auto it = m_unapplied.begin(); it != m_unapplied.end() && keys.size() < count;) {
+        keys.append(*it);
+        it = m_unapplied.erase(it);
+    }
+    return keys;
 }
 
 void TContentIndex::interruptReading()
@@ -1267,8 +1269,7 @@ void TContentIndex::finishBuild()
     if (ok && !m_changedWhileBuilding.isEmpty()) {
         // The rows written since the build took its snapshot.
         sqlite::Connection c;
-        ok = c.open(database).ok() && contentindex::registerIndexFunctions(c.handle(), &error)
-            && contentindex::attachAs(c, build->target, QStringLiteral("idx"), &error);
+        ok = contentindex::openWithIndex(c, database, build->target, &error);
         if (ok) {
             const QList<contentindex::Key> keys(m_changedWhileBuilding.cbegin(), m_changedWhileBuilding.cend());
             sqlite::Transaction transaction(c, sqlite::Transaction::Mode::Deferred);

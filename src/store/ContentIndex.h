@@ -61,6 +61,10 @@ QString bootId();
 // writes the index needs them.
 bool registerIndexFunctions(sqlite3* db, QString* error);
 
+// Opens the database file with the index functions registered and the index file attached as "idx".
+bool openWithIndex(
+    sqlite::Connection& connection, const QString& databasePath, const QString& indexPath, QString* error);
+
 // The keyword with ASCII letters in lower case and nothing else changed: the case rule of every search.
 QString foldAscii(const QString& text);
 
@@ -202,6 +206,8 @@ private:
     void stopReading();
     // The same, the reading stopped where it is (its transaction rolled back).
     void interruptReading();
+    // Up to count keys taken out of m_unapplied.
+    QList<contentindex::Key> takeUnapplied(int count);
     // Brings keys in step in one transaction on the write connection and takes them out of pending.
     bool applyNow(const QList<contentindex::Key>& keys);
     void show(const QString& text);
