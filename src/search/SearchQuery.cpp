@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <thread>
+
 namespace search {
 
 QString validate(const SearchInput& input)
@@ -126,6 +128,30 @@ bool runOn(sqlite::Connection& connection, const Statement& st, QList<SearchHit>
 }
 }  // namespace
 
+namespace {
+// The titles of the materials found, from the index alone: the upper half of a large result on a second thread.
+bool readNames(sqlite::Connection& connection, const contentindex::Found& found, QList<SearchHit>& hits, QString* error)
+{
+    const qint64 split = found.splitPoint();
+    if (split < 0)
+        return runOn(connection, found.namesSelect(), hits, error, false);
+    QList<SearchHit> upper;
+    upper.reserve(found.size() / 2 + 1);
+    QString upperError;
+    bool upperOk = false;
+    std::thread second([&] {
+        upperOk = runOn(
+            *found.helper(), found.namesSelect({split + 1, contentindex::IdRange().last}), upper, &upperError, false);
+    });
+    const bool ok = runOn(connection, found.namesSelect({0, split}), hits, error, false);
+    second.join();
+    if (ok && !upperOk && error)
+        *error = upperError;
+    hits.append(std::move(upper));
+    return ok && upperOk;
+}
+}  // namespace
+
 bool runWithIndex(const QString& databasePath, const SearchInput& input, bool useIndex, QList<SearchHit>& hits,
     QString* error, contentindex::State* indexState)
 {
@@ -146,14 +172,25 @@ bool runWithIndex(const QString& databasePath, const SearchInput& input, bool us
             *error = e.message;
         return report(false);
     }
-    if (useIndex && !input.titleKey.isEmpty())
+    // A second connection lets a second thread read half of a large result; it is opened meanwhile, on that
+    // thread (it outlives found below).
+    sqlite::Connection helper;
+    bool helped = false;
+    if (useIndex && !input.titleKey.isEmpty()) {
+        std::thread opening([&] {
+            helped = contentindex::openWithIndex(helper, databasePath, contentindex::pathFor(databasePath), nullptr);
+        });
         state = contentindex::attach(connection, contentindex::pathFor(databasePath), nullptr);
+        opening.join();
+    }
     if (state == contentindex::State::Ready) {
         const qsizetype before = hits.size();
         // The index gives the ids first; the materials' other conditions and titles are then read with them.
         const contentindex::Scope scope
             = input.contents ? contentindex::Scope::TitlesAndBodies : contentindex::Scope::Titles;
         contentindex::Found found(connection, tableForKind(input.kind), input.titleKey, scope);
+        if (helped)
+            found.setHelper(&helper);
         const bool ok = found.read(error);
         if (ok && found.isEmpty())
             return report(true);
@@ -162,8 +199,9 @@ bool runWithIndex(const QString& databasePath, const SearchInput& input, bool us
             // With no other condition the index alone answers, titles included.
             const bool keywordOnly = input.category == allCategories() && input.subcategory == allCategories()
                 && input.author.isEmpty() && !restrictsTime(input);
-            const Statement select = keywordOnly ? found.namesSelect() : buildStatement(input, found.condition());
-            if (runOn(connection, select, hits, error, !keywordOnly))
+            if (keywordOnly && readNames(connection, found, hits, error))
+                return report(true);
+            if (!keywordOnly && runOn(connection, buildStatement(input, found.condition()), hits, error))
                 return report(true);
         }
         // An index that fails to answer (damaged on disk) is not asked again: the rows are read instead.

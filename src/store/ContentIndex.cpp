@@ -576,7 +576,7 @@ QString foldedLike(const QString& foldedKeyword, const QString& text)
 }
 }  // namespace
 
-Statement matchingIds(const QString& table, const QString& keyword, Scope scope)
+Statement matchingIds(const QString& table, const QString& keyword, Scope scope, IdRange range)
 {
     const bool bodies = scope == Scope::TitlesAndBodies;
     // The titles have an index of their own: an index without positions cannot tell in which column a word is.
@@ -595,12 +595,13 @@ Statement matchingIds(const QString& table, const QString& keyword, Scope scope)
     };
     const QList<uint> chars = folded.toUcs4();
     const qint64 low = keyOf(kind, 0);
-    const qint64 high = keyOf(kind, (qint64(1) << kKindShift) - 1);
+    const qint64 first = keyOf(kind, range.first);
+    const qint64 last = keyOf(kind, range.last);
     if (chars.size() <= 2) {
         // One token that the text holds exactly when it holds the keyword: no check needed.
         return Statement {
             QStringLiteral("select rowid-? as id from idx.%1 where %1 match ? and rowid between ? and ?").arg(fts),
-            {low, quoted(folded), low, high}};
+            {low, quoted(folded), first, last}};
     }
     QStringList pairs;
     for (int i = 0; i + 1 < chars.size() && pairs.size() < kMaxPairs; ++i) {
@@ -613,7 +614,7 @@ Statement matchingIds(const QString& table, const QString& keyword, Scope scope)
         // Candidates only: Found::titleCheck() checks them where the title is read anyway.
         return Statement {
             QStringLiteral("select rowid-? as id from idx.titles where titles match ? and rowid between ? and ?"),
-            {low, pairs.join(QStringLiteral(" AND ")), low, high}};
+            {low, pairs.join(QStringLiteral(" AND ")), first, last}};
     }
     // The body is read only as far as its first occurrence (qs_body_has), and not at all when the title has it.
     return Statement {QStringLiteral("select docs.key-? as id from idx.fts join idx.docs on docs.key=fts.rowid "
@@ -621,7 +622,7 @@ Statement matchingIds(const QString& table, const QString& keyword, Scope scope)
                                      "(instr(%1,?)>0 or qs_body_has(docs.key,?,%2))")
                           .arg(fold(QStringLiteral("docs.title")))
                           .arg(hasLetters(folded) ? 1 : 0),
-        {low, pairs.join(QStringLiteral(" AND ")), low, high, folded, folded}};
+        {low, pairs.join(QStringLiteral(" AND ")), first, last, folded, folded}};
 }
 
 Statement contentsCondition(const QString& table, const QString& keyword)
@@ -651,22 +652,63 @@ Found::Found(sqlite::Connection& connection, const QString& table, const QString
 
 Found::~Found()
 {
-    if (m_tested && m_connection.handle())
-        sqlite3_create_function_v2(
-            m_connection.handle(), kFilterName, 1, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
+    for (sqlite::Connection* c : {&m_connection, m_helper}) {
+        if (m_tested && c && c->handle())
+            sqlite3_create_function_v2(
+                c->handle(), kFilterName, 1, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr, nullptr);
+    }
 }
 
-bool Found::read(QString* error)
+namespace {
+// Below this many hits a second thread saves less than it costs to start.
+constexpr qsizetype kSplitAt = 2000;
+
+// Appends the first column of every row of select to ids.
+sqlite::Error collectIds(sqlite::Connection& c, const Statement& select, std::vector<qint64>& ids)
 {
-    const Statement select = matchingIds(m_table, m_keyword, m_scope);
-    sqlite::Statement st(m_connection, select.sql);
+    sqlite::Statement st(c, select.sql);
     sqlite::Error e = st.isValid() ? st.bindAll(select.values) : st.error();
     sqlite::Statement::Step step = sqlite::Statement::Step::Failed;
     while (e.ok() && (step = st.step()) == sqlite::Statement::Step::Row)
-        m_ids.push_back(st.int64(0));
+        ids.push_back(st.int64(0));
     if (e.ok() && step == sqlite::Statement::Step::Failed)
         e = st.error();
-    st = sqlite::Statement();
+    return e;
+}
+
+// The highest id of the kind in the index (-1 when it has none).
+qint64 highestId(sqlite::Connection& c, int kind, sqlite::Error& e)
+{
+    sqlite::Statement st(c, QStringLiteral("select max(key) from idx.names where key between ? and ?"));
+    e = st.isValid() ? st.bindAll({keyOf(kind, 0), keyOf(kind, IdRange().last)}) : st.error();
+    if (e.ok() && st.step() != sqlite::Statement::Step::Row)
+        e = st.error();
+    return e.ok() && !st.isNull(0) ? st.int64(0) - keyOf(kind, 0) : -1;
+}
+}  // namespace
+
+bool Found::read(QString* error)
+{
+    sqlite::Error e;
+    // Checking the texts reads bodies: with a helper, a second thread checks the upper half of the ids.
+    const qint64 half
+        = m_helper && checksTexts(m_keyword, m_scope) ? highestId(m_connection, kindOfTable(m_table), e) / 2 : -1;
+    if (half <= 0) {
+        if (e.ok())
+            e = collectIds(m_connection, matchingIds(m_table, m_keyword, m_scope), m_ids);
+    } else {
+        std::vector<qint64> upper;
+        sqlite::Error upperError;
+        std::thread second([&] {
+            upperError
+                = collectIds(*m_helper, matchingIds(m_table, m_keyword, m_scope, {half + 1, IdRange().last}), upper);
+        });
+        e = collectIds(m_connection, matchingIds(m_table, m_keyword, m_scope, {0, half}), m_ids);
+        second.join();
+        if (e.ok())
+            e = upperError;
+        m_ids.insert(m_ids.end(), upper.cbegin(), upper.cend());
+    }
     // The index in step knows how many materials the table holds.
     if (e.ok()) {
         sqlite::Statement count(m_connection,
@@ -694,10 +736,15 @@ bool Found::read(QString* error)
         for (const qint64 id : m_ids)
             m_bits[size_t(id / 64)] |= quint64(1) << (id % 64);
     }
-    sqlite3_create_function_v2(m_connection.handle(), kFilterName, 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this,
-        &Found::call, nullptr, nullptr, nullptr);
+    for (sqlite::Connection* c : {&m_connection, m_helper}) {
+        if (c)
+            sqlite3_create_function_v2(c->handle(), kFilterName, 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this, &Found::call,
+                nullptr, nullptr, nullptr);
+    }
     return true;
 }
+
+qint64 Found::splitPoint() const { return m_helper && size() >= kSplitAt ? m_ids[m_ids.size() / 2 - 1] : -1; }
 
 bool Found::contains(qint64 id) const
 {
@@ -712,22 +759,24 @@ void Found::call(sqlite3_context* context, int, sqlite3_value** values)
     sqlite3_result_int(context, self->contains(sqlite3_value_int64(values[0])) ? 1 : 0);
 }
 
-Statement Found::idTest(const QString& column, qint64 offset) const
+Statement Found::idTest(const QString& column, qint64 offset, IdRange range) const
 {
     if (m_tested)
         return Statement {QStringLiteral("%1(%2-%3)").arg(QLatin1String(kFilterName), column).arg(offset), {}};
     // The column itself on the left, so that each id is looked up. A select of the index that reads no text
     // costs less to run again than the list of ids costs to pass.
     if (!checksTexts(m_keyword, m_scope)) {
-        const Statement again = matchingIds(m_table, m_keyword, m_scope);
+        const Statement again = matchingIds(m_table, m_keyword, m_scope, range);
         return Statement {
             QStringLiteral("%1 in (select id+%2 from (%3))").arg(column).arg(offset).arg(again.sql), again.values};
     }
     QByteArray list = "[";
-    for (const qint64 id : m_ids) {
+    const auto from = std::lower_bound(m_ids.cbegin(), m_ids.cend(), range.first);
+    const auto to = std::upper_bound(from, m_ids.cend(), range.last);
+    for (auto id = from; id != to; ++id) {
         if (list.size() > 1)
             list += ',';
-        list += QByteArray::number(id);
+        list += QByteArray::number(*id);
     }
     list += ']';
     return Statement {QStringLiteral("%1 in (select value+%2 from json_each(?))").arg(column).arg(offset),
@@ -744,24 +793,24 @@ Statement Found::titleCheck(const QString& title) const
 
 Statement Found::condition() const
 {
-    Statement condition = idTest(QStringLiteral("id"), 0);
+    Statement condition = idTest(QStringLiteral("id"), 0, IdRange());
     const Statement check = titleCheck(unescapedTitle(QStringLiteral("title")));
     condition.sql += check.sql;
     condition.values << check.values;
     return condition;
 }
 
-Statement Found::namesSelect() const
+Statement Found::namesSelect(IdRange range) const
 {
     const int kind = kindOfTable(m_table);
     const qint64 low = keyOf(kind, 0);
     // The key is the id within the kind's range: key - low (a number of this program's, not of the user's).
-    const Statement test = idTest(QStringLiteral("key"), low);
+    const Statement test = idTest(QStringLiteral("key"), low, range);
     const Statement check = titleCheck(QStringLiteral("title"));
     Statement select {QStringLiteral("select key-%1, title from idx.names where key between ? and ? and %2%3")
                           .arg(low)
                           .arg(test.sql, check.sql),
-        {low, keyOf(kind, (qint64(1) << kKindShift) - 1)}};
+        {keyOf(kind, range.first), keyOf(kind, range.last)}};
     select.values << test.values << check.values;
     return select;
 }

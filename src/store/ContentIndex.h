@@ -98,10 +98,16 @@ Statement contentsCondition(const QString& table, const QString& keyword);
 // Where a keyword is looked for.
 enum class Scope { Titles, TitlesAndBodies };
 
-// The select of the ids of the materials of table whose title or body holds keyword, unescaped, ASCII case
-// ignored, through the attached index. For Titles, the select gives candidates: the selects of Found check
-// their titles.
-Statement matchingIds(const QString& table, const QString& keyword, Scope scope);
+// The ids of one material table from first to last, both included.
+struct IdRange {
+    qint64 first = 0;
+    qint64 last = (qint64(1) << 40) - 1;
+};
+
+// The select of the ids (within range) of the materials of table whose title or body holds keyword, unescaped,
+// ASCII case ignored, through the attached index. For Titles, the select gives candidates: the selects of Found
+// check their titles.
+Statement matchingIds(const QString& table, const QString& keyword, Scope scope, IdRange range = IdRange());
 
 // Whether matchingIds checks the candidates' texts (a keyword of three or more characters in the bodies).
 bool checksTexts(const QString& keyword, Scope scope);
@@ -115,6 +121,11 @@ public:
     Found(const Found&) = delete;
     Found& operator=(const Found&) = delete;
 
+    // A second connection (see openWithIndex) that reads half of a large search on a thread of its own, on the
+    // second core; it must outlive this.
+    void setHelper(sqlite::Connection* helper) { m_helper = helper; }
+    sqlite::Connection* helper() const { return m_helper; }
+
     // Reads the ids and the table's count from the index. False with error on failure.
     bool read(QString* error);
     bool isEmpty() const { return m_ids.empty(); }
@@ -123,18 +134,21 @@ public:
 
     // The condition on the material table (column id) that holds for the materials found.
     Statement condition() const;
-    // The select of id and unescaped title of the materials found, from the index alone (for a search with no
-    // condition but the keyword).
-    Statement namesSelect() const;
+    // The select of id and unescaped title of the materials found within range, from the index
+    // alone (for a search with no condition but the keyword).
+    Statement namesSelect(IdRange range = IdRange()) const;
+    // Where a large result is best cut in two for two threads (the id of its middle hit); -1 when it is small.
+    qint64 splitPoint() const;
 
 private:
     static void call(sqlite3_context* context, int count, sqlite3_value** values);
-    // The test of the ids on a column holding the ids plus offset.
-    Statement idTest(const QString& column, qint64 offset) const;
+    // The test of the ids within range on a column holding the ids plus offset.
+    Statement idTest(const QString& column, qint64 offset, IdRange range) const;
     // The check of the candidates' titles (Titles only) on a title expression.
     Statement titleCheck(const QString& title) const;
 
     sqlite::Connection& m_connection;
+    sqlite::Connection* m_helper = nullptr;
     QString m_table;
     QString m_keyword;
     Scope m_scope;

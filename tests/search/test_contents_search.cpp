@@ -251,6 +251,74 @@ private slots:
             }
         }
     }
+
+    // A large result is read in two halves, the upper one on a second thread: together they give every hit, once,
+    // in id order, for the keyword in titles alone and in bodies, and for a phrase whose texts are checked.
+    void largeResultsAreReadInHalves()
+    {
+        TestDataDir dir;
+        QVERIFY(dir.isValid());
+        const QString database = dir.file(QStringLiteral("Data.QSD"));
+        // 3,000 materials: 的 in two titles of three (and in the one after the middle hit's), 线程池 in every other body (and once across the middle
+        // id), a phrase and its pieces apart elsewhere.
+        QVERIFY(
+            dir.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<3000) "
+                                    "insert into textfile(title,classname,bigclassname,writer,createtime,main) "
+                                    "select case when i%3 or i=1500 then '的'||i else 'x'||i end, '', '算法', '', '2020-01-01', "
+                                    "case when i%2 then '线程 池'||i else 'a线程池b'||i end from n")));
+        QList<Material> corpus;
+        {
+            sqlite::Connection c;
+            QVERIFY(c.open(database).ok());
+            sqlite::Statement st(c, QStringLiteral("select id,title,main from textfile"));
+            while (st.step() == sqlite::Statement::Step::Row)
+                corpus << Material {0, st.int64(0), st.text(1), st.text(2), QStringLiteral("算法")};
+        }
+        TMainData data(dir.path());
+        data.useAbsolutePath();
+        QVERIFY(buildIndex(data));
+
+        auto inOrder = [&database](const QString& keyword, bool contents) {
+            SearchInput in = contentsInput(0, keyword);
+            in.contents = contents;
+            QList<search::SearchHit> hits;
+            QString error;
+            contentindex::State state = contentindex::State::Missing;
+            QList<qint64> ids;
+            if (search::runWithIndex(database, in, true, hits, &error, &state) && state == contentindex::State::Ready) {
+                for (const search::SearchHit& h : hits)
+                    ids << h.id;
+            }
+            return ids;
+        };
+        QCOMPARE(inOrder(QStringLiteral("的"), false), expectedInTitles(corpus, 0, QStringLiteral("的")));
+        QCOMPARE(inOrder(QStringLiteral("的"), true), expected(corpus, 0, QStringLiteral("的")));
+        QCOMPARE(inOrder(QStringLiteral("线程池"), true), expected(corpus, 0, QStringLiteral("线程池")));
+        QCOMPARE(inOrder(QStringLiteral("线程池"), true).size(), 1500);
+        QCOMPARE(inOrder(QStringLiteral("池1"), true), expected(corpus, 0, QStringLiteral("池1")));
+        QCOMPARE(inOrder(QStringLiteral("程 池"), true).size(), 1500);
+
+        // The halves really are read apart: the result is cut at its middle hit.
+        sqlite::Connection connection;
+        sqlite::Connection helper;
+        QVERIFY(connection.open(database).ok());
+        QCOMPARE(
+            contentindex::attach(connection, contentindex::pathFor(database), nullptr), contentindex::State::Ready);
+        QVERIFY(contentindex::openWithIndex(helper, database, contentindex::pathFor(database), nullptr));
+        contentindex::Found few(
+            connection, QStringLiteral("textfile"), QStringLiteral("池12"), contentindex::Scope::TitlesAndBodies);
+        few.setHelper(&helper);
+        QVERIFY(few.read(nullptr));
+        QCOMPARE(few.size(), expected(corpus, 0, QStringLiteral("池12")).size());
+        QCOMPARE(few.splitPoint(), qint64(-1));
+        contentindex::Found many(
+            connection, QStringLiteral("textfile"), QStringLiteral("的"), contentindex::Scope::Titles);
+        many.setHelper(&helper);
+        QVERIFY(many.read(nullptr));
+        const QList<qint64> all = expectedInTitles(corpus, 0, QStringLiteral("的"));
+        QCOMPARE(many.splitPoint(), all.at(all.size() / 2 - 1));
+        QVERIFY(all.contains(many.splitPoint() + 1));
+    }
 };
 
 // The words the upkeep tests look for, and what a search for them finds, index and scan alike.
