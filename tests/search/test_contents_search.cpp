@@ -674,6 +674,9 @@ private slots:
             QVERIFY2(error.isEmpty(), qPrintable(error));
             QVERIFY(state != contentindex::State::Ready);
         }
+        // A search makes no index file of its own (an empty one would be taken for a damaged index).
+        if (damage == QLatin1String("missing") || damage == QLatin1String("killed"))
+            QVERIFY(!QFileInfo::exists(index));
         withoutOverride.reset();
 
         data.contentIndex().checkAndBuild();
