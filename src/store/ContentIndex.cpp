@@ -999,6 +999,9 @@ sqlite::Connection* TContentIndex::writeConnection()
     QString error;
     if (!contentindex::openWithIndex(*c, database, path, &error))
         return nullptr;
+    // A build leaves the file in WAL mode; another program may have changed that (a rollback journal costs
+    // each write two more syncs). Should the file be busy, the next write connection tries again.
+    c->exec(QStringLiteral("PRAGMA idx.journal_mode=WAL"));
     // Each write adds a few pages to the index's WAL: folding them back into the file less often spares the
     // syncs that each folding costs.
     c->exec(QStringLiteral("PRAGMA wal_autocheckpoint=8000"));

@@ -259,13 +259,13 @@ private slots:
         TestDataDir dir;
         QVERIFY(dir.isValid());
         const QString database = dir.file(QStringLiteral("Data.QSD"));
-        // 3,000 materials: 的 in two titles of three (and in the one after the middle hit's), 线程池 in every other body (and once across the middle
-        // id), a phrase and its pieces apart elsewhere.
-        QVERIFY(
-            dir.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<3000) "
-                                    "insert into textfile(title,classname,bigclassname,writer,createtime,main) "
-                                    "select case when i%3 or i=1500 then '的'||i else 'x'||i end, '', '算法', '', '2020-01-01', "
-                                    "case when i%2 then '线程 池'||i else 'a线程池b'||i end from n")));
+        // 3,000 materials: 的 in two titles of three (and in the one after the middle hit's), 线程池 in every other
+        // body (and once across the middle id), a phrase and its pieces apart elsewhere.
+        QVERIFY(dir.exec(
+            QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<3000) "
+                           "insert into textfile(title,classname,bigclassname,writer,createtime,main) "
+                           "select case when i%3 or i=1500 then '的'||i else 'x'||i end, '', '算法', '', '2020-01-01', "
+                           "case when i%2 then '线程 池'||i else 'a线程池b'||i end from n")));
         QList<Material> corpus;
         {
             sqlite::Connection c;
@@ -358,6 +358,15 @@ private slots:
         QVERIFY(buildIndex(data));
         agree(database, QStringLiteral("built"));
         QCOMPARE(found(database, 0, QStringLiteral("a:b"), true), QList<qint64> {kept});
+        // Another program turned the index's WAL off: the writes turn it on again.
+        auto indexJournal = [&database](const QString& pragma) {
+            sqlite::Connection c;
+            if (!c.open(contentindex::pathFor(database)).ok())
+                return QString();
+            sqlite::Statement st(c, pragma);
+            return st.step() == sqlite::Statement::Step::Row ? st.text(0) : QString();
+        };
+        QCOMPARE(indexJournal(QStringLiteral("PRAGMA journal_mode=DELETE")), QStringLiteral("delete"));
 
         QString error;
         QVERIFY2(
@@ -366,6 +375,7 @@ private slots:
                 &error),
             qPrintable(error));
         agree(database, QStringLiteral("insert"));
+        QCOMPARE(indexJournal(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
         QCOMPARE(found(database, 0, QStringLiteral("qsqlquery"), true).size(), 1);
         QCOMPARE(found(database, 0, QStringLiteral("IT'S"), true).size(), 1);
         // The hits carry the title as the user wrote it, whether the index alone answers or the database too.
