@@ -690,9 +690,8 @@ qint64 highestId(sqlite::Connection& c, int kind, sqlite::Error& e)
 bool Found::read(QString* error)
 {
     sqlite::Error e;
-    // Checking the texts reads bodies: with a helper, a second thread checks the upper half of the ids.
-    const qint64 half
-        = m_helper && checksTexts(m_keyword, m_scope) ? highestId(m_connection, kindOfTable(m_table), e) / 2 : -1;
+    // With a helper, a second thread reads the upper half of the ids (and checks their texts when needed).
+    const qint64 half = m_helper ? highestId(m_connection, kindOfTable(m_table), e) / 2 : -1;
     if (half <= 0) {
         if (e.ok())
             e = collectIds(m_connection, matchingIds(m_table, m_keyword, m_scope), m_ids);
