@@ -22,7 +22,6 @@ namespace contentindex {
 namespace {
 
 constexpr char kTokenizerName[] = "qsgram";
-constexpr int kKindShift = 40;
 // A longer keyword is looked up by this many of its pairs at most; the text check makes the answer exact.
 constexpr int kMaxPairs = 48;
 constexpr int kBatch = 500;
@@ -318,10 +317,8 @@ struct BodyReader {
 
 void lowerAscii(char* p, size_t n)
 {
-    for (size_t i = 0; i < n; ++i) {
-        if (p[i] >= 'A' && p[i] <= 'Z')
-            p[i] = char(p[i] - 'A' + 'a');
-    }
+    for (size_t i = 0; i < n; ++i)
+        p[i] = foldByte(p[i]);
 }
 
 void bodyHas(sqlite3_context* context, int, sqlite3_value** values)

@@ -45,6 +45,9 @@ class Connection;
 
 namespace contentindex {
 
+// A material's key in the index: kind << kKindShift | id.
+constexpr int kKindShift = 40;
+
 // Raised whenever the layout of the index file changes: a file of another format is built anew.
 constexpr int kFormat = 4;
 
@@ -101,7 +104,7 @@ enum class Scope { Titles, TitlesAndBodies };
 // The ids of one material table from first to last, both included.
 struct IdRange {
     qint64 first = 0;
-    qint64 last = (qint64(1) << 40) - 1;
+    qint64 last = (qint64(1) << kKindShift) - 1;
 };
 
 // The select of the ids (within range) of the materials of table whose title or body holds keyword, unescaped,
